@@ -1,0 +1,147 @@
+#pragma once
+
+#include "web/Text.h"
+
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+class QTimer;
+
+namespace orbisel {
+
+// Every window of the catalogue.
+enum class WindowId {
+    Launcher,
+    Main,
+    Dedupe,
+    Notice,
+    UpdateDownloader,
+    Index,
+    CrowdQuery,
+    PayersQuery,
+    DataSharing,
+    DataSharingBrowser,
+    Ledger,
+    LedgerEntry,
+};
+
+enum class ControlKind {
+    Label,
+    Button,
+    CheckBox,
+    Edit,          // single-line edit box
+    MultiLineEdit, // lines separated by CRLF
+    GroupBox,      // container
+    ShapeBox,      // container
+    Timer,
+    ProgressBar,   // 0..100
+    Custom,        // built by ControlSpec::make
+};
+
+// One row of a window's control table. Names and texts in the source are UTF-8.
+struct ControlSpec {
+    std::string name;
+    ControlKind kind = ControlKind::Label;
+    int x = 0, y = 0, w = 0, h = 0;
+    std::string text;               // caption or initial text
+    bool shown = true;
+    bool enabled = true;
+    std::string container;          // name of the group or shape box that holds it
+    bool checked = false;           // checkbox
+    bool scrollBars = false;        // multi-line edit box with both scroll bars (no wrapping)
+    int fontPixels = 0;             // 0 keeps the default font
+    bool bold = false;
+    std::string styleSheet;
+    std::function<QWidget *(QWidget *parent)> make; // Custom
+};
+
+struct WindowSpec {
+    std::string caption; // UTF-8
+    int width = 0, height = 0;
+    bool visibleWhenCreated = true;
+    std::vector<ControlSpec> controls;
+};
+
+// A top-level window built from its control table. Properties are read and
+// written as GBK texts; handlers are bound to (control name, event).
+class Window : public QWidget {
+    Q_OBJECT
+public:
+    Window(WindowId id, const WindowSpec &spec);
+    ~Window() override;
+
+    WindowId windowId() const { return m_id; }
+    bool isClosed() const { return m_closed; }
+    bool visibleWhenCreated() const { return m_visibleWhenCreated; }
+
+    Text caption() const;
+    void setCaption(const Text &gbk);
+
+    Text text(const std::string &control) const;
+    void setText(const std::string &control, const Text &gbk);
+    void appendText(const std::string &control, const Text &gbk);
+
+    bool checked(const std::string &control) const;
+    void setChecked(const std::string &control, bool on);
+
+    int timerPeriod(const std::string &control) const;
+    void setTimerPeriod(const std::string &control, int milliseconds);
+
+    bool isShown(const std::string &control) const;
+    void setShown(const std::string &control, bool shown);
+    bool isControlEnabled(const std::string &control) const;
+    void setControlEnabled(const std::string &control, bool enabled);
+
+    int progress(const std::string &control) const;
+    void setProgress(const std::string &control, int position);
+
+    QWidget *widget(const std::string &control) const;
+    template <class W> W *widgetAs(const std::string &control) const { return qobject_cast<W *>(widget(control)); }
+    bool hasControl(const std::string &control) const;
+
+    // Handlers. click() runs a button's handler directly, as handlers that use
+    // hidden buttons as named operations do.
+    void onCreated(std::function<void()> handler);
+    void onClick(const std::string &button, std::function<void()> handler);
+    void onTick(const std::string &timer, std::function<void()> handler);
+    void click(const std::string &button);
+
+    // Runs the created handler; called once by loadWindow.
+    void raiseCreated();
+
+signals:
+    void closed(); // the window is gone for the program (before deletion)
+
+protected:
+    // A window may refuse or defer closing (for example while a run is going).
+    virtual bool canClose() { return true; }
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    struct Control;
+    Control &control(const std::string &name);
+    const Control &control(const std::string &name) const;
+    void build(const WindowSpec &spec);
+    QWidget *createWidget(const ControlSpec &spec, QWidget *parent);
+    void pushTextToWidget(Control &c);
+    bool effectivelyShown(const Control &c) const;
+    void syncStaleWidgets();
+    void markClosed();
+    void publishCaption();
+
+    WindowId m_id;
+    Text m_caption;
+    bool m_closed = false;
+    bool m_visibleWhenCreated = true;
+    std::function<void()> m_created;
+    std::unordered_map<std::string, std::unique_ptr<Control>> m_controls;
+    std::unique_ptr<class ProgramWindowMarker> m_marker;
+
+    friend void closeWindow(Window *);
+};
+
+} // namespace orbisel

@@ -1,0 +1,18 @@
+#include "web/Clock.h"
+
+namespace orbisel {
+namespace {
+std::function<TimePoint()> &clockOverride() {
+    static std::function<TimePoint()> clock;
+    return clock;
+}
+} // namespace
+
+TimePoint now() {
+    auto &clock = clockOverride();
+    return clock ? clock() : std::chrono::system_clock::now();
+}
+
+void setClockForTesting(std::function<TimePoint()> clock) { clockOverride() = std::move(clock); }
+
+} // namespace orbisel

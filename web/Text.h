@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace orbisel {
+
+// A text is a GBK byte string; lengths and positions are in bytes.
+using Text = std::string;
+using TextArray = std::vector<Text>;
+
+} // namespace orbisel
