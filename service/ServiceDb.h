@@ -1,0 +1,38 @@
+#pragma once
+
+#include "web/Text.h"
+
+#include <array>
+#include <string>
+
+namespace orbisel {
+
+// Where the service database lives; defaults come from the build configuration.
+// Tests point it at their own server.
+struct ServiceEndpoint {
+    std::string host;
+    unsigned port = 0;
+    std::string user;
+    std::string password;
+    std::string database;
+    unsigned timeoutSeconds = 5;
+};
+ServiceEndpoint &serviceEndpoint();
+
+// Columns 0..3 of the first matching row; all empty when nothing was read.
+using ServiceRow = std::array<Text, 4>;
+
+// Opens a new process-wide service connection (replacing, and closing, the old one).
+bool connectService();
+// "set names gbk", then "select * from woai where " + condition (a GBK text).
+ServiceRow readServiceRow(const Text &condition);
+// Shows the message (default title, OK only), then ends the program with code 0.
+void serviceStopped(const Text &message);
+// Closes the connection (end of process, tests).
+void disconnectService();
+
+// The two service-stopped messages, with the configured contact number (GBK).
+Text serviceStoppedMessage();     // "软件停止服务 联系QQ" + number
+Text mainServiceStoppedMessage(); // "软件停止服务，请联系QQ" + number
+
+} // namespace orbisel
