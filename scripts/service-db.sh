@@ -139,6 +139,9 @@ start() {
       print_where "$port"
       return 0
     fi
+    echo "The service database in $datadir runs (pid $pid) but does not answer; see $errlog." >&2
+    echo "Stop it first: $0 stop --datadir $datadir" >&2
+    exit 1
   fi
 
   if port_in_use "$port"; then
