@@ -110,7 +110,7 @@ std::optional<TimePoint> fromDateTime(double value) {
 }
 
 double currentDateTime() {
-    return toDateTime(now());
+    return toDateTime(std::chrono::floor<std::chrono::seconds>(now()));
 }
 
 Text unixTimestamp(bool secondsOnly) {

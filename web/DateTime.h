@@ -25,7 +25,7 @@ double fieldsToDateTime(const CalendarFields &fields);
 // Conversions with the wall clock's time points, in the local time zone.
 double toDateTime(TimePoint time);
 std::optional<TimePoint> fromDateTime(double value);
-// The current local date and time (orbisel::now()).
+// The current local date and time (orbisel::now()), to the second.
 double currentDateTime();
 
 // Digits of the UTC+8 epoch time stamp: seconds from local 1970-01-01 08:00:00
