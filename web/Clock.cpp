@@ -13,6 +13,8 @@ TimePoint now() {
     return clock ? clock() : std::chrono::system_clock::now();
 }
 
-void setClockForTesting(std::function<TimePoint()> clock) { clockOverride() = std::move(clock); }
+void setClockForTesting(std::function<TimePoint()> clock) {
+    clockOverride() = std::move(clock);
+}
 
 } // namespace orbisel
