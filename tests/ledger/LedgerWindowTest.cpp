@@ -18,6 +18,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QProcess>
+#include <QTest>
 #include <QTimer>
 #include <ctime>
 #include <gtest/gtest.h>
@@ -162,6 +163,20 @@ TEST_F(LedgerWindowTest, addButton_opensTheFormModally) {
     EXPECT_TRUE(formWasModal);
     ASSERT_EQ(grid(w)->rowCount(), 2);
     EXPECT_EQ(utf8(grid(w)->cellText(1, 4)), "0.2");
+}
+
+TEST_F(LedgerWindowTest, f1Key_opensTheEntryForm) {
+    Window *w = openLedger();
+    w->show();
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+    bool opened = false;
+    QTimer::singleShot(0, [&] {
+        opened = openWindow(WindowId::LedgerEntry) != nullptr;
+        closeWindow(WindowId::LedgerEntry);
+    });
+    QTest::keyClick(w, Qt::Key_F1);
+    EXPECT_TRUE(opened);
 }
 
 TEST_F(LedgerWindowTest, closingTheFormWithoutSubmitAddsNothing) {
