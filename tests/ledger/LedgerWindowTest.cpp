@@ -18,6 +18,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <ctime>
@@ -355,7 +356,11 @@ TEST_F(LedgerWindowTest, export_writesSnapshotOfWholeGridAndOpensIt) {
 }
 
 TEST_F(LedgerWindowTest, export_withoutSpreadsheetApplication_reportsExcelFailure) {
-    setSpreadsheetHandlerProbe([] { return false; });
+    // The real probe, run on the export thread, against XDG folders without any handler.
+    setSpreadsheetHandlerProbe({});
+    QTemporaryDir xdg;
+    for (const char *name : {"XDG_CONFIG_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_HOME", "XDG_DATA_DIRS"})
+        qputenv(name, xdg.filePath(QString::fromLatin1(name)).toLocal8Bit());
     Window *w = openLedger();
     w->click("按钮5");
     waitForLedgerExports();
