@@ -38,5 +38,9 @@ set(ORBISEL_HTTP_CONNECT_TIMEOUT_S 15 CACHE STRING "HTTP connect time-out, secon
 set(ORBISEL_HTTP_STALL_TIMEOUT_S 30 CACHE STRING "HTTP stall time-out (no byte received), seconds")
 set(ORBISEL_HTTP_MAX_BODY_BYTES 67108864 CACHE STRING "Largest response body accepted, bytes")
 
+# Ledger
+set(ORBISEL_LEDGER_MAX_FILE_BYTES 268435456 CACHE STRING "Largest ledger file read back, bytes; a bigger one counts as damaged")
+set(ORBISEL_SPREADSHEET_PROBE_TIMEOUT_MS 5000 CACHE STRING "Time allowed to ask the desktop for its spreadsheet application, milliseconds")
+
 set(ORBISEL_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
 configure_file(${CMAKE_SOURCE_DIR}/cmake/config.h.in ${ORBISEL_GENERATED_DIR}/orbisel/config.h @ONLY)

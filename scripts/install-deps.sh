@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth fonts-noto-cjk openssl ca-certificates
   python3 python3-openpyxl python3-pyftpdlib python3-jieba
+  xdg-utils
 )
 
 missing=()
