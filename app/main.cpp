@@ -1,8 +1,13 @@
 #include "app/Startup.h"
+#include "ledger/LedgerWindows.h"
+#include "mining/MiningWindows.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Orbisel"));
+    orbisel::registerMiningWindows();
+    orbisel::registerLedgerWindows();
     return orbisel::runProgram(orbisel::WindowId::Main);
 }

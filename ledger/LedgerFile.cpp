@@ -1,5 +1,7 @@
 #include "ledger/LedgerFile.h"
 
+#include "web/SaveFile.h"
+
 #include "orbisel/config.h"
 #include "web/Clock.h"
 
@@ -153,21 +155,9 @@ QString ledgerFilePath() {
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/temp.txt");
 }
 
-bool saveFileAtomically(const QString &path, const QByteArray &bytes) {
-    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
-        return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
-}
-
 bool saveLedgerFile(const QString &path, const LedgerContent &content) {
-    return saveFileAtomically(path, encodeLedger(content));
+    const QByteArray bytes = encodeLedger(content);
+    return saveFileAtomically(path.toStdString(), std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
 }
 
 LedgerLoadResult loadLedgerFile(const QString &path) {

@@ -43,10 +43,6 @@ std::optional<LedgerContent> decodeLedger(const QByteArray &bytes);
 // <user data folder>/temp.txt
 QString ledgerFilePath();
 
-// Writes the bytes to a temporary file beside the path and renames it over the
-// path; false (and the old file untouched) when any step fails. Creates the folder.
-bool saveFileAtomically(const QString &path, const QByteArray &bytes);
-
 bool saveLedgerFile(const QString &path, const LedgerContent &content);
 
 struct LedgerLoadResult {

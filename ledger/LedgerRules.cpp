@@ -1,6 +1,6 @@
 #include "ledger/LedgerRules.h"
 
-#include "ledger/LedgerNumbers.h"
+#include "web/Numbers.h"
 #include "web/Encoding.h"
 
 #include <cmath>
@@ -12,7 +12,7 @@ namespace orbisel {
 namespace {
 
 Text field(int value, const Text &unit) {
-    return ledgerIntegerText(value) + unit;
+    return formatNumber(value) + unit;
 }
 
 long long truncateToInteger(double value) {
@@ -50,7 +50,7 @@ Text ledgerDateText(TimePoint moment) {
 }
 
 Text ledgerProfitText(const Text &price, const Text &cost) {
-    return ledgerDoubleText(ledgerTextToNumber(price) - ledgerTextToNumber(cost));
+    return formatNumber(textToNumber(price) - textToNumber(cost));
 }
 
 std::optional<long long> ledgerColumnTotal(const TextArray &cells) {
@@ -58,7 +58,7 @@ std::optional<long long> ledgerColumnTotal(const TextArray &cells) {
         return std::nullopt;
     long long total = 0;
     for (const Text &cell : cells)
-        total = truncateToInteger(static_cast<double>(total) + ledgerTextToNumber(cell));
+        total = truncateToInteger(static_cast<double>(total) + textToNumber(cell));
     return total;
 }
 

@@ -6,7 +6,7 @@
 #include "ledger/LedgerExport.h"
 #include "ledger/LedgerFile.h"
 #include "ledger/LedgerGrid.h"
-#include "ledger/LedgerNumbers.h"
+#include "web/Numbers.h"
 #include "ledger/LedgerRules.h"
 #include "orbisel/config.h"
 #include "web/Clock.h"
@@ -50,7 +50,7 @@ void deleteEntry(Window *window) {
 
 void columnTotal(Window *window, int column, const std::string &target) {
     if (const auto total = ledgerColumnTotal(ledgerGrid(window)->entryColumn(column)))
-        window->setText(target, ledgerIntegerText(*total));
+        window->setText(target, formatNumber(*total));
 }
 
 void createLedger(Window *window) {

@@ -6,6 +6,7 @@
 #include "mining/SuggestionSource.h"
 #include "orbisel/config.h"
 #include "service/ServiceDb.h"
+#include "web/TextRules.h"
 
 namespace orbisel {
 namespace {
@@ -47,26 +48,6 @@ ControlSpec hiddenEdit(const char *name, int x, int y, int w, int h, const char 
 
 ControlSpec timer(const char *name, const char *container = "") {
     return {.name = name, .kind = ControlKind::Timer, .container = container};
-}
-
-// Splits at CRLF; keeps empty items between delimiters, drops one trailing empty item.
-TextArray splitLines(const Text &text) {
-    TextArray items;
-    if (text.empty())
-        return items;
-    size_t start = 0;
-    for (;;) {
-        const size_t at = text.find("\r\n", start);
-        if (at == Text::npos) {
-            items.push_back(text.substr(start));
-            break;
-        }
-        items.push_back(text.substr(start, at - start));
-        start = at + 2;
-    }
-    if (!items.empty() && items.back().empty())
-        items.pop_back();
-    return items;
 }
 
 } // namespace
@@ -248,7 +229,7 @@ void MainWindow::finishRun() {
 }
 
 void MainWindow::harvestLoop(SuggestionSource &source) {
-    for (const Text &seed : splitLines(text("超级编辑框1"))) {
+    for (const Text &seed : splitText(text("超级编辑框1"), "\r\n")) {
         if (!harvestSeed(source, seed))
             return;
         globalState().seedLog.push_back(seed);

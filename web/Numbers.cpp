@@ -8,16 +8,19 @@
 
 namespace orbisel {
 
-Text formatNumber(int value) {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "%d", value);
-    return buf;
+// to_chars gives the printf forms without depending on the process locale.
+Text formatNumber(long long value) {
+    char buf[32];
+    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
+    return ec == std::errc() ? Text(buf, end) : Text("0");
 }
 
+Text formatNumber(int value) { return formatNumber(static_cast<long long>(value)); }
+
 Text formatNumber(double value) {
-    char buf[40];
-    std::snprintf(buf, sizeof buf, "%.13g", value);
-    return buf;
+    char buf[64];
+    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 13);
+    return ec == std::errc() ? Text(buf, end) : Text("0");
 }
 
 double textToNumber(std::string_view text) {

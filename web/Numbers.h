@@ -9,6 +9,7 @@ namespace orbisel {
 // Number-to-text: integers with "%d", doubles with "%.13g" (whole numbers
 // without a decimal point).
 Text formatNumber(int value);
+Text formatNumber(long long value);
 Text formatNumber(double value);
 
 // Text-to-number: full-width GBK characters A3A1..A3FE count as the ASCII

@@ -139,10 +139,10 @@ TEST(LedgerFile, failedSaveReportsFalseAndKeepsTheOldFile) {
 
     // The parent "folder" is a file: nothing can be written below it.
     const QString blocked = dir.filePath(QStringLiteral("temp.txt/inner.txt"));
-    EXPECT_FALSE(saveFileAtomically(blocked, "x"));
+    EXPECT_FALSE(saveLedgerFile(blocked, awkwardLedger()));
     // The target is a folder: the rename over it fails.
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.txt")));
-    EXPECT_FALSE(saveFileAtomically(dir.filePath(QStringLiteral("folder.txt")), "x"));
+    EXPECT_FALSE(saveLedgerFile(dir.filePath(QStringLiteral("folder.txt")), awkwardLedger()));
     EXPECT_EQ(readAll(path), before);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size(),
               2); // no temporaries left

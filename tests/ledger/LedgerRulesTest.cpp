@@ -1,6 +1,6 @@
 #include "ledger/LedgerRules.h"
 
-#include "ledger/LedgerNumbers.h"
+#include "web/Numbers.h"
 #include "web/Encoding.h"
 
 #include <ctime>
@@ -45,11 +45,11 @@ TEST(LedgerProfit, followsTextToNumberRuleAndPercentG13) {
             << "price " << c.price << " cost " << c.cost;
 }
 
-TEST(LedgerNumbers, integerTextIsPlainDecimal) {
-    EXPECT_EQ(ledgerIntegerText(-3), "-3");
-    EXPECT_EQ(ledgerIntegerText(48), "48");
-    EXPECT_EQ(ledgerDoubleText(1e15), "1e+15");
-    EXPECT_EQ(ledgerDoubleText(1234567890123.0), "1234567890123");
+TEST(LedgerNumbers, numberTextsArePlainDecimal) {
+    EXPECT_EQ(formatNumber(-3), "-3");
+    EXPECT_EQ(formatNumber(48), "48");
+    EXPECT_EQ(formatNumber(1e15), "1e+15");
+    EXPECT_EQ(formatNumber(1234567890123.0), "1234567890123");
 }
 
 TEST(LedgerDateText, dropsTrailingZeroTimeFields) {
