@@ -10,10 +10,14 @@
 // one character, so a match never starts inside a double-byte character.
 namespace orbisel::listtext {
 
-inline bool isLeadByte(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
+inline bool isLeadByte(unsigned char b) {
+    return b >= 0x81 && b <= 0xFE;
+}
 
 // Bytes of the character that starts with byte b.
-inline size_t charLength(unsigned char b) { return isLeadByte(b) ? 2 : 1; }
+inline size_t charLength(unsigned char b) {
+    return isLeadByte(b) ? 2 : 1;
+}
 
 // The pieces between CRLFs: inner empty pieces are kept, one trailing empty
 // piece is dropped, an empty text gives none. Views into text.

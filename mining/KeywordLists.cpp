@@ -11,7 +11,9 @@
 #include <cstring>
 
 // The resource initialiser of a static library must be called by name.
-static void initKeywordListResources() { Q_INIT_RESOURCE(KeywordLists); }
+static void initKeywordListResources() {
+    Q_INIT_RESOURCE(KeywordLists);
+}
 
 namespace orbisel {
 
@@ -63,21 +65,24 @@ QByteArray readResource(const QString &path) {
 
 Text builtInKeywordList(KeywordList list) {
     initKeywordListResources();
-    const QByteArray bytes = readResource(list == KeywordList::Top ? QStringLiteral(":/orbisel/lists/top.txt")
-                                                                   : QStringLiteral(":/orbisel/lists/potential.txt"));
+    const QByteArray bytes =
+        readResource(list == KeywordList::Top ? QStringLiteral(":/orbisel/lists/top.txt")
+                                              : QStringLiteral(":/orbisel/lists/potential.txt"));
     return Text(bytes.constData(), static_cast<size_t>(bytes.size()));
 }
 
 QString userKeywordListPath(KeywordList list) {
     const QString dir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    return QDir(dir).filePath(list == KeywordList::Top ? QStringLiteral("top.csv") : QStringLiteral("potential.csv"));
+    return QDir(dir).filePath(list == KeywordList::Top ? QStringLiteral("top.csv")
+                                                       : QStringLiteral("potential.csv"));
 }
 
 Text loadKeywordList(KeywordList list) {
     QFile user(userKeywordListPath(list));
     if (user.exists() && user.open(QIODevice::ReadOnly)) {
         const QByteArray bytes = user.readAll();
-        Text converted = keywordListFromCsv(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+        Text converted =
+            keywordListFromCsv(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
         if (!converted.empty())
             return converted;
     }

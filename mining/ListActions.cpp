@@ -12,6 +12,8 @@ void runListFilter(Window &window, const std::string &listBox, const std::string
         window.appendText(resultBox, result);
 }
 
-void openListDownload(ListDownload file) { openAddress(listDownloadAddress(file)); }
+void openListDownload(ListDownload file) {
+    openAddress(listDownloadAddress(file));
+}
 
 } // namespace orbisel

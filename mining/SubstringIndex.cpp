@@ -8,7 +8,9 @@ namespace {
 
 constexpr uint64_t kEmptyKey = ~uint64_t{0};
 
-uint64_t keyOf(uint32_t state, uint32_t symbol) { return (uint64_t{state} << 32) | symbol; }
+uint64_t keyOf(uint32_t state, uint32_t symbol) {
+    return (uint64_t{state} << 32) | symbol;
+}
 
 uint64_t mix(uint64_t key) {
     key ^= key >> 31;

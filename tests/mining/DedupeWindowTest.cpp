@@ -1,6 +1,7 @@
+#include "mining/DedupeWindow.h"
+
 #include "app/Gbk.h"
 #include "app/Program.h"
-#include "mining/DedupeWindow.h"
 #include "mining/KeywordLists.h"
 #include "mining/ListActions.h"
 #include "tests/support/ProgramSeams.h"

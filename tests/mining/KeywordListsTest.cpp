@@ -1,5 +1,6 @@
-#include "mining/GbkText.h"
 #include "mining/KeywordLists.h"
+
+#include "mining/GbkText.h"
 #include "web/Encoding.h"
 
 #include <gtest/gtest.h>
@@ -8,9 +9,13 @@
 namespace orbisel {
 namespace {
 
-Text g(std::string_view utf8) { return utf8ToGbk(utf8); }
+Text g(std::string_view utf8) {
+    return utf8ToGbk(utf8);
+}
 
-std::vector<std::string_view> lines(const Text &text) { return listtext::splitCrlf(text); }
+std::vector<std::string_view> lines(const Text &text) {
+    return listtext::splitCrlf(text);
+}
 
 // The filter and the dedupe as the design states them, one search per pair.
 Text plainListFilter(const Text &seedText, const Text &listText) {
@@ -39,8 +44,14 @@ struct ListShape {
 
 TEST(BuiltInLists, haveHeaderExactCountsAndFixedEnds) {
     const std::vector<ListShape> shapes = {
-        {KeywordList::Top, 200000, {"女羽绒服", "羽绒服女", "羽绒服", "女雪地靴", "帽 女 冬"}, "日本热血动漫排行榜"},
-        {KeywordList::Potential, 28303, {"洗车机", "洗车神器高压家用", "洗车泵", "高压洗车水泵", "洗车器家用"}, "钢丝绳"},
+        {KeywordList::Top,
+         200000,
+         {"女羽绒服", "羽绒服女", "羽绒服", "女雪地靴", "帽 女 冬"},
+         "日本热血动漫排行榜"},
+        {KeywordList::Potential,
+         28303,
+         {"洗车机", "洗车神器高压家用", "洗车泵", "高压洗车水泵", "洗车器家用"},
+         "钢丝绳"},
     };
     for (const ListShape &shape : shapes) {
         const Text list = builtInKeywordList(shape.list);
@@ -87,7 +98,8 @@ TEST(ListFilter, edgeCases) {
         {"seed and its longer form", "羽绒服\r\n羽绒服女", "关键词\r\n女羽绒服\r\n羽绒服女\r\n裤\r\n",
          "女羽绒服\r\n羽绒服女\r\n羽绒服女\r\n"},
         {"part of the header", "关键", "关键词\r\n关于\r\n", "关键词\r\n"},
-        {"empty seed copies the list", "裤\r\n\r\n", "关键词\r\n裤子\r\n\r\n鞋\r\n", "裤子\r\n关键词\r\n裤子\r\n鞋\r\n"},
+        {"empty seed copies the list", "裤\r\n\r\n", "关键词\r\n裤子\r\n\r\n鞋\r\n",
+         "裤子\r\n关键词\r\n裤子\r\n鞋\r\n"},
         {"empty seed box", "", "关键词\r\n裤子\r\n", ""},
         {"letter case counts", "vivo", "关键词\r\nVIVO手机\r\nvivo手机\r\n", "vivo手机\r\n"},
         {"repeats kept", "鞋", "关键词\r\n鞋\r\n帽\r\n鞋\r\n", "鞋\r\n鞋\r\n"},
@@ -191,18 +203,18 @@ TEST(KeywordListFromCsv, takesFirstColumnAfterHeader) {
 
 TEST(ListDownloadAddress, usesFileServiceHostAndPublishedPaths) {
     const std::pair<ListDownload, const char *> cases[] = {
-        {ListDownload::PotentialPc,
-         "https://files.alicdn.com/tpsservice/a6eb13130e21e429c693c112ef03cf11.csv?spm=a21cz.8094367.889680.1."
-         "36c23d0aQimfIi&file=a6eb13130e21e429c693c112ef03cf11.csv"},
-        {ListDownload::PotentialMobile,
-         "https://files.alicdn.com/tpsservice/a709c89ec53fb8904381da8592155f04.csv?spm=a21cz.8094367.889680.2."
-         "36c23d0aQimfIi&file=a709c89ec53fb8904381da8592155f04.csv"},
-        {ListDownload::TopPc,
-         "https://files.alicdn.com/tpsservice/60bd0ac989cc2d5d51712406c1ff5964.xlsx?spm=a21cz.8094367.889680.3."
-         "36c23d0aQimfIi&file=60bd0ac989cc2d5d51712406c1ff5964.xlsx"},
-        {ListDownload::TopMobile,
-         "https://files.alicdn.com/tpsservice/2a7b4483371013373e295b51dc4a66ce.xlsx?spm=a21cz.8094367.889680.4."
-         "36c23d0aQimfIi&file=2a7b4483371013373e295b51dc4a66ce.xlsx"},
+        {ListDownload::PotentialPc, "https://files.alicdn.com/tpsservice/"
+                                    "a6eb13130e21e429c693c112ef03cf11.csv?spm=a21cz.8094367.889680.1."
+                                    "36c23d0aQimfIi&file=a6eb13130e21e429c693c112ef03cf11.csv"},
+        {ListDownload::PotentialMobile, "https://files.alicdn.com/tpsservice/"
+                                        "a709c89ec53fb8904381da8592155f04.csv?spm=a21cz.8094367.889680.2."
+                                        "36c23d0aQimfIi&file=a709c89ec53fb8904381da8592155f04.csv"},
+        {ListDownload::TopPc, "https://files.alicdn.com/tpsservice/"
+                              "60bd0ac989cc2d5d51712406c1ff5964.xlsx?spm=a21cz.8094367.889680.3."
+                              "36c23d0aQimfIi&file=60bd0ac989cc2d5d51712406c1ff5964.xlsx"},
+        {ListDownload::TopMobile, "https://files.alicdn.com/tpsservice/"
+                                  "2a7b4483371013373e295b51dc4a66ce.xlsx?spm=a21cz.8094367.889680.4."
+                                  "36c23d0aQimfIi&file=2a7b4483371013373e295b51dc4a66ce.xlsx"},
     };
     for (const auto &[file, address] : cases)
         EXPECT_EQ(listDownloadAddress(file), address);
