@@ -1,0 +1,289 @@
+#include "mining/KeywordLists.h"
+
+#include "mining/GbkText.h"
+#include "mining/SubstringIndex.h"
+#include "orbisel/config.h"
+#include "web/Encoding.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <cstring>
+
+// The resource initialiser of a static library must be called by name.
+static void initKeywordListResources() {
+    Q_INIT_RESOURCE(KeywordLists);
+}
+
+namespace orbisel {
+
+namespace {
+
+constexpr std::string_view kCrlf = "\r\n";
+
+const Text &headerLine() {
+    static const Text header = utf8ToGbk("关键词") + "\r\n";
+    return header;
+}
+
+bool isValidUtf8(std::string_view s) {
+    const auto *p = reinterpret_cast<const unsigned char *>(s.data());
+    const size_t n = s.size();
+    for (size_t i = 0; i < n;) {
+        const unsigned char b = p[i];
+        size_t extra = 0;
+        if (b < 0x80)
+            extra = 0;
+        else if (b >= 0xC2 && b <= 0xDF)
+            extra = 1;
+        else if (b >= 0xE0 && b <= 0xEF)
+            extra = 2;
+        else if (b >= 0xF0 && b <= 0xF4)
+            extra = 3;
+        else
+            return false;
+        if (i + extra >= n && extra > 0)
+            return false;
+        for (size_t k = 1; k <= extra; ++k)
+            if ((p[i + k] & 0xC0) != 0x80)
+                return false;
+        i += extra + 1;
+    }
+    return true;
+}
+
+QByteArray readResource(const QString &path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+} // namespace
+
+// ---- Lists ------------------------------------------------------------------------
+
+Text builtInKeywordList(KeywordList list) {
+    initKeywordListResources();
+    const QByteArray bytes =
+        readResource(list == KeywordList::Top ? QStringLiteral(":/orbisel/lists/top.txt")
+                                              : QStringLiteral(":/orbisel/lists/potential.txt"));
+    return Text(bytes.constData(), static_cast<size_t>(bytes.size()));
+}
+
+QString userKeywordListPath(KeywordList list) {
+    const QString dir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    return QDir(dir).filePath(list == KeywordList::Top ? QStringLiteral("top.csv")
+                                                       : QStringLiteral("potential.csv"));
+}
+
+Text loadKeywordList(KeywordList list) {
+    QFile user(userKeywordListPath(list));
+    if (user.exists() && user.open(QIODevice::ReadOnly)) {
+        const QByteArray bytes = user.readAll();
+        Text converted =
+            keywordListFromCsv(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+        if (!converted.empty())
+            return converted;
+    }
+    return builtInKeywordList(list);
+}
+
+const Text &topKeywordList() {
+    static const Text list = loadKeywordList(KeywordList::Top);
+    return list;
+}
+
+const Text &potentialKeywordList() {
+    static const Text list = loadKeywordList(KeywordList::Potential);
+    return list;
+}
+
+Text keywordListFromCsv(std::string_view csv) {
+    if (csv.starts_with("\xEF\xBB\xBF"))
+        csv.remove_prefix(3);
+    const Text bytes = isValidUtf8(csv) ? utf8ToGbk(csv) : Text(csv);
+    const char *s = bytes.data();
+    const size_t n = bytes.size();
+
+    // CSV delimiters are ASCII below 0x40, so they never occur as GBK trail bytes.
+    Text out = headerLine();
+    bool headerRow = true;
+    bool any = false;
+    size_t i = 0;
+    while (i < n) {
+        Text first;
+        for (int field = 0;; ++field) {
+            Text value;
+            if (s[i] == '"') {
+                ++i;
+                while (i < n) {
+                    if (s[i] == '"') {
+                        if (i + 1 < n && s[i + 1] == '"') {
+                            value += '"';
+                            i += 2;
+                            continue;
+                        }
+                        ++i;
+                        break;
+                    }
+                    value += s[i++];
+                }
+            }
+            while (i < n && s[i] != ',' && s[i] != '\r' && s[i] != '\n')
+                value += s[i++];
+            if (field == 0)
+                first = std::move(value);
+            if (i < n && s[i] == ',') {
+                ++i;
+                if (i < n)
+                    continue;
+            }
+            break;
+        }
+        if (i < n && s[i] == '\r')
+            ++i;
+        if (i < n && s[i] == '\n')
+            ++i;
+        if (headerRow) {
+            headerRow = false;
+            continue;
+        }
+        // A keyword quoted over several lines stays on one line.
+        for (char &c : first)
+            if (c == '\r' || c == '\n')
+                c = ' ';
+        if (first.empty())
+            continue;
+        out += first;
+        out += kCrlf;
+        any = true;
+    }
+    return any ? out : Text();
+}
+
+// ---- Filter -------------------------------------------------------------------------
+
+namespace {
+
+// Whether a character starts at byte p: a byte outside the lead range always
+// ends a character, and lead-range bytes after it pair up.
+bool atCharBoundary(const unsigned char *s, size_t p) {
+    size_t run = 0;
+    while (run < p && listtext::isLeadByte(s[p - run - 1]))
+        ++run;
+    return run % 2 == 0;
+}
+
+// Whether the line break CRLF starts at d (the split cuts only there).
+bool lineBreakAt(const unsigned char *s, size_t size, size_t d) {
+    return d + 1 < size && s[d] == '\r' && s[d + 1] == '\n' && atCharBoundary(s, d);
+}
+
+} // namespace
+
+Text listFilter(std::string_view seedText, std::string_view listText) {
+    Text result;
+    const std::vector<std::string_view> seeds = listtext::splitCrlf(seedText);
+    const char *base = listText.data();
+    const auto *s = reinterpret_cast<const unsigned char *>(base);
+    const size_t size = listText.size();
+
+    for (std::string_view seed : seeds) {
+        if (seed.empty()) {
+            for (std::string_view entry : listtext::splitCrlf(listText))
+                if (!entry.empty()) {
+                    result += entry;
+                    result += kCrlf;
+                }
+            continue;
+        }
+        // Byte matches over the whole list; one counts when it starts on a
+        // character boundary and lies inside one entry. Entry bounds are found
+        // around the match only, so the list is never split as a whole.
+        const size_t m = seed.size();
+        const bool seedHasCr = seed.find('\r') != std::string_view::npos;
+        size_t pos = 0;
+        while (pos + m <= size) {
+            const void *hit = memmem(base + pos, size - pos, seed.data(), m);
+            if (!hit)
+                break;
+            const size_t at = static_cast<size_t>(static_cast<const char *>(hit) - base);
+            pos = at + 1;
+            if (!atCharBoundary(s, at) || (at > 0 && lineBreakAt(s, size, at - 1)))
+                continue;
+            if (lineBreakAt(s, size, at + m - 1))
+                continue; // the match runs into the line break
+            bool crossesBreak = false;
+            if (seedHasCr)
+                for (size_t d = at; d + 1 < at + m && !crossesBreak; ++d)
+                    crossesBreak = lineBreakAt(s, size, d);
+            if (crossesBreak)
+                continue;
+            size_t start = at;
+            while (start >= 2 && !lineBreakAt(s, size, start - 2))
+                --start;
+            if (start == 1)
+                start = 0;
+            size_t end = at + m;
+            for (;;) {
+                const void *cr = std::memchr(base + end, '\r', size - end);
+                if (!cr) {
+                    end = size;
+                    break;
+                }
+                end = static_cast<size_t>(static_cast<const char *>(cr) - base);
+                if (lineBreakAt(s, size, end))
+                    break;
+                ++end;
+            }
+            result.append(base + start, end - start);
+            result += kCrlf;
+            pos = end;
+        }
+    }
+    return result;
+}
+
+// ---- Dedupe --------------------------------------------------------------------------
+
+Text removeDuplicates(std::string_view text) {
+    Text out;
+    listtext::SubstringIndex kept;
+    for (std::string_view line : listtext::splitCrlf(text)) {
+        if (kept.containsIgnoringCase(line))
+            continue;
+        out += line;
+        out += kCrlf;
+        kept.append(line);
+        kept.append(kCrlf);
+    }
+    return out;
+}
+
+// ---- Downloads -------------------------------------------------------------------------
+
+Text listDownloadAddress(ListDownload file) {
+    const char *path = "";
+    switch (file) {
+    case ListDownload::PotentialPc:
+        path = "/tpsservice/a6eb13130e21e429c693c112ef03cf11.csv?spm=a21cz.8094367.889680.1.36c23d0aQimfIi"
+               "&file=a6eb13130e21e429c693c112ef03cf11.csv";
+        break;
+    case ListDownload::PotentialMobile:
+        path = "/tpsservice/a709c89ec53fb8904381da8592155f04.csv?spm=a21cz.8094367.889680.2.36c23d0aQimfIi"
+               "&file=a709c89ec53fb8904381da8592155f04.csv";
+        break;
+    case ListDownload::TopPc:
+        path = "/tpsservice/60bd0ac989cc2d5d51712406c1ff5964.xlsx?spm=a21cz.8094367.889680.3.36c23d0aQimfIi"
+               "&file=60bd0ac989cc2d5d51712406c1ff5964.xlsx";
+        break;
+    case ListDownload::TopMobile:
+        path = "/tpsservice/2a7b4483371013373e295b51dc4a66ce.xlsx?spm=a21cz.8094367.889680.4.36c23d0aQimfIi"
+               "&file=2a7b4483371013373e295b51dc4a66ce.xlsx";
+        break;
+    }
+    return Text("https://") + config::kFilesHost + path;
+}
+
+} // namespace orbisel
