@@ -38,5 +38,8 @@ set(ORBISEL_HTTP_CONNECT_TIMEOUT_S 15 CACHE STRING "HTTP connect time-out, secon
 set(ORBISEL_HTTP_STALL_TIMEOUT_S 30 CACHE STRING "HTTP stall time-out (no byte received), seconds")
 set(ORBISEL_HTTP_MAX_BODY_BYTES 67108864 CACHE STRING "Largest response body accepted, bytes")
 
+# JSON document
+set(ORBISEL_JSON_HEAP_LIMIT_BYTES 268435456 CACHE STRING "Largest memory one JSON document's script engine may hold, bytes")
+
 set(ORBISEL_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
 configure_file(${CMAKE_SOURCE_DIR}/cmake/config.h.in ${ORBISEL_GENERATED_DIR}/orbisel/config.h @ONLY)
