@@ -32,8 +32,19 @@ constexpr std::string_view kEngineScript =
     "Object.prototype.parseJSON=function(filter){return JSON.parse(this,filter)}}"
     "}());";
 
+bool isAscii(std::string_view text) {
+    for (const char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}
+
+// ASCII reads the same in GBK and UTF-8; only other texts go through the converter.
 std::string toEngine(std::string_view gbk) {
-    return gbkToUtf8(gbk);
+    return isAscii(gbk) ? std::string(gbk) : gbkToUtf8(gbk);
+}
+Text fromEngine(std::string_view utf8) {
+    return isAscii(utf8) ? Text(utf8) : utf8ToGbk(utf8);
 }
 
 bool isLineSeparator(std::string_view utf8, std::size_t i) {
@@ -161,7 +172,7 @@ std::string JsonDocument::evalUtf8(const std::string &script) const {
 }
 
 Text JsonDocument::evalText(const std::string &script) const {
-    return utf8ToGbk(evalUtf8(script));
+    return fromEngine(evalUtf8(script));
 }
 
 double JsonDocument::evalNumber(const std::string &script) const {
@@ -396,10 +407,10 @@ int JsonDocument::memberNames(TextArray &names, std::string_view path) const {
     while (from < list.size()) {
         const std::size_t comma = list.find(',', from);
         if (comma == std::string::npos) {
-            names.push_back(utf8ToGbk(std::string_view(list).substr(from)));
+            names.push_back(fromEngine(std::string_view(list).substr(from)));
             break;
         }
-        names.push_back(utf8ToGbk(std::string_view(list).substr(from, comma - from)));
+        names.push_back(fromEngine(std::string_view(list).substr(from, comma - from)));
         from = comma + 1;
     }
     return static_cast<int>(names.size());
