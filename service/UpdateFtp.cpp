@@ -12,23 +12,20 @@
 namespace orbisel {
 namespace {
 
-struct CurlCleanup {
-    void operator()(CURL *handle) const { curl_easy_cleanup(handle); }
-};
-using CurlHandle = std::unique_ptr<CURL, CurlCleanup>;
+// The FTP connection lives in this handle until the next connect or the end of
+// the process; a transfer holds its own reference while it runs.
+using CurlHandle = std::shared_ptr<CURL>;
 
-// The FTP connection lives in this handle until the next connect or the end of the process.
 CurlHandle &session() {
     static CurlHandle handle;
     return handle;
 }
 
-CURL *newSession() {
+CurlHandle newSession() {
     static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
-    if (!initialised)
-        return nullptr;
-    session().reset(curl_easy_init());
-    return session().get();
+    CURL *handle = initialised ? curl_easy_init() : nullptr;
+    session() = handle ? CurlHandle(handle, &curl_easy_cleanup) : nullptr;
+    return session();
 }
 
 std::string serverUrl(const FtpEndpoint &endpoint) {
@@ -71,13 +68,13 @@ FtpEndpoint &ftpEndpoint() {
 
 bool connectUpdateFtp() {
     session().reset();
-    CURL *handle = newSession();
+    const CurlHandle handle = newSession();
     if (!handle)
         return false;
     const FtpEndpoint endpoint = ftpEndpoint();
-    configure(handle, endpoint, serverUrl(endpoint));
-    curl_easy_setopt(handle, CURLOPT_NOBODY, 1L); // log in, no transfer
-    return waitResponsive([&] { return curl_easy_perform(handle) == CURLE_OK; });
+    configure(handle.get(), endpoint, serverUrl(endpoint));
+    curl_easy_setopt(handle.get(), CURLOPT_NOBODY, 1L); // log in, no transfer
+    return waitResponsive([&] { return curl_easy_perform(handle.get()) == CURLE_OK; });
 }
 
 bool isPlainFileName(const Text &name) {
@@ -93,9 +90,10 @@ bool isPlainFileName(const Text &name) {
 bool downloadUpdateFile(const Text &name) {
     if (!isPlainFileName(name))
         return false;
-    CURL *handle = session() ? session().get() : newSession();
-    if (!handle)
+    const CurlHandle transfer = session() ? session() : newSession();
+    if (!transfer)
         return false;
+    CURL *handle = transfer.get();
     const FtpEndpoint endpoint = ftpEndpoint();
     char *escaped = curl_easy_escape(handle, name.data(), static_cast<int>(name.size()));
     if (!escaped)
