@@ -1,0 +1,61 @@
+#include "service/ServiceAccess.h"
+
+#include "app/Program.h"
+
+#include <cctype>
+
+namespace orbisel {
+namespace {
+
+RowReader &rowReader() {
+    static RowReader reader;
+    return reader;
+}
+
+ServiceConnector &connector() {
+    static ServiceConnector c;
+    return c;
+}
+
+bool startsWithNoCase(const Text &text, std::string_view prefix) {
+    if (text.size() < prefix.size())
+        return false;
+    for (size_t i = 0; i < prefix.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(text[i])) != prefix[i])
+            return false;
+    return true;
+}
+
+} // namespace
+
+bool connectToService() {
+    return connector() ? connector()() : connectService();
+}
+
+ServiceRow readRow(const Text &condition) {
+    return rowReader() ? rowReader()(condition) : readServiceRow(condition);
+}
+
+void setRowReader(RowReader reader) {
+    rowReader() = std::move(reader);
+}
+
+void setServiceConnector(ServiceConnector c) {
+    connector() = std::move(c);
+}
+
+bool isWebAddress(const Text &address) {
+    for (std::string_view scheme : {"http://", "https://"})
+        if (startsWithNoCase(address, scheme) && address.size() > scheme.size())
+            return true;
+    return false;
+}
+
+bool openServiceAddress(const Text &address) {
+    if (!isWebAddress(address))
+        return false;
+    openAddress(address);
+    return true;
+}
+
+} // namespace orbisel
