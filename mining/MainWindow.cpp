@@ -5,7 +5,9 @@
 #include "app/Responsive.h"
 #include "mining/SuggestionSource.h"
 #include "orbisel/config.h"
-#include "service/ServiceDb.h"
+#include "mining/ListActions.h"
+#include "service/ServiceAccess.h"
+#include "service/VersionCheck.h"
 #include "web/TextRules.h"
 
 namespace orbisel {
@@ -133,13 +135,15 @@ MainWindow::MainWindow() : Window(WindowId::Main, mainWindowSpec()) {
         readNotices();
     });
     onClick("按钮1", [this] { runMining(); });
-    onClick("按钮15", [this] { setText("编辑框7", readServiceRow(gbk("账号=666"))[3]); });
-    onClick("按钮14", [this] { setText("编辑框6", readServiceRow(gbk("账号=555"))[3]); });
-    onClick("按钮16", [this] {
-        const ServiceRow row = readServiceRow(gbk("ID=8"));
-        setText("编辑框10", row[1]);
-        setText("编辑框8", row[2]);
-    });
+    onClick("按钮15", [this] { setText("编辑框7", readRow(gbk("账号=666"))[3]); });
+    onClick("按钮14", [this] { setText("编辑框6", readRow(gbk("账号=555"))[3]); });
+    installMainVersionCheck(*this);
+    onClick("按钮18", [this] { runListFilter(*this, "编辑框TOP", "编辑框TOP结果"); });
+    onClick("按钮19", [this] { runListFilter(*this, "编辑框潜力", "编辑框潜力结果"); });
+    onClick("按钮8", [] { openListDownload(ListDownload::PotentialMobile); });
+    onClick("按钮9", [] { openListDownload(ListDownload::PotentialPc); });
+    onClick("按钮10", [] { openListDownload(ListDownload::TopPc); });
+    onClick("按钮12", [] { openListDownload(ListDownload::TopMobile); });
     onClick("按钮3", [] { openAddress(config::kSupportChatLink); });
     onClick("按钮6", [] {
         messageBox(gbk("暂时无法使用，请更新版本"), kMbOk, gbk("爆单提醒"));
@@ -153,10 +157,12 @@ MainWindow::MainWindow() : Window(WindowId::Main, mainWindowSpec()) {
 MainWindow::~MainWindow() = default;
 
 void MainWindow::created() {
-    if (!connectService()) {
+    if (!connectToService()) {
         serviceStopped(mainServiceStoppedMessage());
         return;
     }
+    setText("编辑框TOP", topKeywordList());
+    setText("编辑框潜力", potentialKeywordList());
     setTimerPeriod("时钟1", 2000);
     setTimerPeriod("时钟2", 1000);
     globalState().mainRotation = 3;
