@@ -3,6 +3,7 @@
 #include "app/Gbk.h"
 #include "app/Program.h"
 #include "app/Responsive.h"
+#include "mining/ResultExport.h"
 #include "mining/SuggestionSource.h"
 #include "orbisel/config.h"
 #include "service/ServiceDb.h"
@@ -152,6 +153,7 @@ MainWindow::MainWindow() : Window(WindowId::Main, mainWindowSpec()) {
         readNotices();
     });
     onClick("按钮1", [this] { runMining(); });
+    onClick("按钮2", [this] { exportClicked(); });
     onClick("按钮15", [this] { setText("编辑框7", readServiceRow(gbk("账号=666"))[3]); });
     onClick("按钮14", [this] { setText("编辑框6", readServiceRow(gbk("账号=555"))[3]); });
     onClick("按钮16", [this] {
@@ -208,14 +210,14 @@ void MainWindow::readNotices() {
 }
 
 bool MainWindow::canClose() {
-    if (!m_running)
+    if (!m_running && !m_exporting)
         return true;
-    m_closeRequested = true; // the run stops at its next step and closes the window
+    m_closeRequested = true; // the run stops at its next step (an export at its end) and closes the window
     return false;
 }
 
 void MainWindow::runMining() {
-    if (m_running)
+    if (m_running || m_exporting)
         return;
     m_running = true;
     setControlEnabled("按钮1", false);
@@ -241,6 +243,21 @@ void MainWindow::runMining() {
 
 void MainWindow::finishRun() {
     m_running = false;
+    setControlEnabled("按钮1", true);
+    setControlEnabled("按钮2", true);
+    if (m_closeRequested)
+        closeWindow(this);
+}
+
+// Refused during a run; no run starts while the export dispatches input.
+void MainWindow::exportClicked() {
+    if (m_running || m_exporting)
+        return;
+    m_exporting = true;
+    setControlEnabled("按钮1", false);
+    setControlEnabled("按钮2", false);
+    exportButtonClicked(m_lastExportName);
+    m_exporting = false;
     setControlEnabled("按钮1", true);
     setControlEnabled("按钮2", true);
     if (m_closeRequested)
