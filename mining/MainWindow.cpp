@@ -3,6 +3,7 @@
 #include "app/Gbk.h"
 #include "app/Program.h"
 #include "app/Responsive.h"
+#include "mining/ResultExport.h"
 #include "mining/SuggestionSource.h"
 #include "orbisel/config.h"
 #include "mining/ListActions.h"
@@ -144,6 +145,7 @@ MainWindow::MainWindow() : Window(WindowId::Main, mainWindowSpec()) {
     onClick("按钮9", [] { openListDownload(ListDownload::PotentialPc); });
     onClick("按钮10", [] { openListDownload(ListDownload::TopPc); });
     onClick("按钮12", [] { openListDownload(ListDownload::TopMobile); });
+    onClick("按钮2", [this] { exportClicked(); });
     onClick("按钮3", [] { openAddress(config::kSupportChatLink); });
     onClick("按钮6", [] {
         messageBox(gbk("暂时无法使用，请更新版本"), kMbOk, gbk("爆单提醒"));
@@ -195,14 +197,14 @@ void MainWindow::readNotices() {
 }
 
 bool MainWindow::canClose() {
-    if (!m_running)
+    if (!m_running && !m_exporting)
         return true;
-    m_closeRequested = true; // the run stops at its next step and closes the window
+    m_closeRequested = true; // the run stops at its next step (an export at its end) and closes the window
     return false;
 }
 
 void MainWindow::runMining() {
-    if (m_running)
+    if (m_running || m_exporting)
         return;
     m_running = true;
     setControlEnabled("按钮1", false);
@@ -228,6 +230,21 @@ void MainWindow::runMining() {
 
 void MainWindow::finishRun() {
     m_running = false;
+    setControlEnabled("按钮1", true);
+    setControlEnabled("按钮2", true);
+    if (m_closeRequested)
+        closeWindow(this);
+}
+
+// Refused during a run; no run starts while the export dispatches input.
+void MainWindow::exportClicked() {
+    if (m_running || m_exporting)
+        return;
+    m_exporting = true;
+    setControlEnabled("按钮1", false);
+    setControlEnabled("按钮2", false);
+    exportButtonClicked(m_lastExportName);
+    m_exporting = false;
     setControlEnabled("按钮1", true);
     setControlEnabled("按钮2", true);
     if (m_closeRequested)

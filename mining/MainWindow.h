@@ -37,9 +37,12 @@ private:
     bool stopRequested() const { return m_closeRequested; }
     template <class Request> Text request(Request &&send);
     void finishRun();
+    void exportClicked();
 
     bool m_running = false;
     bool m_closeRequested = false;
+    bool m_exporting = false;
+    Text m_lastExportName; // offered by the next save dialog
 };
 
 WindowSpec mainWindowSpec();

@@ -1,0 +1,59 @@
+#include "app/FileDialogs.h"
+
+#include "app/Gbk.h"
+
+#include <QApplication>
+#include <QFileDialog>
+
+namespace orbisel {
+namespace {
+
+std::function<std::optional<Text>(const SaveDialogRequest &)> &dialogHandler() {
+    static std::function<std::optional<Text>(const SaveDialogRequest &)> handler;
+    return handler;
+}
+
+std::optional<Text> showSaveDialog(const SaveDialogRequest &request) {
+    QFileDialog dialog(QApplication::activeWindow(), fromGbk(request.title));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters(qtNameFilters(request.filter));
+    dialog.setDefaultSuffix(fromGbk(request.defaultExtension));
+    if (!request.initialName.empty())
+        dialog.selectFile(fromGbk(request.initialName));
+    dialog.setWindowModality(Qt::ApplicationModal);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    const QStringList files = dialog.selectedFiles();
+    if (files.isEmpty())
+        return std::nullopt;
+    return toGbk(files.front());
+}
+
+} // namespace
+
+QStringList qtNameFilters(const Text &windowsFilter) {
+    const QStringList parts = fromGbk(windowsFilter).split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString &description = parts[i];
+        const QString &pattern = parts[i + 1];
+        if (description.endsWith(QLatin1Char('(') + pattern + QLatin1Char(')')))
+            filters << description;
+        else
+            filters << description + QStringLiteral(" (") + pattern + QLatin1Char(')');
+    }
+    return filters;
+}
+
+std::optional<Text> askSaveFileName(const SaveDialogRequest &request) {
+    if (dialogHandler())
+        return dialogHandler()(request);
+    return showSaveDialog(request);
+}
+
+void setSaveFileDialogHandler(std::function<std::optional<Text>(const SaveDialogRequest &)> handler) {
+    dialogHandler() = std::move(handler);
+}
+
+} // namespace orbisel

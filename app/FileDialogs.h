@@ -1,0 +1,30 @@
+#pragma once
+
+#include "web/Text.h"
+
+#include <QString>
+#include <functional>
+#include <optional>
+
+namespace orbisel {
+
+// Settings of one showing of the save-file dialog; all texts GBK.
+struct SaveDialogRequest {
+    Text title;
+    // Windows form: "description|pattern|description|pattern".
+    Text filter;
+    Text defaultExtension; // without the dot, appended when the name has no suffix
+    Text initialName;
+};
+
+// Shows the save-file dialog; the chosen full path (GBK), or nothing when cancelled.
+std::optional<Text> askSaveFileName(const SaveDialogRequest &request);
+
+// Qt name filters from the Windows form: each pair becomes "description (pattern)",
+// the description alone when it already ends with that parenthesised pattern.
+QStringList qtNameFilters(const Text &windowsFilter);
+
+// Test seam: replaces the dialog (an empty handler restores it).
+void setSaveFileDialogHandler(std::function<std::optional<Text>(const SaveDialogRequest &)> handler);
+
+} // namespace orbisel

@@ -1,0 +1,367 @@
+#include "mining/ResultExport.h"
+
+#include "app/FileDialogs.h"
+#include "app/Gbk.h"
+#include "app/GlobalState.h"
+#include "tests/mining/NaiveExport.h"
+#include "tests/support/ProgramSeams.h"
+#include "web/Encoding.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <random>
+#include <sys/resource.h>
+
+using namespace orbisel;
+using orbisel::test::naiveExportRows;
+using orbisel::test::ProgramSeams;
+using orbisel::test::rowValues;
+using orbisel::test::RowValues;
+
+namespace {
+
+Text G(const char *utf8) {
+    return utf8ToGbk(utf8);
+}
+
+constexpr int kPc = static_cast<int>(SourceKind::PcSuggest);
+constexpr int kArrow = static_cast<int>(SourceKind::PcArrow);
+constexpr int kMobile = static_cast<int>(SourceKind::MobileSuggest);
+constexpr int kRelated = static_cast<int>(SourceKind::Related);
+
+// ---- Rows ----------------------------------------------------------------
+
+struct RowsCase {
+    const char *name;
+    TextArray seedLog;
+    HarvestArrays harvest;
+    std::vector<RowValues> rows;
+};
+
+std::vector<RowsCase> rowsCases() {
+    return {
+        {"twoSeeds_rowsGroupedBySeed",
+         {"A", "B"},
+         {TextArray{"A|a1", "A|a2"}, {}, TextArray{"B|b1"}, {}, {}},
+         {{"A", "a1", kPc}, {"A", "a2", kPc}, {"B", "b1", kMobile}}},
+        {"withinSeed_kindsInExportOrderThenHarvestOrder",
+         {"A"},
+         {TextArray{"B|x", "A|p1", "A|p2"}, TextArray{"A|r0"}, {}, {}, TextArray{"A|rel"}},
+         {{"A", "p1", kPc}, {"A", "p2", kPc}, {"A", "r0", kArrow}, {"A", "rel", kRelated}}},
+        {"seedInsideLongerSeed_itemsExportedUnderBoth",
+         {G("女装"), G("韩版女装")},
+         {TextArray{G("女装|女装夏"), G("韩版女装|韩版女装裙")}, {}, {}, {}, {}},
+         {{G("女装"), G("女装夏"), kPc},
+          {G("女装"), G("韩版女装裙"), kPc},
+          {G("韩版女装"), G("韩版女装裙"), kPc}}},
+        {"seedWithComma_usesTextBeforeComma_noRows",
+         {"a,b"},
+         {TextArray{"a,b|w1"}, {}, TextArray{"a,b|w2"}, {}, {}},
+         {}},
+        {"emptySeed_exportsEveryItemAgain",
+         {"A", "", "B"},
+         {TextArray{"A|a1"}, {}, TextArray{"B|b1"}, {}, {}},
+         {{"A", "a1", kPc}, {"", "a1", kPc}, {"", "b1", kMobile}, {"B", "b1", kMobile}}},
+        {"wordWithBar_exportedFromLastBar",
+         {"A"},
+         {TextArray{"A|x|y", "A|z|"}, {}, {}, {}, {}},
+         {{"A", "y", kPc}, {"A", "", kPc}}},
+        {"repeatedSeed_rowsRepeated",
+         {"A", "A"},
+         {TextArray{"A|a1"}, {}, {}, {}, {}},
+         {{"A", "a1", kPc}, {"A", "a1", kPc}}},
+        // 0x81 0x42 and 0x81 0x7C are double-byte characters: their second byte
+        // is neither the seed "B" nor a "|" separator.
+        {"matchInsideDoubleByteCharacter_ignored",
+         {"B", "A"},
+         {TextArray{"A|\x81"
+                    "B|c",
+                    "A|w\x81|"},
+          {},
+          {},
+          {},
+          {}},
+         {{"A", "c", kPc}, {"A", "w\x81|", kPc}}},
+        {"noRun_noRows", {}, {TextArray{"A|a1"}, {}, {}, {}, {}}, {}},
+    };
+}
+
+class ExportRowsTest : public ::testing::TestWithParam<RowsCase> {};
+
+TEST_P(ExportRowsTest, rowsAsSpecifiedByBothAlgorithms) {
+    const RowsCase &c = GetParam();
+    EXPECT_EQ(rowValues(exportRows(c.seedLog, c.harvest)), c.rows);
+    EXPECT_EQ(rowValues(naiveExportRows(c.seedLog, c.harvest)), c.rows);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ExportRowsTest, ::testing::ValuesIn(rowsCases()),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+// Random seeds and items from pieces that stress the matching: bars, commas,
+// double-byte characters whose second byte is "|" or a seed letter, a lone lead byte.
+TEST(ExportRowsRandom, indexedPassMatchesNaiveAlgorithm) {
+    const std::vector<Text> pieces = {"a",
+                                      "b",
+                                      "|",
+                                      ",",
+                                      "\x81|",
+                                      "\x81"
+                                      "b",
+                                      G("女"),
+                                      "ab",
+                                      "\x81"};
+    std::mt19937 rng(20240605);
+    auto pick = [&](size_t n) { return std::uniform_int_distribution<size_t>(0, n - 1)(rng); };
+    auto randomText = [&](size_t maxPieces) {
+        Text t;
+        for (size_t n = pick(maxPieces + 1); n > 0; --n)
+            t += pieces[pick(pieces.size())];
+        return t;
+    };
+    size_t totalRows = 0;
+    for (int round = 0; round < 400; ++round) {
+        TextArray seedLog;
+        for (size_t n = pick(6); n > 0; --n)
+            seedLog.push_back(pick(4) == 0 && !seedLog.empty() ? seedLog[pick(seedLog.size())]
+                                                               : randomText(3));
+        HarvestArrays harvest;
+        for (TextArray &items : harvest)
+            for (size_t n = pick(8); n > 0; --n) {
+                const Text seed =
+                    !seedLog.empty() && pick(3) > 0 ? seedLog[pick(seedLog.size())] : randomText(3);
+                items.push_back(pick(5) == 0 ? randomText(6) : randomText(1) + seed + "|" + randomText(3));
+            }
+        const auto expected = rowValues(naiveExportRows(seedLog, harvest));
+        ASSERT_EQ(rowValues(exportRows(seedLog, harvest)), expected) << "round " << round;
+        totalRows += expected.size();
+    }
+    EXPECT_GT(totalRows, 1000u); // the data exercised matches, not only misses
+}
+
+// ---- Files -----------------------------------------------------------------
+
+QByteArray readAll(const QString &path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+Text gbkPath(const QString &path) {
+    return toGbk(path);
+}
+
+class ExportFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        seedLog = {G("女装"), "a,b", "B"};
+        harvest = HarvestArrays{TextArray{G("女装|女装,夏"), "a,b|w"},
+                                {},
+                                TextArray{G("女装|说\"好\""), "B|line\r\nbreak"},
+                                TextArray{G("女装| 空格 ")},
+                                TextArray{"B|x|y"}};
+    }
+    QString path(const char *name) const { return dir.filePath(QString::fromUtf8(name)); }
+
+    QTemporaryDir dir;
+    TextArray seedLog;
+    HarvestArrays harvest;
+    ProgramSeams seams;
+};
+
+// Rows of the first sheet as compact JSON, read by openpyxl.
+std::string readXlsx(const QString &path) {
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"),
+                 {QStringLiteral("-c"),
+                  QStringLiteral("import json,sys,openpyxl\n"
+                                 "ws=openpyxl.load_workbook(open(sys.argv[1],'rb')).worksheets[0]\n"
+                                 "print(json.dumps([[c if c is not None else '' for c in r]"
+                                 " for r in ws.iter_rows(values_only=True)]))\n"),
+                  path});
+    if (!python.waitForFinished(60000) || python.exitCode() != 0) {
+        ADD_FAILURE() << python.readAllStandardError().toStdString();
+        return {};
+    }
+    return QJsonDocument::fromJson(python.readAllStandardOutput())
+        .toJson(QJsonDocument::Compact)
+        .toStdString();
+}
+
+// A carriage return is stored as Excel's escape _x000D_, which openpyxl leaves as is.
+TEST_F(ExportFileTest, xlsx_readBackWithSameCellsAsUtf8Text) {
+    const QString file = path("结果.xlsx");
+    ASSERT_TRUE(exportResults(gbkPath(file), seedLog, harvest));
+    const std::string expected = QJsonDocument::fromJson(R"([
+        ["关键词", "搜索结果", "类别"],
+        ["女装", "女装,夏", "PC下拉词"],
+        ["女装", "说\"好\"", "无线下拉词"],
+        ["女装", " 空格 ", "长尾词"],
+        ["B", "line_x000D_\nbreak", "无线下拉词"],
+        ["B", "y", "你是不是想找"]
+    ])")
+                                     .toJson(QJsonDocument::Compact)
+                                     .toStdString();
+    EXPECT_EQ(readXlsx(file), expected);
+    EXPECT_TRUE(seams.messages.empty());
+}
+
+TEST_F(ExportFileTest, csv_utf8WithBomAndQuotedFields) {
+    const QString file = path("结果.csv");
+    ASSERT_TRUE(exportResults(gbkPath(file), seedLog, harvest));
+    const QByteArray expected = "\xEF\xBB\xBF"
+                                "关键词,搜索结果,类别\r\n"
+                                "女装,\"女装,夏\",PC下拉词\r\n"
+                                "女装,\"说\"\"好\"\"\",无线下拉词\r\n"
+                                "女装, 空格 ,长尾词\r\n"
+                                "B,\"line\r\nbreak\",无线下拉词\r\n"
+                                "B,y,你是不是想找\r\n";
+    EXPECT_EQ(readAll(file), expected);
+}
+
+TEST_F(ExportFileTest, noRun_headerRowOnly) {
+    const QString file = path("empty.csv");
+    ASSERT_TRUE(exportResults(gbkPath(file), {}, harvest));
+    EXPECT_EQ(readAll(file), QByteArray("\xEF\xBB\xBF关键词,搜索结果,类别\r\n"));
+}
+
+// ".csv" anywhere, letter case significant, chooses CSV; everything else is a workbook.
+TEST_F(ExportFileTest, fileTypeFollowsLowerCaseCsvInName) {
+    const struct {
+        const char *name;
+        bool csv;
+    } cases[] = {{"r.csv", true}, {"r.CSV", false}, {"r.xlsx", false}, {"r.csv.xlsx", true}, {"r", false}};
+    for (const auto &c : cases) {
+        const QString file = path(c.name);
+        ASSERT_TRUE(exportResults(gbkPath(file), seedLog, harvest)) << c.name;
+        const QByteArray bytes = readAll(file);
+        EXPECT_EQ(bytes.startsWith("\xEF\xBB\xBF"), c.csv) << c.name;
+        EXPECT_EQ(bytes.startsWith("PK"), !c.csv) << c.name;
+    }
+    EXPECT_EQ(QJsonDocument::fromJson(QByteArray::fromStdString(readXlsx(path("r.CSV")))).array().size(), 6);
+}
+
+TEST_F(ExportFileTest, replacesExistingFile) {
+    for (const char *name : {"old.csv", "old.xlsx"}) {
+        const QString file = path(name);
+        QFile existing(file);
+        ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+        existing.write("previous export");
+        existing.close();
+        ASSERT_TRUE(exportResults(gbkPath(file), seedLog, harvest));
+        EXPECT_FALSE(readAll(file).contains("previous export")) << name;
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2); // no temporary left
+}
+
+// A write that fails (a file size limit below the size of any workbook) leaves the existing file as it
+// was, leaves no temporary file and tells the user.
+TEST_F(ExportFileTest, failedWrite_keepsExistingFileAndShowsMessage) {
+    HarvestArrays big;
+    for (int i = 0; i < 20000; ++i)
+        big[0].push_back(G("女装|连衣裙女装") + std::to_string(i));
+    for (const char *name : {"keep.csv", "keep.xlsx"}) {
+        const QString file = path(name);
+        QFile existing(file);
+        ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+        existing.write("previous export");
+        existing.close();
+
+        rlimit saved{};
+        ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = saved;
+        limited.rlim_cur = 2048;
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+        const bool written = exportResults(gbkPath(file), {G("女装")}, big);
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, oldHandler);
+
+        EXPECT_FALSE(written) << name;
+        EXPECT_EQ(readAll(file), QByteArray("previous export")) << name;
+        ASSERT_EQ(seams.messages.size(), 1u) << name;
+        EXPECT_EQ(seams.messages.back().text, G("导出失败：无法写入文件\n") + gbkPath(file));
+        seams.messages.clear();
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+}
+
+TEST_F(ExportFileTest, missingFolder_showsMessage) {
+    for (const char *name : {"missing/r.csv", "missing/r.xlsx"}) {
+        EXPECT_FALSE(exportResults(gbkPath(path(name)), seedLog, harvest)) << name;
+        EXPECT_FALSE(QFile::exists(path(name)));
+    }
+    EXPECT_EQ(seams.messages.size(), 2u);
+}
+
+TEST_F(ExportFileTest, exportsLatestRunFromGlobalState) {
+    globalState().seedLog = seedLog;
+    globalState().harvest = harvest;
+    const QString file = path("run.csv");
+    EXPECT_TRUE(exportResults(gbkPath(file)));
+    resetGlobalState();
+    EXPECT_TRUE(readAll(file).endsWith("B,y,你是不是想找\r\n"));
+}
+
+// ---- Dialog ----------------------------------------------------------------
+
+class DialogAnswers {
+public:
+    DialogAnswers() {
+        setSaveFileDialogHandler([this](const SaveDialogRequest &r) {
+            requests.push_back(r);
+            std::optional<Text> answer = answers.empty() ? std::nullopt : answers.front();
+            if (!answers.empty())
+                answers.erase(answers.begin());
+            return answer;
+        });
+    }
+    ~DialogAnswers() { setSaveFileDialogHandler({}); }
+    std::vector<std::optional<Text>> answers;
+    std::vector<SaveDialogRequest> requests;
+};
+
+TEST_F(ExportFileTest, dialog_settingsAndRememberedName) {
+    DialogAnswers dialog;
+    const Text first = gbkPath(path("first.xlsx"));
+    dialog.answers = {first, std::nullopt, Text()};
+    Text lastName;
+    exportButtonClicked(lastName);
+    exportButtonClicked(lastName); // cancelled
+    exportButtonClicked(lastName); // empty name
+
+    ASSERT_EQ(dialog.requests.size(), 3u);
+    const SaveDialogRequest &r = dialog.requests[0];
+    EXPECT_EQ(r.title, G("保存文件"));
+    EXPECT_EQ(r.filter, G("Excel文档(*.xlsx)|*.xlsx|Excel文档(*.CSV)|*.csv"));
+    EXPECT_EQ(r.defaultExtension, "xlsx");
+    EXPECT_EQ(r.initialName, "");
+    EXPECT_EQ(dialog.requests[1].initialName, first);
+    EXPECT_EQ(dialog.requests[2].initialName, first);
+    EXPECT_EQ(lastName, first);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"first.xlsx"});
+}
+
+TEST_F(ExportFileTest, dialogCancelled_nothingWrittenNoMessage) {
+    DialogAnswers dialog;
+    globalState().seedLog = seedLog;
+    Text lastName = gbkPath(path("before.csv"));
+    exportButtonClicked(lastName);
+    resetGlobalState();
+    EXPECT_EQ(dialog.requests.size(), 1u);
+    EXPECT_EQ(lastName, gbkPath(path("before.csv")));
+    EXPECT_TRUE(QDir(dir.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+    EXPECT_TRUE(seams.messages.empty());
+}
+
+TEST(SaveDialogFilter, windowsFilterBecomesQtNameFilters) {
+    EXPECT_EQ(qtNameFilters(G("Excel文档(*.xlsx)|*.xlsx|Excel文档(*.CSV)|*.csv")),
+              (QStringList{QStringLiteral("Excel文档(*.xlsx)"), QStringLiteral("Excel文档(*.CSV) (*.csv)")}));
+}
+
+} // namespace
