@@ -14,6 +14,7 @@
 #include <QImage>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QWebEngineView>
 #include <gtest/gtest.h>
 #include <memory>
@@ -50,11 +51,15 @@ class PayersQuery : public ::testing::TestWithParam<KeywordCase> {};
 TEST_P(PayersQuery, queryButton_navigatesToPopularitySearchForKeyword) {
     WindowPtr window(newPayersQueryWindow());
     EXPECT_EQ(browserAddress(*window), "") << "blank until the first query";
+    QSignalSpy navigations(window->widgetAs<QWebEngineView>(kBrowserControl), &QWebEngineView::loadFinished);
     window->setText("编辑框1", gbk(GetParam().keywordUtf8));
     window->click("按钮1");
     EXPECT_EQ(browserAddress(*window), searchAddress(GetParam().encoded));
+    ASSERT_TRUE(waitUntil([&] { return navigations.count() == 1; }));
+    // The same query again navigates again.
     window->click("按钮1");
     EXPECT_EQ(browserAddress(*window), searchAddress(GetParam().encoded));
+    EXPECT_TRUE(waitUntil([&] { return navigations.count() == 2; }));
 }
 
 INSTANTIATE_TEST_SUITE_P(
