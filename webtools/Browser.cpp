@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QUrl>
 #include <QWebEngineView>
+#include <unistd.h>
 
 namespace orbisel {
 namespace {
@@ -16,6 +17,9 @@ constexpr const char *kAddressProperty = "orbiselAddress";
 
 void prepareWebEngine() {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // Chromium's sandbox refuses to start as root and takes the process down.
+    if (::geteuid() == 0)
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
 }
 
 ControlSpec browserControl(int x, int y, int w, int h) {

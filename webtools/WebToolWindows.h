@@ -6,7 +6,8 @@
 
 namespace orbisel {
 
-// Qt WebEngine needs shared OpenGL contexts; call before the QApplication is created.
+// Call before the QApplication is created: Qt WebEngine needs shared OpenGL
+// contexts, and running as root it needs Chromium's sandbox off.
 void prepareWebEngine();
 
 // Registers the index, crowd query, payers query, data-sharing and data-sharing
