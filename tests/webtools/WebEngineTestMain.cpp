@@ -1,0 +1,23 @@
+// GoogleTest entry point for tests with Qt WebEngine views (run under xvfb-run).
+#include "app/Program.h"
+#include "webtools/WebToolWindows.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QStandardPaths>
+#include <gtest/gtest.h>
+
+int main(int argc, char **argv) {
+    // Every page request goes to a dead proxy on 127.0.0.1, so the real sites
+    // are never contacted (not even their names resolved); loopback addresses
+    // bypass proxies, so pages of the tests' own servers load directly.
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--proxy-server=127.0.0.1:9");
+    orbisel::prepareWebEngine();
+    QStandardPaths::setTestModeEnabled(true);
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    orbisel::setProgramWindowNamespace(
+        QStringLiteral("orbisel-test-%1").arg(QCoreApplication::applicationPid()));
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

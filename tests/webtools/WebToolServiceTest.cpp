@@ -1,0 +1,139 @@
+// Creation steps of the web tool windows against a real service database.
+#include "app/Gbk.h"
+#include "app/Program.h"
+#include "orbisel/config.h"
+#include "service/ServiceDb.h"
+#include "tests/support/ProgramSeams.h"
+#include "tests/webtools/PrivateServiceDb.h"
+#include "tests/webtools/WebTestSupport.h"
+#include "webtools/Browser.h"
+#include "webtools/WebToolPages.h"
+#include "webtools/WebToolWindows.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace orbisel {
+namespace {
+
+using test::ProgramSeams;
+using test::utf8;
+using test::waitUntil;
+
+void pointServiceAt(unsigned port) {
+    ServiceEndpoint &endpoint = serviceEndpoint();
+    endpoint.host = "127.0.0.1";
+    endpoint.port = port;
+    endpoint.user = config::kServiceDbUser;
+    endpoint.password = config::kServiceDbPassword;
+    endpoint.database = config::kServiceDbName;
+}
+
+class WebToolService : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        db = std::make_unique<test::PrivateServiceDb>();
+        if (db->started())
+            db->execute(QStringLiteral(
+                "INSERT INTO group_data.woai VALUES (7, '668', '数据共享说明 来自服务', '备注', '');"
+                "INSERT INTO group_data.woai VALUES (8, '669', '别的行', '', '');"));
+        registerWebToolWindows();
+    }
+    static void TearDownTestSuite() {
+        disconnectService();
+        db.reset();
+    }
+    void SetUp() override {
+        ASSERT_TRUE(db->started());
+        pointServiceAt(db->port());
+    }
+
+    static std::unique_ptr<test::PrivateServiceDb> db;
+    ProgramSeams seams;
+};
+
+std::unique_ptr<test::PrivateServiceDb> WebToolService::db;
+
+TEST_F(WebToolService, dataSharingWindow_replacesExplanationWithServiceRow) {
+    ASSERT_TRUE(loadWindow(WindowId::DataSharing));
+    Window *window = openWindow(WindowId::DataSharing);
+    EXPECT_EQ(window->text("编辑框1"), dataSharingExplanation());
+    EXPECT_EQ(window->timerPeriod("时钟1"), 1000);
+    EXPECT_TRUE(waitUntil([&] { return utf8(window->text("编辑框1")) == "数据共享说明 来自服务"; }, 5000))
+        << utf8(window->text("编辑框1"));
+}
+
+TEST_F(WebToolService, serviceWindows_showTheirPagesAndOpenOnce) {
+    ASSERT_TRUE(loadWindow(WindowId::Index));
+    ASSERT_TRUE(loadWindow(WindowId::CrowdQuery));
+    ASSERT_TRUE(loadWindow(WindowId::PayersQuery));
+    Window *index = openWindow(WindowId::Index);
+    Window *crowd = openWindow(WindowId::CrowdQuery);
+    Window *payers = openWindow(WindowId::PayersQuery);
+    ASSERT_TRUE(index && crowd && payers);
+    EXPECT_TRUE(index->isVisible());
+
+    EXPECT_EQ(browserAddress(*index), indexSiteAddress());
+    EXPECT_EQ(browserAddress(*crowd), crmSiteAddress());
+    const FullScreenLayout layout = fullScreenLayout(QGuiApplication::primaryScreen()->geometry().size());
+    EXPECT_EQ(crowd->pos(), QPoint(0, 0));
+    EXPECT_EQ(crowd->size(), layout.window.size());
+    EXPECT_EQ(browserAddress(*payers), "");
+    EXPECT_EQ(payers->timerPeriod("时钟1"), 1000);
+    EXPECT_EQ(payers->timerPeriod("时钟2"), 1000);
+
+    index->showMinimized();
+    ASSERT_TRUE(waitUntil([&] { return index->isMinimized(); }, 5000));
+    ASSERT_TRUE(loadWindow(WindowId::Index));
+    EXPECT_EQ(openWindow(WindowId::Index), index);
+    EXPECT_EQ(openWindowCount(), 3);
+    EXPECT_TRUE(waitUntil([&] { return !index->isMinimized(); }, 5000));
+    EXPECT_TRUE(seams.messages.empty());
+    EXPECT_TRUE(seams.endCodes.empty());
+}
+
+// No server listens on the configured port.
+class ServiceDown : public ::testing::TestWithParam<WindowId> {
+protected:
+    void SetUp() override {
+        registerWebToolWindows();
+        pointServiceAt(test::closedPort());
+    }
+    ProgramSeams seams;
+};
+
+TEST_P(ServiceDown, window_endsProgramWithServiceStoppedMessageBeforeShowing) {
+    EXPECT_FALSE(loadWindow(GetParam()));
+    EXPECT_EQ(openWindow(GetParam()), nullptr);
+    ASSERT_EQ(seams.messages.size(), 1u);
+    EXPECT_EQ(utf8(seams.messages[0].text), std::string("软件停止服务 联系QQ") + config::kSupportQq);
+    EXPECT_EQ(seams.messages[0].title, defaultMessageTitle());
+    EXPECT_EQ(seams.messages[0].buttons, kMbOk);
+    EXPECT_EQ(seams.endCodes, std::vector<int>{0});
+}
+
+INSTANTIATE_TEST_SUITE_P(ServiceWindows, ServiceDown,
+                         ::testing::Values(WindowId::Index, WindowId::CrowdQuery, WindowId::PayersQuery));
+
+class DataSharingServiceDown : public ::testing::Test {
+protected:
+    void SetUp() override {
+        registerWebToolWindows();
+        pointServiceAt(test::closedPort());
+    }
+    ProgramSeams seams;
+};
+
+TEST_F(DataSharingServiceDown, window_opensAnywayAndEmptiesExplanation) {
+    ASSERT_TRUE(loadWindow(WindowId::DataSharing));
+    Window *window = openWindow(WindowId::DataSharing);
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(waitUntil([&] { return window->text("编辑框1").empty(); }, 5000));
+    EXPECT_TRUE(seams.messages.empty());
+    EXPECT_TRUE(seams.endCodes.empty());
+}
+
+} // namespace
+} // namespace orbisel
