@@ -68,6 +68,7 @@ void Window::build(const WindowSpec &spec) {
             parent = control(cs.container).widget;
         if (cs.kind == ControlKind::Timer) {
             c->timer = new QTimer(this);
+            c->timer->setTimerType(Qt::PreciseTimer);
             Control *raw = c.get();
             connect(c->timer, &QTimer::timeout, this, [this, raw] {
                 if (!m_closed && raw->handler)

@@ -3,15 +3,18 @@
 #include "ledger/LedgerWindows.h"
 #include "mining/MiningWindows.h"
 #include "service/ServiceWindows.h"
+#include "webtools/WebToolWindows.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[]) {
+    orbisel::prepareWebEngine();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orbisel"));
     orbisel::registerLauncherWindow();
     orbisel::registerServiceWindows();
     orbisel::registerMiningWindows();
+    orbisel::registerWebToolWindows();
     orbisel::registerLedgerWindows();
     return orbisel::runProgram(orbisel::WindowId::Launcher);
 }

@@ -1,5 +1,7 @@
 #include "webtools/WebToolPages.h"
 
+#include "web/UrlCookies.h"
+
 #include "app/Gbk.h"
 #include "app/Program.h"
 #include "orbisel/config.h"
@@ -13,7 +15,6 @@
 
 namespace orbisel {
 
-std::function<void(Window &)> installPayersVersionCheck;
 
 namespace {
 
@@ -47,9 +48,6 @@ std::string contactCaption(std::string prefix) {
     return prefix + config::kSupportQq;
 }
 
-bool isKeptByte(unsigned char c) {
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '-' || c == '.';
-}
 
 } // namespace
 
@@ -66,27 +64,11 @@ Text dataSharePageAddress() {
            "/Index.aspx";
 }
 
-Text encodeKeyword(const Text &keyword) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    const Text bytes = gbkToUtf8(keyword);
-    Text out;
-    out.reserve(bytes.size() * 3);
-    for (unsigned char c : bytes) {
-        if (isKeptByte(c)) {
-            out += static_cast<char>(c);
-        } else {
-            out += '%';
-            out += kHex[c >> 4];
-            out += kHex[c & 0xF];
-        }
-    }
-    return out;
-}
 
 Text payersSearchAddress(const Text &keyword) {
     return std::string("https://") + config::kSearchHost +
            "/search?ie=utf8&tab=vsearch&initiative_id=staobaoz_20180514&js=1&imgfile=&q=" +
-           encodeKeyword(keyword) +
+           urlEncode(keyword, /*keepUnreserved=*/true, /*asUtf8=*/true) +
            "&suggest=history_2&_input_charset=utf-8&wq=&suggest_query=&source=suggest&sort=renqi-desc&"
            "bcoffset=0"
            "&p4ppushleft=%2C44&s=0";
@@ -149,8 +131,6 @@ Window *newPayersQueryWindow() {
         }};
     auto *window = new Window(WindowId::PayersQuery, spec);
     window->onClick("按钮1", [window] { queryPayers(*window); });
-    if (installPayersVersionCheck)
-        installPayersVersionCheck(*window);
     return window;
 }
 

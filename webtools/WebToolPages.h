@@ -14,8 +14,6 @@ Text crmSiteAddress();
 Text dataSharePageAddress();
 // The marketplace search sorted by popularity for a keyword, as typed.
 Text payersSearchAddress(const Text &keyword);
-// Percent-encodes the keyword's UTF-8 bytes; letters, digits, "-" and "." stay.
-Text encodeKeyword(const Text &keyword);
 
 // Five lines of the data-sharing window's explanation box (GBK, CRLF).
 Text dataSharingExplanation();

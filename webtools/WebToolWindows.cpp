@@ -2,7 +2,8 @@
 
 #include "app/Gbk.h"
 #include "app/Program.h"
-#include "service/ServiceDb.h"
+#include "service/ServiceAccess.h"
+#include "service/VersionCheck.h"
 #include "webtools/WebToolPages.h"
 
 namespace orbisel {
@@ -11,7 +12,7 @@ namespace {
 // The service-stopped rule of a window's creation. serviceStopped ends the
 // program; should it return, the window is closed so that it is never shown.
 bool connectOrStop(Window &window) {
-    if (connectService())
+    if (connectToService())
         return true;
     serviceStopped(serviceStoppedMessage());
     closeWindow(&window);
@@ -41,19 +42,19 @@ Window *makePayersQueryWindow() {
     window->onCreated([window] {
         if (!connectOrStop(*window))
             return;
-        window->setTimerPeriod("时钟1", 1000);
-        window->setTimerPeriod("时钟2", 1000);
+        startPayersVersionCheck(*window);
     });
+    installPayersVersionCheck(*window);
     return window;
 }
 
 Window *makeDataSharingWindow() {
     Window *window = newDataSharingWindow();
     window->onCreated([window] {
-        connectService();
+        connectToService();
         window->setTimerPeriod("时钟1", 1000);
     });
-    window->onTick("时钟1", [window] { window->setText("编辑框1", readServiceRow(gbk("账号=668"))[2]); });
+    window->onTick("时钟1", [window] { window->setText("编辑框1", readRow(gbk("账号=668"))[2]); });
     return window;
 }
 

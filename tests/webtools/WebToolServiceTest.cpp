@@ -4,7 +4,7 @@
 #include "orbisel/config.h"
 #include "service/ServiceDb.h"
 #include "tests/support/ProgramSeams.h"
-#include "tests/webtools/PrivateServiceDb.h"
+#include "tests/support/MariaDbServer.h"
 #include "tests/webtools/WebTestSupport.h"
 #include "webtools/Browser.h"
 #include "webtools/WebToolPages.h"
@@ -33,28 +33,18 @@ void pointServiceAt(unsigned port) {
 
 class WebToolService : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        db = std::make_unique<test::PrivateServiceDb>();
-        if (db->started())
-            db->execute(QStringLiteral(
-                "INSERT INTO group_data.woai VALUES (7, '668', '数据共享说明 来自服务', '备注', '');"
-                "INSERT INTO group_data.woai VALUES (8, '669', '别的行', '', '');"));
-        registerWebToolWindows();
-    }
-    static void TearDownTestSuite() {
-        disconnectService();
-        db.reset();
-    }
+    static void SetUpTestSuite() { registerWebToolWindows(); }
+    static void TearDownTestSuite() { disconnectService(); }
     void SetUp() override {
-        ASSERT_TRUE(db->started());
-        pointServiceAt(db->port());
+        test::MariaDbServer &db = test::MariaDbServer::shared();
+        ASSERT_TRUE(db.running()) << db.error();
+        ASSERT_TRUE(db.resetData());
+        ASSERT_TRUE(db.sql("UPDATE woai SET 内容='数据共享说明 来自服务' WHERE 账号='668';"));
+        pointServiceAt(db.port());
     }
 
-    static std::unique_ptr<test::PrivateServiceDb> db;
     ProgramSeams seams;
 };
-
-std::unique_ptr<test::PrivateServiceDb> WebToolService::db;
 
 TEST_F(WebToolService, dataSharingWindow_replacesExplanationWithServiceRow) {
     ASSERT_TRUE(loadWindow(WindowId::DataSharing));
@@ -94,12 +84,31 @@ TEST_F(WebToolService, serviceWindows_showTheirPagesAndOpenOnce) {
     EXPECT_TRUE(seams.endCodes.empty());
 }
 
+TEST_F(WebToolService, payersWindow_asksOnceWhenServiceVersionDiffers) {
+    ASSERT_TRUE(loadWindow(WindowId::PayersQuery));
+    Window *payers = openWindow(WindowId::PayersQuery);
+    ASSERT_NE(payers, nullptr);
+    payers->click("时钟1");
+    payers->click("时钟2");
+    EXPECT_TRUE(seams.messages.empty()); // the published version equals the built-in one
+
+    ASSERT_TRUE(test::MariaDbServer::shared().sql("UPDATE woai SET 内容='V7.0.0' WHERE 账号='8787';"));
+    payers->click("时钟1");
+    EXPECT_EQ(utf8(payers->text("编辑框999")), "V7.0.0");
+    payers->click("时钟2"); // No: the program ends
+    EXPECT_EQ(payers->timerPeriod("时钟2"), 0);
+    ASSERT_EQ(seams.messages.size(), 1u);
+    EXPECT_EQ(utf8(seams.messages[0].text), "发现新版本，是否更新软件");
+    EXPECT_EQ(utf8(seams.messages[0].title), "标题");
+    EXPECT_EQ(seams.endCodes, std::vector<int>{0});
+}
+
 // No server listens on the configured port.
 class ServiceDown : public ::testing::TestWithParam<WindowId> {
 protected:
     void SetUp() override {
         registerWebToolWindows();
-        pointServiceAt(test::closedPort());
+        pointServiceAt(test::freeLocalPort());
     }
     ProgramSeams seams;
 };
@@ -121,7 +130,7 @@ class DataSharingServiceDown : public ::testing::Test {
 protected:
     void SetUp() override {
         registerWebToolWindows();
-        pointServiceAt(test::closedPort());
+        pointServiceAt(test::freeLocalPort());
     }
     ProgramSeams seams;
 };
