@@ -42,7 +42,13 @@ std::string MarketplaceServer::host() const {
 }
 
 void MarketplaceServer::clearLog() {
-    m_ready = webRequest(m_server.url("/market/setup?dir=" + urlEncode(fixtureDir()))) == "ok";
+    m_ready = webRequest(m_server.url("/market/setup?dir=" + urlEncode(m_fixtureDir))) == "ok";
+}
+
+bool MarketplaceServer::useFixtures(const std::string &dir) {
+    m_fixtureDir = dir;
+    clearLog();
+    return m_ready;
 }
 
 std::vector<std::string> MarketplaceServer::requestLines() const {

@@ -26,14 +26,17 @@ public:
 
     // The request lines of /sug and /search received so far, as sent.
     std::vector<std::string> requestLines() const;
-    // Forgets the request lines received so far.
+    // Forgets the request lines received so far (and reloads the fixtures).
     void clearLog();
+    // Answers from the fixture files of another folder from now on.
+    bool useFixtures(const std::string &dir);
 
     static std::string fixtureDir();
 
 private:
     LocalServer m_server{LocalServer::Mode::Https};
     std::string m_cookieDir;
+    std::string m_fixtureDir = fixtureDir();
     bool m_ready = false;
 };
 
