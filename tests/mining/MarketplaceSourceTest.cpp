@@ -127,7 +127,8 @@ TEST_F(MarketplaceSourceTest, suggestions_cleanMarkupAndSpaces_failOnAnswersThat
         {Kind::Pc, "空", std::vector<std::string>{}},     // empty result
         {Kind::Pc, "无结果", std::vector<std::string>{}}, // no result member
         {Kind::Mobile, "帽女冬", std::vector<std::string>{}},
-        {Kind::Pc, "回调", std::nullopt}, // JSON wrapped in a callback
+        {Kind::Pc, "慢", std::vector<std::string>{"慢词"}}, // a slow answer is waited for
+        {Kind::Pc, "回调", std::nullopt},                   // JSON wrapped in a callback
         {Kind::Mobile, "回调", std::nullopt},
         {Kind::Pc, "错误", std::nullopt}, // HTML error page
         {Kind::LongTail, "尾错一", std::nullopt},
