@@ -10,13 +10,32 @@ and prints the port on its first line of stdout. Paths:
   /bigheaders       200 with a header block over 5000 bytes, Set-Cookie last
   /big?n=N          200 with an N-byte body
   /silent           reads the request and never answers
+Marketplace stand-in (answers come from the fixture folder given to setup):
+  /market/setup?dir=D  loads D/sug-pc.json, D/sug-mobile.json and D/search.json
+                       (objects keyed by the q value) and clears the request log
+  /market/log          the request lines of /sug and /search received since
+                       setup, as sent, one per line
+  /sug                 with _ksTS, k=1 and bucketid: the PC answer of q from
+                       sug-pc.json; otherwise the mobile answer from
+                       sug-mobile.json, or the PC answer's "result" only
+  /search              a page whose g_page_config carries the related module
+                       of q from search.json ("related":{...},"tab":{...});
+                       null leaves the module out
+  An unknown q gives {"result":[]} (or a page without the related module). An
+  entry {"@": directive} answers otherwise: "slow" (waits "delay" seconds, then
+  "answer"), "error" (500 with an HTML page), "callback" ("answer" wrapped in
+  a JavaScript call), "raw" ("body" as it is), "drop" (closes without an
+  answer), "silent" (never answers).
 """
+import json
+import os
 import socket
 import socketserver
 import ssl
 import sys
 import threading
 import time
+import urllib.parse
 
 
 def read_request(conn):
@@ -65,6 +84,12 @@ class Handler(socketserver.BaseRequestHandler):
             if path == b"/silent":
                 time.sleep(3600)
                 return
+            if path in (b"/sug", b"/search") or path.startswith(b"/market/"):
+                answer = self.server.market.answer(request, target, path)
+                if answer is None:
+                    return
+                conn.sendall(answer)
+                return
             conn.sendall(self.answer(request, target, path))
         except OSError:
             pass
@@ -92,6 +117,93 @@ class Handler(socketserver.BaseRequestHandler):
         return response(b"200 OK", [b"Content-Type: application/octet-stream"], request)
 
 
+SEARCH_PAGE = (
+    '<!DOCTYPE html><html><head><meta charset="utf-8"><title>{title}</title></head><body>'
+    '<script>\ng_page_config = {{"pageName":"mainsrp","mods":{{"shopcombotip":{{"status":"hide"}},'
+    '{related}"tab":{{"status":"show","data":{{"tabs":[{{"text":"全部"}},{{"text":"天猫"}}]}}}},'
+    '"pager":{{"status":"show","data":{{"pageSize":44}}}}}}}};\ng_srp_loadCss();\n</script></body></html>')
+
+
+def compact(value):
+    return json.dumps(value, ensure_ascii=False, separators=(",", ":"))
+
+
+class Marketplace:
+    def __init__(self):
+        self.lock = threading.Lock()
+        self.tables = {"pc": {}, "mobile": {}, "search": {}}
+        self.log = []
+
+    def setup(self, folder):
+        tables = {}
+        for key, name in (("pc", "sug-pc.json"), ("mobile", "sug-mobile.json"), ("search", "search.json")):
+            file = os.path.join(folder, name)
+            tables[key] = {}
+            if os.path.exists(file):
+                with open(file, encoding="utf-8") as f:
+                    tables[key] = json.load(f)
+        with self.lock:
+            self.tables = tables
+            self.log = []
+
+    def answer(self, request, target, path):
+        query = target.split(b"?", 1)[1].decode("latin-1") if b"?" in target else ""
+        params = dict(urllib.parse.parse_qsl(query, keep_blank_values=True, encoding="utf-8", errors="replace"))
+        if path == b"/market/setup":
+            self.setup(params.get("dir", ""))
+            return response(b"200 OK", [], b"ok")
+        if path == b"/market/log":
+            with self.lock:
+                text = "\n".join(self.log)
+            return response(b"200 OK", [b"Content-Type: text/plain"], text.encode("latin-1"))
+        if path.startswith(b"/market/"):
+            return response(b"404 Not Found", [], b"")
+        with self.lock:
+            self.log.append(request.split(b"\r\n", 1)[0].decode("latin-1"))
+            tables = self.tables
+        q = params.get("q", "")
+        if path == b"/sug":
+            pc = "_ksTS" in params and params.get("k") == "1" and "bucketid" in params
+            if pc:
+                entry = tables["pc"].get(q, {"result": []})
+            elif q in tables["mobile"]:
+                entry = tables["mobile"][q]
+            else:
+                entry = tables["pc"].get(q, {"result": []})
+                if isinstance(entry, dict) and "@" not in entry:
+                    entry = {"result": entry.get("result", [])}
+            return self.reply(entry, lambda value: compact(value), b"application/json;charset=UTF-8")
+        entry = tables["search"].get(q)
+        return self.reply(entry, lambda value: self.page(q, value), b"text/html;charset=UTF-8")
+
+    @staticmethod
+    def page(q, related):
+        module = "" if related is None else '"related":' + compact(related) + ","
+        return SEARCH_PAGE.format(title=q + "_淘宝搜索", related=module)
+
+    @staticmethod
+    def reply(entry, render, content_type):
+        if isinstance(entry, dict) and "@" in entry:
+            directive = entry["@"]
+            if directive == "slow":
+                time.sleep(float(entry.get("delay", 1)))
+            elif directive == "error":
+                return response(b"500 Internal Server Error", [b"Content-Type: text/html"],
+                                "<html><body><h1>500 服务器错误</h1></body></html>".encode("utf-8"))
+            elif directive == "callback":
+                body = "jsonp" + "(" + render(entry.get("answer")) + ");"
+                return response(b"200 OK", [b"Content-Type: " + content_type], body.encode("utf-8"))
+            elif directive == "raw":
+                return response(b"200 OK", [b"Content-Type: " + content_type], entry["body"].encode("utf-8"))
+            elif directive == "drop":
+                return None
+            elif directive == "silent":
+                time.sleep(3600)
+                return None
+            entry = entry.get("answer")
+        return response(b"200 OK", [b"Content-Type: " + content_type], render(entry).encode("utf-8"))
+
+
 class Server(socketserver.ThreadingTCPServer):
     daemon_threads = True
     allow_reuse_address = True
@@ -100,6 +212,7 @@ class Server(socketserver.ThreadingTCPServer):
 def main():
     server = Server(("127.0.0.1", 0), Handler)
     server.tls = None
+    server.market = Marketplace()
     if len(sys.argv) == 4 and sys.argv[1] == "--tls":
         ctx = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
         ctx.load_cert_chain(sys.argv[2], sys.argv[3])

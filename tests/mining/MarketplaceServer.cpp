@@ -1,0 +1,58 @@
+#include "MarketplaceServer.h"
+
+#include "orbisel/config.h"
+#include "web/TextRules.h"
+#include "web/UrlCookies.h"
+#include "web/WebRequest.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace orbisel::test {
+
+std::string MarketplaceServer::fixtureDir() {
+    return ORBISEL_MINING_TEST_DIR "/fixtures/marketplace";
+}
+
+MarketplaceServer::MarketplaceServer() {
+    char dir[] = "/tmp/orbisel-market-XXXXXX";
+    if (mkdtemp(dir))
+        m_cookieDir = dir;
+    WebRequestOptions options;
+    options.caFile = LocalServer::certificateFile();
+    options.cookieStoreDir = m_cookieDir;
+    setWebRequestDefaults(options);
+    marketplaceEndpoints() = endpoints();
+    clearLog();
+}
+
+MarketplaceServer::~MarketplaceServer() {
+    marketplaceEndpoints() = MarketplaceEndpoints{config::kSuggestHost, config::kSearchHost};
+    setWebRequestDefaults(WebRequestOptions{});
+    if (!m_cookieDir.empty())
+        std::filesystem::remove_all(m_cookieDir);
+}
+
+bool MarketplaceServer::running() const {
+    return m_ready;
+}
+
+std::string MarketplaceServer::host() const {
+    return "127.0.0.1:" + std::to_string(m_server.port());
+}
+
+void MarketplaceServer::clearLog() {
+    m_ready = webRequest(m_server.url("/market/setup?dir=" + urlEncode(m_fixtureDir))) == "ok";
+}
+
+bool MarketplaceServer::useFixtures(const std::string &dir) {
+    m_fixtureDir = dir;
+    clearLog();
+    return m_ready;
+}
+
+std::vector<std::string> MarketplaceServer::requestLines() const {
+    return splitText(webRequest(m_server.url("/market/log")), "\n");
+}
+
+} // namespace orbisel::test

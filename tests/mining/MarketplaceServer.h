@@ -1,0 +1,43 @@
+#pragma once
+
+#include "LocalServer.h"
+#include "mining/MarketplaceSource.h"
+
+#include <string>
+#include <vector>
+
+namespace orbisel::test {
+
+// The marketplace stand-in of local_server.py over HTTPS on 127.0.0.1,
+// answering from the fixture folder kept with these tests. While it lives,
+// web requests trust the test certificate and keep their cookies in a
+// temporary folder; marketplaceEndpoints() point at the server.
+class MarketplaceServer {
+public:
+    MarketplaceServer();
+    ~MarketplaceServer();
+    MarketplaceServer(const MarketplaceServer &) = delete;
+    MarketplaceServer &operator=(const MarketplaceServer &) = delete;
+
+    bool running() const;
+    // "127.0.0.1:PORT"
+    std::string host() const;
+    MarketplaceEndpoints endpoints() const { return {host(), host()}; }
+
+    // The request lines of /sug and /search received so far, as sent.
+    std::vector<std::string> requestLines() const;
+    // Forgets the request lines received so far (and reloads the fixtures).
+    void clearLog();
+    // Answers from the fixture files of another folder from now on.
+    bool useFixtures(const std::string &dir);
+
+    static std::string fixtureDir();
+
+private:
+    LocalServer m_server{LocalServer::Mode::Https};
+    std::string m_cookieDir;
+    std::string m_fixtureDir = fixtureDir();
+    bool m_ready = false;
+};
+
+} // namespace orbisel::test
