@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCryptographicHash>
 #include <QDesktopServices>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QHash>
@@ -205,7 +206,17 @@ std::optional<ProgramWindowRef> findProgramWindow(const Text &caption) {
     return std::nullopt;
 }
 
-void pumpPendingInput() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+// Long loops call this after every small unit of work; dispatching (and so
+// repainting) each time would cost more than the work itself, so events are
+// dispatched at most once per display frame.
+void pumpPendingInput() {
+    constexpr qint64 kFrameMs = 16;
+    static QElapsedTimer sinceLastPump;
+    if (sinceLastPump.isValid() && sinceLastPump.elapsed() < kFrameMs)
+        return;
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    sinceLastPump.start();
+}
 
 void appendText(Window *window, const std::string &editBox, const Text &text) {
     if (window && !window->isClosed())
