@@ -5,7 +5,8 @@
 #include "app/Program.h"
 #include "orbisel/config.h"
 #include "service/NoticeWindow.h"
-#include "service/ServiceAccess.h"
+#include "service/ServiceAddress.h"
+#include "service/ServiceDb.h"
 
 #include <QPalette>
 #include <QPixmap>
@@ -77,7 +78,7 @@ void rotate(Window &w) {
 }
 
 void readCounter(Window &w) {
-    w.setText("编辑框2", readRow(gbk("mima=1900"))[0]);
+    w.setText("编辑框2", readServiceRow(gbk("mima=1900"))[0]);
     w.setText("标签1", gbk("当前累积使用次数：") + w.text("编辑框2"));
 }
 
@@ -114,7 +115,7 @@ Window *createLauncherWindow() {
         w->click("按钮13");
     });
     w->onCreated([w] {
-        connectToService(); // the launcher stays open without the service
+        connectService(); // the launcher stays open without the service
         w->click("按钮2");
         w->setTimerPeriod("时钟1", 2000);
         globalState().launcherRotation = 3;

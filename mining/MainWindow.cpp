@@ -7,7 +7,7 @@
 #include "mining/SuggestionSource.h"
 #include "orbisel/config.h"
 #include "mining/ListActions.h"
-#include "service/ServiceAccess.h"
+#include "service/ServiceDb.h"
 #include "service/VersionCheck.h"
 #include "web/TextRules.h"
 
@@ -136,8 +136,8 @@ MainWindow::MainWindow() : Window(WindowId::Main, mainWindowSpec()) {
         readNotices();
     });
     onClick("按钮1", [this] { runMining(); });
-    onClick("按钮15", [this] { setText("编辑框7", readRow(gbk("账号=666"))[3]); });
-    onClick("按钮14", [this] { setText("编辑框6", readRow(gbk("账号=555"))[3]); });
+    onClick("按钮15", [this] { setText("编辑框7", readServiceRow(gbk("账号=666"))[3]); });
+    onClick("按钮14", [this] { setText("编辑框6", readServiceRow(gbk("账号=555"))[3]); });
     installMainVersionCheck(*this);
     onClick("按钮18", [this] { runListFilter(*this, "编辑框TOP", "编辑框TOP结果"); });
     onClick("按钮19", [this] { runListFilter(*this, "编辑框潜力", "编辑框潜力结果"); });
@@ -159,7 +159,7 @@ MainWindow::MainWindow() : Window(WindowId::Main, mainWindowSpec()) {
 MainWindow::~MainWindow() = default;
 
 void MainWindow::created() {
-    if (!connectToService()) {
+    if (!connectService()) {
         serviceStopped(mainServiceStoppedMessage());
         return;
     }

@@ -3,7 +3,8 @@
 #include "app/Gbk.h"
 #include "app/GlobalState.h"
 #include "app/Program.h"
-#include "service/ServiceAccess.h"
+#include "service/ServiceAddress.h"
+#include "service/ServiceDb.h"
 
 #include <ctime>
 
@@ -37,18 +38,18 @@ WindowSpec noticeSpec() {
 }
 
 void bindReaders(Window &w) {
-    w.onClick("按钮开课时间", [&w] { w.setText("编辑框开课", readRow(gbk("账号=222"))[2]); });
+    w.onClick("按钮开课时间", [&w] { w.setText("编辑框开课", readServiceRow(gbk("账号=222"))[2]); });
     w.onClick("按钮1", [&w] {
-        const ServiceRow row = readRow(gbk("账号=666"));
+        const ServiceRow row = readServiceRow(gbk("账号=666"));
         w.setText("编辑框课题", row[3]);
         w.setText("编辑框课程", row[2]);
     });
     w.onClick("按钮2", [&w] {
-        const ServiceRow row = readRow(gbk("账号=555"));
+        const ServiceRow row = readServiceRow(gbk("账号=555"));
         w.setText("编辑框更新", row[2]);
         w.setText("编辑框标签", row[3]);
     });
-    w.onClick("按钮3", [&w] { w.setText("编辑框1", readRow(gbk("账号=456"))[2]); });
+    w.onClick("按钮3", [&w] { w.setText("编辑框1", readServiceRow(gbk("账号=456"))[2]); });
 }
 
 void refresh(Window &w) {
@@ -111,7 +112,7 @@ Window *createNoticeWindow() {
     w->onTick("时钟2", [w] { openCourse(*w); });
     w->onTick("时钟3", [w] { rearmAndSwitch(*w); });
     w->onCreated([w] {
-        if (!connectToService()) {
+        if (!connectService()) {
             serviceStopped(serviceStoppedMessage());
             return;
         }

@@ -3,7 +3,7 @@
 #include "app/Gbk.h"
 #include "app/Program.h"
 #include "orbisel/config.h"
-#include "service/ServiceAccess.h"
+#include "service/ServiceDb.h"
 #include "service/UpdateFtp.h"
 
 #include <QPointer>
@@ -69,14 +69,14 @@ void driveDownload(Window &w) {
 Window *createUpdateDownloader() {
     auto *w = new Window(WindowId::UpdateDownloader, downloaderSpec());
     w->onClick("按钮3", [] { connectFtpOrEnd(); });
-    w->onClick("按钮2", [w] { w->setText("编辑框1", readRow(gbk("账号=9123"))[2]); });
+    w->onClick("按钮2", [w] { w->setText("编辑框1", readServiceRow(gbk("账号=9123"))[2]); });
     w->onTick("时钟1", [w] { w->click("按钮2"); });
     w->onClick("按钮1", [w] { download(*w); });
     w->onTick("时钟2", [w] { driveDownload(*w); });
     w->onCreated([w] {
         if (!connectFtpOrEnd())
             return;
-        if (!connectToService()) {
+        if (!connectService()) {
             serviceStopped(serviceStoppedMessage());
             return;
         }

@@ -2,7 +2,8 @@
 
 #include "app/Gbk.h"
 #include "app/Program.h"
-#include "service/ServiceAccess.h"
+#include "service/ServiceAddress.h"
+#include "service/ServiceDb.h"
 
 #include <QPointer>
 
@@ -38,7 +39,7 @@ void askForUpdate(Window &window, Asker asker) {
 }
 
 void updateFromWebAddress(Window &window) {
-    window.setText("编辑框更新", readRow(gbk("账号=555"))[2]);
+    window.setText("编辑框更新", readServiceRow(gbk("账号=555"))[2]);
     if (!openServiceAddress(window.text("编辑框更新")))
         messageBox(gbk("当前没有找到新版本，软件有问题可以反馈给老师哦"), kMbOk, gbk("爆单提醒"));
 }
@@ -48,7 +49,7 @@ void updateFromWebAddress(Window &window) {
 void installMainVersionCheck(Window &w) {
     w.onTick("时钟2", [&w] { checkVersion(w, "编辑框8"); });
     w.onClick("按钮16", [&w] {
-        const ServiceRow row = readRow(gbk("ID=8"));
+        const ServiceRow row = readServiceRow(gbk("ID=8"));
         w.setText("编辑框10", row[1]);
         w.setText("编辑框8", row[2]);
     });
@@ -58,7 +59,7 @@ void installMainVersionCheck(Window &w) {
 }
 
 void installPayersVersionCheck(Window &w) {
-    w.onClick("按钮16", [&w] { w.setText("编辑框999", readRow(gbk("账号=8787"))[2]); });
+    w.onClick("按钮16", [&w] { w.setText("编辑框999", readServiceRow(gbk("账号=8787"))[2]); });
     w.onTick("时钟1", [&w] { w.click("按钮16"); });
     w.onTick("时钟2", [&w] { checkVersion(w, "编辑框999"); });
     w.onClick("按钮17", [&w] { askForUpdate(w, Asker::Payers); });

@@ -2,7 +2,7 @@
 
 #include "app/Gbk.h"
 #include "app/Program.h"
-#include "service/ServiceAccess.h"
+#include "service/ServiceDb.h"
 #include "service/VersionCheck.h"
 #include "webtools/WebToolPages.h"
 
@@ -12,7 +12,7 @@ namespace {
 // The service-stopped rule of a window's creation. serviceStopped ends the
 // program; should it return, the window is closed so that it is never shown.
 bool connectOrStop(Window &window) {
-    if (connectToService())
+    if (connectService())
         return true;
     serviceStopped(serviceStoppedMessage());
     closeWindow(&window);
@@ -51,10 +51,10 @@ Window *makePayersQueryWindow() {
 Window *makeDataSharingWindow() {
     Window *window = newDataSharingWindow();
     window->onCreated([window] {
-        connectToService();
+        connectService();
         window->setTimerPeriod("时钟1", 1000);
     });
-    window->onTick("时钟1", [window] { window->setText("编辑框1", readRow(gbk("账号=668"))[2]); });
+    window->onTick("时钟1", [window] { window->setText("编辑框1", readServiceRow(gbk("账号=668"))[2]); });
     return window;
 }
 

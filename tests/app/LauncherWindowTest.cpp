@@ -10,7 +10,10 @@ namespace {
 
 class LauncherWindowTest : public ServiceWindowTest {
 protected:
-    LauncherWindowTest() {
+    void SetUp() override {
+        ServiceWindowTest::SetUp();
+        if (HasFatalFailure())
+            return;
         registerLauncherWindow();
         registerServiceWindows();
         setRow("mima=1900", {"12345", "", "", ""});
@@ -29,7 +32,7 @@ TEST_F(LauncherWindowTest, creation_connectsOpensNoticeWindowAndStartsTimer) {
     EXPECT_TRUE(w->isVisible());
     EXPECT_EQ(utf8(w->caption()), "OrbiselV6.9.2");
     EXPECT_EQ(w->size(), QSize(288, 407));
-    EXPECT_EQ(connects, 2); // the launcher, then the notice window
+    EXPECT_EQ(connects(), 2); // the launcher, then the notice window
     Window *notice = openWindow(WindowId::Notice);
     ASSERT_NE(notice, nullptr);
     EXPECT_FALSE(notice->isVisible());
@@ -61,7 +64,7 @@ TEST_F(LauncherWindowTest, counter_showsColumnTextUnchangedOrNothing) {
     setRow("mima=1900", {"很多 次", "", "", ""});
     w->click("按钮13");
     EXPECT_EQ(utf8(w->text("标签1")), "当前累积使用次数：很多 次");
-    rows.erase("mima=1900");
+    removeRows("mima=1900");
     w->click("时钟1");
     EXPECT_EQ(utf8(w->text("标签1")), "当前累积使用次数：");
     EXPECT_EQ(utf8(w->text("编辑框2")), "");
@@ -81,7 +84,7 @@ TEST_F(LauncherWindowTest, courseButton_opensNoticeCourseAddressOnlyWhenWebAddre
 TEST_F(LauncherWindowTest, secondInstance_opensNoNoticeWindowAndFixedCoursePage) {
     ProgramWindowMarker firstInstance(programWindowServerName(gbk("只能打开一个")));
     ASSERT_TRUE(firstInstance.isPublished());
-    serviceUp = false; // a second launcher stays open without the service
+    serviceDown(); // a second launcher stays open without the service
 
     Window *w = open();
     ASSERT_NE(w, nullptr);
@@ -94,13 +97,12 @@ TEST_F(LauncherWindowTest, secondInstance_opensNoNoticeWindowAndFixedCoursePage)
     EXPECT_EQ(utf8(seams.openedAddresses[0]),
               std::string("https://") + config::kCourseHost + "/webcourse/index.html#cid=" +
                   config::kCourseCid + "&term_id=" + config::kCourseTermId + "&taid=" + config::kCourseTaid);
-    rows.clear();
     w->click("时钟1");
     EXPECT_EQ(utf8(w->text("标签1")), "当前累积使用次数：");
 }
 
 TEST_F(LauncherWindowTest, serviceDownAtStart_noticeWindowEndsProgram) {
-    serviceUp = false;
+    serviceDown();
     open();
     ASSERT_EQ(seams.messages.size(), 1u);
     EXPECT_EQ(seams.messages[0].text, serviceStoppedText());

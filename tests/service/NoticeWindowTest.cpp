@@ -36,12 +36,16 @@ TEST(NoticeTimeText, hourAndMinuteWithoutLeadingZeros) {
 
 class NoticeWindowTest : public ServiceWindowTest {
 protected:
-    NoticeWindowTest() {
+    void SetUp() override {
+        ServiceWindowTest::SetUp();
+        if (HasFatalFailure())
+            return;
         registerServiceWindows();
         setClockForTesting([this] { return clock; });
         setRow("账号=666", {"", "", "https://course.example.com/live", "课题A"});
         setRow("账号=555", {"", "", "https://dl.example.com/new.exe", "通知B"});
         setRow("账号=456", {"", "", "假", ""});
+        removeRows("账号=222");
     }
     ~NoticeWindowTest() override { setClockForTesting({}); }
 
@@ -70,14 +74,14 @@ TEST_F(NoticeWindowTest, creation_startsHiddenWithTimersRunning) {
     for (const char *timer : {"时钟1", "时钟2", "时钟3"})
         EXPECT_EQ(w->timerPeriod(timer), 1000) << timer;
     EXPECT_EQ(utf8(w->text("编辑框时间")), "666");
-    EXPECT_EQ(connects, 1);
+    EXPECT_EQ(connects(), 1);
     EXPECT_TRUE(seams.messages.empty());
 }
 
 TEST_F(NoticeWindowTest, refresh_readsRowsAndRotatesLine) {
     Window *w = open();
     w->click("时钟1");
-    EXPECT_EQ(reads, (std::vector<std::string>{"账号=222", "账号=666", "账号=555", "账号=456"}));
+    EXPECT_EQ(reads(), (std::vector<std::string>{"账号=222", "账号=666", "账号=555", "账号=456"}));
     EXPECT_EQ(utf8(w->text("编辑框时间")), "21点29分");
     EXPECT_EQ(utf8(w->text("编辑框课程")), "https://course.example.com/live");
     EXPECT_EQ(utf8(w->text("编辑框更新")), "https://dl.example.com/new.exe");
@@ -146,7 +150,7 @@ TEST_F(NoticeWindowTest, switchRow_showsAndHidesWindow) {
 }
 
 TEST_F(NoticeWindowTest, serviceDown_endsProgramWithMessage) {
-    serviceUp = false;
+    serviceDown();
     loadWindow(WindowId::Notice);
     ASSERT_EQ(seams.messages.size(), 1u);
     EXPECT_EQ(seams.messages[0].text, serviceStoppedText());

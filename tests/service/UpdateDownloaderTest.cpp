@@ -100,7 +100,7 @@ TEST_F(UpdateDownloaderTest, newVersion_replacesExistingFileWithExactBytes) {
     EXPECT_EQ(readFile(work + "/OrbiselV7.0.exe"), content);
     EXPECT_EQ(workEntries(), QStringList{"OrbiselV7.0.exe"});
     expectDoneMessage("OrbiselV7.0.exe");
-    EXPECT_EQ(connects, 1);
+    EXPECT_EQ(connects(), 1);
 }
 
 TEST_F(UpdateDownloaderTest, failedTransfer_leavesExistingFileAndNoPartialFile) {
@@ -156,7 +156,7 @@ TEST_F(UpdateDownloaderTest, ftpServerDown_saysSoAndEndsBeforeService) {
     EXPECT_EQ(utf8(seams.messages[0].text), "FTP连接失败!");
     EXPECT_EQ(seams.messages[0].title, defaultMessageTitle());
     EXPECT_EQ(seams.endCodes, std::vector<int>{0});
-    EXPECT_EQ(connects, 0);
+    EXPECT_EQ(connects(), 0);
 }
 
 TEST_F(UpdateDownloaderTest, wrongAccountOrServiceDown_endTheProgram) {
@@ -170,7 +170,7 @@ TEST_F(UpdateDownloaderTest, wrongAccountOrServiceDown_endTheProgram) {
     seams.messages.clear();
     seams.endCodes.clear();
     ftpEndpoint().password = "583920174";
-    serviceUp = false;
+    serviceDown();
     loadWindow(WindowId::UpdateDownloader);
     ASSERT_EQ(seams.messages.size(), 1u);
     EXPECT_EQ(seams.messages[0].text, serviceStoppedText());

@@ -1,21 +1,12 @@
-#include "service/ServiceAccess.h"
+#include "service/ServiceAddress.h"
 
 #include "app/Program.h"
 
 #include <cctype>
+#include <string_view>
 
 namespace orbisel {
 namespace {
-
-RowReader &rowReader() {
-    static RowReader reader;
-    return reader;
-}
-
-ServiceConnector &connector() {
-    static ServiceConnector c;
-    return c;
-}
 
 bool startsWithNoCase(const Text &text, std::string_view prefix) {
     if (text.size() < prefix.size())
@@ -27,22 +18,6 @@ bool startsWithNoCase(const Text &text, std::string_view prefix) {
 }
 
 } // namespace
-
-bool connectToService() {
-    return connector() ? connector()() : connectService();
-}
-
-ServiceRow readRow(const Text &condition) {
-    return rowReader() ? rowReader()(condition) : readServiceRow(condition);
-}
-
-void setRowReader(RowReader reader) {
-    rowReader() = std::move(reader);
-}
-
-void setServiceConnector(ServiceConnector c) {
-    connector() = std::move(c);
-}
 
 bool isWebAddress(const Text &address) {
     for (std::string_view scheme : {"http://", "https://"})
