@@ -2,8 +2,8 @@
 // 100,000 pasted lines, and loading both lists into hidden edit boxes.
 #include "app/Gbk.h"
 #include "app/Window.h"
-#include "mining/GbkText.h"
 #include "mining/KeywordLists.h"
+#include "web/TextRules.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>
@@ -23,7 +23,7 @@ BENCHMARK(BM_ListFilterOneSeedOverTop)->Unit(benchmark::kMillisecond);
 
 void BM_RemoveDuplicates100kLines(benchmark::State &state) {
     // 100,000 lines of the TOP list: real keywords, repeats and parts of others.
-    const auto entries = listtext::splitCrlf(topKeywordList());
+    const auto entries = splitTextViews(topKeywordList(), "\r\n");
     Text text;
     for (size_t i = 1; i <= 100000; ++i)
         text.append(entries[i]).append("\r\n");

@@ -1,9 +1,9 @@
 #include "mining/KeywordLists.h"
 
-#include "mining/GbkText.h"
 #include "mining/SubstringIndex.h"
 #include "orbisel/config.h"
 #include "web/Encoding.h"
+#include "web/TextRules.h"
 
 #include <QDir>
 #include <QFile>
@@ -170,7 +170,7 @@ namespace {
 // ends a character, and lead-range bytes after it pair up.
 bool atCharBoundary(const unsigned char *s, size_t p) {
     size_t run = 0;
-    while (run < p && listtext::isLeadByte(s[p - run - 1]))
+    while (run < p && isGbkLeadByte(s[p - run - 1]))
         ++run;
     return run % 2 == 0;
 }
@@ -184,14 +184,14 @@ bool lineBreakAt(const unsigned char *s, size_t size, size_t d) {
 
 Text listFilter(std::string_view seedText, std::string_view listText) {
     Text result;
-    const std::vector<std::string_view> seeds = listtext::splitCrlf(seedText);
+    const std::vector<std::string_view> seeds = splitTextViews(seedText, kCrlf);
     const char *base = listText.data();
     const auto *s = reinterpret_cast<const unsigned char *>(base);
     const size_t size = listText.size();
 
     for (std::string_view seed : seeds) {
         if (seed.empty()) {
-            for (std::string_view entry : listtext::splitCrlf(listText))
+            for (std::string_view entry : splitTextViews(listText, kCrlf))
                 if (!entry.empty()) {
                     result += entry;
                     result += kCrlf;
@@ -249,8 +249,8 @@ Text listFilter(std::string_view seedText, std::string_view listText) {
 
 Text removeDuplicates(std::string_view text) {
     Text out;
-    listtext::SubstringIndex kept;
-    for (std::string_view line : listtext::splitCrlf(text)) {
+    SubstringIndex kept;
+    for (std::string_view line : splitTextViews(text, kCrlf)) {
         if (kept.containsIgnoringCase(line))
             continue;
         out += line;

@@ -3,34 +3,24 @@
 #include "app/Gbk.h"
 #include "app/Program.h"
 #include "app/Responsive.h"
-#include "mining/AtomicFile.h"
 #include "web/Encoding.h"
+#include "web/SaveFile.h"
+#include "web/TextRules.h"
 
 #include <QByteArray>
-#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <unordered_map>
 #include <xlsxwriter.h>
 
 namespace orbisel {
 namespace {
 
-bool isLeadByte(unsigned char c) {
-    return c >= 0x81 && c <= 0xFE;
-}
-
-// Length of the character starting at position i.
-size_t charLength(std::string_view text, size_t i) {
-    return isLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() ? 2 : 1;
-}
-
 // Marks the positions where a character starts.
 void markBoundaries(std::string_view text, std::vector<char> &boundary) {
     boundary.assign(text.size() + 1, 0);
-    for (size_t i = 0; i < text.size(); i += charLength(text, i))
+    for (size_t i = 0; i < text.size(); i += gbkCharLength(text, i))
         boundary[i] = 1;
     boundary[text.size()] = 1;
 }
@@ -106,8 +96,8 @@ const char *const kLabelsUtf8[kSourceKindCount] = {"PC下拉词", "PC箭头词",
                                                    "你是不是想找"};
 const char *const kHeaderUtf8[3] = {"关键词", "搜索结果", "类别"};
 
-QString pathOf(const Text &name) {
-    return QFileInfo(fromGbk(name)).absoluteFilePath();
+std::string pathOf(const Text &name) {
+    return QFileInfo(fromGbk(name)).absoluteFilePath().toStdString();
 }
 
 void appendCsvField(QByteArray &out, std::string_view utf8) {
@@ -151,7 +141,7 @@ private:
     bool m_valid = false;
 };
 
-bool writeCsv(const QString &path, const TextArray &seedLog, const HarvestArrays &harvest) {
+bool writeCsv(const std::string &path, const TextArray &seedLog, const HarvestArrays &harvest) {
     QByteArray out;
     out.append("\xEF\xBB\xBF");
     appendCsvRow(out, kHeaderUtf8[0], kHeaderUtf8[1], kHeaderUtf8[2]);
@@ -164,23 +154,25 @@ bool writeCsv(const QString &path, const TextArray &seedLog, const HarvestArrays
             return true;
         },
         pumpPendingInput);
-    return waitResponsive([&] { return saveFileAtomically(path, out); });
+    return waitResponsive([&] {
+        return saveFileAtomically(path, std::string_view(out.constData(), static_cast<size_t>(out.size())),
+                                  ParentFolder::MustExist);
+    });
 }
 
 enum class XlsxResult { Written, Failed, TooManyRows };
 
-XlsxResult writeXlsx(const QString &path, const TextArray &seedLog, const HarvestArrays &harvest) {
+XlsxResult writeXlsx(const std::string &path, const TextArray &seedLog, const HarvestArrays &harvest) {
     bool tooManyRows = false;
-    const bool replaced = replaceFileAtomically(path, [&](const QString &tempPath) {
-        const QByteArray file = QFile::encodeName(tempPath);
+    const bool replaced = replaceFileAtomically(path, [&](const std::string &tempPath) {
         // Rows go to disk in order (little memory for large runs), into temporary
         // files of the target folder: the library does not check writes to them,
         // but a full disk then also fails the final write, which it checks.
-        QByteArray folder = QFile::encodeName(QFileInfo(tempPath).absolutePath());
+        std::string folder = tempPath.substr(0, tempPath.rfind('/'));
         lxw_workbook_options options{};
         options.constant_memory = LXW_TRUE;
         options.tmpdir = folder.data();
-        lxw_workbook *workbook = workbook_new_opt(file.constData(), &options);
+        lxw_workbook *workbook = workbook_new_opt(tempPath.c_str(), &options);
         if (!workbook)
             return false;
         lxw_worksheet *sheet = workbook_add_worksheet(workbook, nullptr);
@@ -236,17 +228,10 @@ std::string_view exportSeed(std::string_view entry) {
 
 std::string_view exportWord(std::string_view item) {
     size_t after = 0;
-    for (size_t i = 0; i < item.size(); i += charLength(item, i))
+    for (size_t i = 0; i < item.size(); i += gbkCharLength(item, i))
         if (item[i] == '|')
             after = i + 1;
     return item.substr(after);
-}
-
-bool containsText(std::string_view text, std::string_view needle) {
-    for (size_t i = 0; i + needle.size() <= text.size(); i += charLength(text, i))
-        if (std::memcmp(text.data() + i, needle.data(), needle.size()) == 0)
-            return true;
-    return false;
 }
 
 void forEachExportRow(const TextArray &seedLog, const HarvestArrays &harvest,
@@ -310,7 +295,7 @@ std::vector<ExportRow> exportRows(const TextArray &seedLog, const HarvestArrays 
 }
 
 bool exportResults(const Text &name, const TextArray &seedLog, const HarvestArrays &harvest) {
-    const QString path = pathOf(name);
+    const std::string path = pathOf(name);
     bool written = false;
     if (name.find(".csv") != Text::npos) {
         written = writeCsv(path, seedLog, harvest);

@@ -20,8 +20,6 @@ std::string_view exportSeed(std::string_view entry);
 // The exported word of a harvest item: its text after the last "|" character
 // (the whole item when it has none).
 std::string_view exportWord(std::string_view item);
-// Whether needle occurs in text at a character boundary (GBK), bytes compared exactly.
-bool containsText(std::string_view text, std::string_view needle);
 
 struct ExportRow {
     std::string_view seed; // views into the seedLog and harvest passed in

@@ -1,8 +1,8 @@
 #include "mining/SubstringIndex.h"
 
-#include "mining/GbkText.h"
+#include "web/TextRules.h"
 
-namespace orbisel::listtext {
+namespace orbisel {
 
 namespace {
 
@@ -23,7 +23,7 @@ uint64_t mix(uint64_t key) {
 // double-byte character, its two bytes (always above 0x80FF).
 uint32_t symbolAt(const unsigned char *s, size_t i, size_t n, size_t &length) {
     const unsigned char b = s[i];
-    if (isLeadByte(b) && i + 1 < n) {
+    if (isGbkLeadByte(b) && i + 1 < n) {
         length = 2;
         return (uint32_t{b} << 8) | s[i + 1];
     }
@@ -128,7 +128,7 @@ bool SubstringIndex::containsIgnoringCase(std::string_view needle) const {
     const size_t n = needle.size();
     uint32_t state = 0;
     for (size_t i = 0; i < n;) {
-        if (isLeadByte(s[i]) && i + 1 == n) {
+        if (isGbkLeadByte(s[i]) && i + 1 == n) {
             // A lead byte at the very end matches the first byte of any
             // double-byte character of the text.
             for (uint32_t e = m_states[state].firstEdge; e != kNone; e = m_edges[e].next)
@@ -145,4 +145,4 @@ bool SubstringIndex::containsIgnoringCase(std::string_view needle) const {
     return true;
 }
 
-} // namespace orbisel::listtext
+} // namespace orbisel

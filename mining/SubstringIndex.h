@@ -4,13 +4,14 @@
 #include <string_view>
 #include <vector>
 
-namespace orbisel::listtext {
+namespace orbisel {
 
 // A growing GBK text that answers "does the text contain this one?" in time
 // linear in the question, with the ASCII letters of both compared without
-// case. Equivalent to contains(asciiLower(text), asciiLower(needle)); built
-// as a suffix automaton over the text's characters, so appending is amortised
-// linear too. Appended pieces must keep the text ending on a character
+// case. Equivalent to containsText(toLowerAscii(text), toLowerAscii(needle))
+// of web/TextRules.h, except that an empty needle is found in every non-empty
+// text. Built as a suffix automaton over the text's characters, so appending
+// is amortised linear too. Appended pieces must keep the text ending on a character
 // boundary (a piece ending with CRLF always does).
 class SubstringIndex {
 public:
@@ -49,4 +50,4 @@ private:
     size_t m_size = 0;
 };
 
-} // namespace orbisel::listtext
+} // namespace orbisel

@@ -3,9 +3,9 @@
 #include "app/Gbk.h"
 #include "app/Responsive.h"
 #include "orbisel/config.h"
+#include "web/SaveFile.h"
 
 #include <QDir>
-#include <QSaveFile>
 #include <curl/curl.h>
 #include <memory>
 
@@ -53,9 +53,8 @@ void configure(CURL *handle, const FtpEndpoint &endpoint, const std::string &url
     curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, timeout);
 }
 
-size_t writeToFile(char *data, size_t size, size_t count, void *file) {
-    const qint64 bytes = static_cast<qint64>(size * count);
-    return static_cast<QSaveFile *>(file)->write(data, bytes) == bytes ? size * count : 0;
+size_t writeToFile(char *data, size_t size, size_t count, void *sink) {
+    return (*static_cast<const FileSink *>(sink))(std::string_view(data, size * count)) ? size * count : 0;
 }
 
 } // namespace
@@ -102,18 +101,12 @@ bool downloadUpdateFile(const Text &name) {
     curl_free(escaped);
     const QString path = QDir::current().filePath(fromGbk(name));
     return waitResponsive([&] {
-        // Written beside the target and renamed over it once complete.
-        QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly))
-            return false;
-        configure(handle, endpoint, url);
-        curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &writeToFile);
-        curl_easy_setopt(handle, CURLOPT_WRITEDATA, &file);
-        if (curl_easy_perform(handle) != CURLE_OK) {
-            file.cancelWriting();
-            return false;
-        }
-        return file.commit();
+        return streamFileAtomically(path.toStdString(), [&](const FileSink &sink) {
+            configure(handle, endpoint, url);
+            curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &writeToFile);
+            curl_easy_setopt(handle, CURLOPT_WRITEDATA, &sink);
+            return curl_easy_perform(handle) == CURLE_OK;
+        });
     });
 }
 

@@ -1,5 +1,7 @@
 #include "web/Encoding.h"
 
+#include "web/TextRules.h"
+
 #include <cerrno>
 #include <iconv.h>
 
@@ -23,7 +25,7 @@ std::size_t rejectedLength(Source source, const unsigned char *p, std::size_t le
     }
     case Source::Gbk: {
         // A lead byte takes its follower only when that is a valid trail byte.
-        bool lead = p[0] >= 0x81 && p[0] <= 0xFE;
+        bool lead = isGbkLeadByte(p[0]);
         bool trail = left >= 2 && p[1] >= 0x40 && p[1] <= 0xFE && p[1] != 0x7F;
         return lead && trail ? 2 : 1;
     }

@@ -1,23 +1,89 @@
 #include "web/SaveFile.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QTemporaryFile>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace orbisel {
+namespace {
 
-bool saveFileAtomically(const std::string &path, std::string_view bytes) {
-    const QString name = QString::fromStdString(path);
-    if (!QDir().mkpath(QFileInfo(name).absolutePath()))
+// The file a write to path lands in: the end of a chain of symbolic links
+// (the path itself when the chain loops).
+QString resolvedTarget(const QString &path) {
+    QFileInfo info(path);
+    for (int depth = 0; depth < 128 && info.isSymLink(); ++depth)
+        info.setFile(info.symLinkTarget());
+    return info.isSymLink() ? QFileInfo(path).absoluteFilePath() : info.absoluteFilePath();
+}
+
+bool syncFile(const QByteArray &nativePath) {
+    const int fd = ::open(nativePath.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
         return false;
-    QSaveFile file(name);
+    const bool synced = ::fsync(fd) == 0;
+    return ::close(fd) == 0 && synced;
+}
+
+// New files get 0666 less the umask, replaced files keep their mode.
+bool applyPermissions(const QByteArray &tempPath, const QByteArray &targetPath) {
+    struct stat existing {};
+    if (::stat(targetPath.constData(), &existing) == 0)
+        return ::chmod(tempPath.constData(), existing.st_mode & 07777) == 0;
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return ::chmod(tempPath.constData(), 0666 & ~mask) == 0;
+}
+
+} // namespace
+
+bool saveFileAtomically(const std::string &path, std::string_view bytes, ParentFolder folder) {
+    if (folder == ParentFolder::Create &&
+        !QDir().mkpath(QFileInfo(QString::fromStdString(path)).absolutePath()))
+        return false;
+    return streamFileAtomically(path, [bytes](const FileSink &sink) { return sink(bytes); });
+}
+
+bool streamFileAtomically(const std::string &path, const std::function<bool(const FileSink &sink)> &fill) {
+    QSaveFile file(QString::fromStdString(path));
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())) {
+    const FileSink sink = [&file](std::string_view piece) {
+        const auto size = static_cast<qint64>(piece.size());
+        return file.write(piece.data(), size) == size;
+    };
+    if (!fill(sink)) {
         file.cancelWriting();
         return false;
     }
     return file.commit();
+}
+
+bool replaceFileAtomically(const std::string &path,
+                           const std::function<bool(const std::string &tempPath)> &writer) {
+    const QString target = resolvedTarget(QString::fromStdString(path));
+    const QFileInfo info(target);
+    if (info.isDir())
+        return false;
+    QTemporaryFile temp(info.absolutePath() + QStringLiteral("/.") + info.fileName() +
+                        QStringLiteral(".XXXXXX"));
+    if (!temp.open())
+        return false;
+    temp.close(); // reserves the name; removed again unless renamed
+    const QByteArray tempNative = QFile::encodeName(temp.fileName());
+    const QByteArray targetNative = QFile::encodeName(target);
+    if (!writer(tempNative.toStdString()) || !applyPermissions(tempNative, targetNative) ||
+        !syncFile(tempNative))
+        return false;
+    if (std::rename(tempNative.constData(), targetNative.constData()) != 0)
+        return false;
+    temp.setAutoRemove(false);
+    return true;
 }
 
 } // namespace orbisel

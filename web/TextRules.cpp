@@ -5,10 +5,6 @@ namespace {
 
 constexpr std::string_view kQuoteMarker = "#\xD2\xFD\xBA\xC5"; // "#引号"
 
-bool isLeadByte(unsigned char c) {
-    return c >= 0x81 && c <= 0xFE;
-}
-
 char lowerAscii(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
@@ -35,7 +31,7 @@ bool matchesAt(std::string_view text, std::size_t i, std::string_view what, bool
 } // namespace
 
 std::size_t gbkCharLength(std::string_view text, std::size_t i) {
-    return (isLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size()) ? 2 : 1;
+    return (isGbkLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size()) ? 2 : 1;
 }
 
 std::size_t findText(std::string_view text, std::string_view what, std::size_t start, bool ignoreCase) {
@@ -92,12 +88,12 @@ Text trimSpaces(std::string_view text) {
     return seenContent ? Text(text.substr(begin, end - begin)) : Text();
 }
 
-TextArray splitText(std::string_view text, std::string_view delimiter) {
-    TextArray items;
+std::vector<std::string_view> splitTextViews(std::string_view text, std::string_view delimiter) {
+    std::vector<std::string_view> items;
     if (text.empty())
         return items;
     if (delimiter.empty()) {
-        items.emplace_back(text);
+        items.push_back(text);
         return items;
     }
     std::size_t from = 1;
@@ -105,13 +101,18 @@ TextArray splitText(std::string_view text, std::string_view delimiter) {
         std::size_t at = findText(text, delimiter, from);
         if (at == 0)
             break;
-        items.emplace_back(text.substr(from - 1, at - from));
+        items.push_back(text.substr(from - 1, at - from));
         from = at + delimiter.size();
     }
     if (from <= text.size())
-        items.emplace_back(text.substr(from - 1));
+        items.push_back(text.substr(from - 1));
     // A text ending with the delimiter leaves no trailing empty item.
     return items;
+}
+
+TextArray splitText(std::string_view text, std::string_view delimiter) {
+    const std::vector<std::string_view> views = splitTextViews(text, delimiter);
+    return TextArray(views.begin(), views.end());
 }
 
 Text replaceText(std::string_view text, std::string_view find, std::string_view replacement,

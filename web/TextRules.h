@@ -16,6 +16,11 @@ namespace orbisel {
 // case rules touch only ASCII letters, never a byte inside a double-byte
 // character.
 
+// Whether the byte starts a double-byte GBK character when another byte follows.
+inline bool isGbkLeadByte(unsigned char b) {
+    return b >= 0x81 && b <= 0xFE;
+}
+
 // Byte length of the character starting at byte index i (0-based): 2 for a
 // GBK lead byte with a following byte, else 1.
 std::size_t gbkCharLength(std::string_view text, std::size_t i);
@@ -38,6 +43,8 @@ Text trimSpaces(std::string_view text);
 // delimiters are kept, one trailing empty item is dropped, and an empty text
 // gives no items. An empty delimiter gives the whole text as one item.
 TextArray splitText(std::string_view text, std::string_view delimiter);
+// The same items as views into text.
+std::vector<std::string_view> splitTextViews(std::string_view text, std::string_view delimiter);
 
 // Replaces occurrences of `find` from position `start` on (bytes before it
 // are kept); at most `count` replacements when given, all otherwise. Replaced

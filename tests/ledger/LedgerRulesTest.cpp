@@ -1,25 +1,13 @@
 #include "ledger/LedgerRules.h"
 
+#include "tests/support/LocalTime.h"
 #include "web/Numbers.h"
 #include "web/Encoding.h"
 
-#include <ctime>
 #include <gtest/gtest.h>
 
 namespace orbisel {
 namespace {
-
-TimePoint localMoment(int year, int month, int day, int hour, int minute, int second) {
-    std::tm t{};
-    t.tm_year = year - 1900;
-    t.tm_mon = month - 1;
-    t.tm_mday = day;
-    t.tm_hour = hour;
-    t.tm_min = minute;
-    t.tm_sec = second;
-    t.tm_isdst = -1;
-    return std::chrono::system_clock::from_time_t(std::mktime(&t));
-}
 
 struct ProfitCase {
     const char *price; // UTF-8
@@ -66,7 +54,7 @@ TEST(LedgerDateText, dropsTrailingZeroTimeFields) {
         {0, 3, 0, "2019年1月25日0时3分"},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(gbkToUtf8(ledgerDateText(localMoment(2019, 1, 25, c.h, c.m, c.s))), c.expected);
+        EXPECT_EQ(gbkToUtf8(ledgerDateText(test::localTime(2019, 1, 25, c.h, c.m, c.s))), c.expected);
 }
 
 TEST(LedgerColumnTotal, truncatesTheRunningSumAfterEveryStep) {

@@ -5,6 +5,7 @@
 #include "ledger/LedgerGrid.h"
 #include "ledger/LedgerWindows.h"
 #include "orbisel/config.h"
+#include "tests/support/LocalTime.h"
 #include "tests/support/ProgramSeams.h"
 #include "web/Clock.h"
 #include "web/Encoding.h"
@@ -21,7 +22,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <ctime>
 #include <gtest/gtest.h>
 
 namespace orbisel {
@@ -30,15 +30,7 @@ namespace {
 using test::utf8;
 
 TimePoint localMoment(int hour, int minute, int second) {
-    std::tm t{};
-    t.tm_year = 2019 - 1900;
-    t.tm_mon = 0;
-    t.tm_mday = 25;
-    t.tm_hour = hour;
-    t.tm_min = minute;
-    t.tm_sec = second;
-    t.tm_isdst = -1;
-    return std::chrono::system_clock::from_time_t(std::mktime(&t));
+    return test::localTime(2019, 1, 25, hour, minute, second);
 }
 
 struct Entry {

@@ -1,7 +1,7 @@
 #include "mining/KeywordLists.h"
 
-#include "mining/GbkText.h"
 #include "web/Encoding.h"
+#include "web/TextRules.h"
 
 #include <gtest/gtest.h>
 #include <random>
@@ -13,24 +13,29 @@ Text g(std::string_view utf8) {
     return utf8ToGbk(utf8);
 }
 
-std::vector<std::string_view> lines(const Text &text) {
-    return listtext::splitCrlf(text);
+std::vector<std::string_view> lines(std::string_view text) {
+    return splitTextViews(text, "\r\n");
+}
+
+// An empty line occurs in every non-empty text.
+bool containsLine(std::string_view text, std::string_view line) {
+    return line.empty() ? !text.empty() : containsText(text, line);
 }
 
 // The filter and the dedupe as the design states them, one search per pair.
 Text plainListFilter(const Text &seedText, const Text &listText) {
     Text out;
-    for (auto seed : listtext::splitCrlf(seedText))
-        for (auto entry : listtext::splitCrlf(listText))
-            if (listtext::contains(entry, seed))
+    for (auto seed : lines(seedText))
+        for (auto entry : lines(listText))
+            if (containsLine(entry, seed))
                 out.append(entry).append("\r\n");
     return out;
 }
 
 Text plainRemoveDuplicates(const Text &text) {
     Text out;
-    for (auto line : listtext::splitCrlf(text))
-        if (!listtext::contains(listtext::asciiLower(out), listtext::asciiLower(line)))
+    for (auto line : lines(text))
+        if (!containsLine(toLowerAscii(out), toLowerAscii(line)))
             out.append(line).append("\r\n");
     return out;
 }
@@ -82,7 +87,7 @@ TEST(ListFilter, seedAgainstTopList_keepsListOrder) {
     const Text result = listFilter(g("羽绒服"), topKeywordList());
     EXPECT_TRUE(result.starts_with(g("女羽绒服\r\n羽绒服女\r\n羽绒服\r\n")));
     for (auto line : lines(result))
-        EXPECT_TRUE(listtext::contains(line, g("羽绒服")));
+        EXPECT_TRUE(containsText(line, g("羽绒服")));
     EXPECT_EQ(result, plainListFilter(g("羽绒服"), topKeywordList()));
 }
 

@@ -1,11 +1,11 @@
 #include "web/DateTime.h"
 
+#include "tests/support/LocalTime.h"
 #include "web/Encoding.h"
 #include "web/Numbers.h"
 
 #include <array>
 #include <cmath>
-#include <ctime>
 #include <gtest/gtest.h>
 
 using namespace orbisel;
@@ -16,17 +16,7 @@ Text g(const char *utf8) {
 }
 
 // The tests run with TZ=Asia/Shanghai (UTC+8) and a 24-hour C locale.
-TimePoint localTime(int y, int mo, int d, int h, int mi, int s, int ms) {
-    std::tm tm{};
-    tm.tm_year = y - 1900;
-    tm.tm_mon = mo - 1;
-    tm.tm_mday = d;
-    tm.tm_hour = h;
-    tm.tm_min = mi;
-    tm.tm_sec = s;
-    tm.tm_isdst = -1;
-    return std::chrono::system_clock::from_time_t(mktime(&tm)) + std::chrono::milliseconds(ms);
-}
+using test::localTime;
 
 class FixedClock : public ::testing::Test {
 protected:

@@ -68,6 +68,24 @@ TEST(TextRules, splitText_keepsInnerEmptyItemsAndDropsOneTrailing) {
     EXPECT_EQ(splitText("abc", ""), TextArray{"abc"});
 }
 
+TEST(TextRules, splitText_cutsOnlyAtCharacterBoundaries) {
+    // 81 0D is one character, so the CR after a lead byte starts no line break;
+    // a lone lead byte at the end is a whole character.
+    const std::pair<Text, TextArray> cases[] = {
+        {"\x81\r\nx\r\ny", {"\x81\r\nx", "y"}},
+        {kA + "\r\n\x81", {kA, "\x81"}},
+        {"\r\n\r\n", {"", ""}},
+        {"a\rb\nc", {"a\rb\nc"}},
+    };
+    for (const auto &[text, expected] : cases) {
+        EXPECT_EQ(splitText(text, "\r\n"), expected) << text;
+        const std::vector<std::string_view> views = splitTextViews(text, "\r\n");
+        EXPECT_EQ(TextArray(views.begin(), views.end()), expected) << text;
+        for (std::string_view v : views) // views point into the text
+            EXPECT_TRUE(v.data() >= text.data() && v.data() + v.size() <= text.data() + text.size());
+    }
+}
+
 TEST(TextRules, textBetween_cutsBetweenMarkers) {
     struct Case {
         Text text, left, right;
