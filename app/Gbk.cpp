@@ -14,6 +14,8 @@ Text toGbk(const QString &text) {
     return utf8ToGbk(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));
 }
 
-Text gbk(std::string_view utf8) { return utf8ToGbk(utf8); }
+Text gbk(std::string_view utf8) {
+    return utf8ToGbk(utf8);
+}
 
 } // namespace orbisel

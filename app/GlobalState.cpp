@@ -7,6 +7,8 @@ GlobalState &globalState() {
     return state;
 }
 
-void resetGlobalState() { globalState() = GlobalState{}; }
+void resetGlobalState() {
+    globalState() = GlobalState{};
+}
 
 } // namespace orbisel

@@ -101,7 +101,9 @@ QUrl addressToUrl(const QString &address) {
 
 } // namespace
 
-void registerWindow(WindowId id, WindowFactory factory) { state().factories[id] = std::move(factory); }
+void registerWindow(WindowId id, WindowFactory factory) {
+    state().factories[id] = std::move(factory);
+}
 
 Window *openWindow(WindowId id) {
     auto it = state().open.find(id);
@@ -156,7 +158,9 @@ void closeWindow(Window *window) {
     window->close();
 }
 
-void closeWindow(WindowId id) { closeWindow(openWindow(id)); }
+void closeWindow(WindowId id) {
+    closeWindow(openWindow(id));
+}
 
 void endProgram(int exitCode) {
     if (state().endProgramHandler) {
@@ -172,7 +176,9 @@ const Text &defaultMessageTitle() {
     return title;
 }
 
-int messageBox(const Text &text, int buttons) { return messageBox(text, buttons, defaultMessageTitle()); }
+int messageBox(const Text &text, int buttons) {
+    return messageBox(text, buttons, defaultMessageTitle());
+}
 
 int messageBox(const Text &text, int buttons, const Text &title) {
     const MessageBoxRequest request{text, buttons, title};
@@ -190,11 +196,15 @@ void openAddress(const Text &address) {
 }
 
 QString programWindowServerName(const Text &caption) {
-    const QByteArray hash = QCryptographicHash::hash(QByteArray(caption.data(), static_cast<qsizetype>(caption.size())),
-                                                     QCryptographicHash::Sha1)
-                                .toHex()
-                                .left(24);
-    return QStringLiteral("%1-%2-%3").arg(state().windowNamespace).arg(::getuid()).arg(QString::fromLatin1(hash));
+    const QByteArray hash =
+        QCryptographicHash::hash(QByteArray(caption.data(), static_cast<qsizetype>(caption.size())),
+                                 QCryptographicHash::Sha1)
+            .toHex()
+            .left(24);
+    return QStringLiteral("%1-%2-%3")
+        .arg(state().windowNamespace)
+        .arg(::getuid())
+        .arg(QString::fromLatin1(hash));
 }
 
 std::optional<ProgramWindowRef> findProgramWindow(const Text &caption) {
@@ -227,14 +237,20 @@ void setMessageBoxHandler(std::function<int(const MessageBoxRequest &)> handler)
     state().messageBoxHandler = std::move(handler);
 }
 
-void setAddressOpener(std::function<void(const Text &)> opener) { state().addressOpener = std::move(opener); }
+void setAddressOpener(std::function<void(const Text &)> opener) {
+    state().addressOpener = std::move(opener);
+}
 
-void setEndProgramHandler(std::function<void(int)> handler) { state().endProgramHandler = std::move(handler); }
+void setEndProgramHandler(std::function<void(int)> handler) {
+    state().endProgramHandler = std::move(handler);
+}
 
 void setLastWindowClosedHandler(std::function<void()> handler) {
     state().lastWindowClosedHandler = std::move(handler);
 }
 
-void setProgramWindowNamespace(const QString &ns) { state().windowNamespace = ns; }
+void setProgramWindowNamespace(const QString &ns) {
+    state().windowNamespace = ns;
+}
 
 } // namespace orbisel

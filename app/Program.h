@@ -48,7 +48,7 @@ inline constexpr int kIdNo = 6;
 const Text &defaultMessageTitle();
 
 struct MessageBoxRequest {
-    Text text;  // GBK
+    Text text; // GBK
     int buttons = kMbOk;
     Text title; // GBK
 };

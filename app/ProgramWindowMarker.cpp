@@ -5,7 +5,8 @@
 
 namespace orbisel {
 
-ProgramWindowMarker::ProgramWindowMarker(const QString &serverName) : m_server(std::make_unique<QLocalServer>()) {
+ProgramWindowMarker::ProgramWindowMarker(const QString &serverName)
+    : m_server(std::make_unique<QLocalServer>()) {
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     if (m_server->listen(serverName))
         return;
@@ -18,7 +19,9 @@ ProgramWindowMarker::ProgramWindowMarker(const QString &serverName) : m_server(s
 
 ProgramWindowMarker::~ProgramWindowMarker() = default;
 
-bool ProgramWindowMarker::isPublished() const { return m_server->isListening(); }
+bool ProgramWindowMarker::isPublished() const {
+    return m_server->isListening();
+}
 
 bool ProgramWindowMarker::isAnswering(const QString &serverName) {
     QLocalSocket socket;

@@ -169,11 +169,17 @@ const Window::Control &Window::control(const std::string &name) const {
     return const_cast<Window *>(this)->control(name);
 }
 
-bool Window::hasControl(const std::string &name) const { return m_controls.count(name) != 0; }
+bool Window::hasControl(const std::string &name) const {
+    return m_controls.count(name) != 0;
+}
 
-QWidget *Window::widget(const std::string &name) const { return control(name).widget; }
+QWidget *Window::widget(const std::string &name) const {
+    return control(name).widget;
+}
 
-Text Window::caption() const { return m_caption; }
+Text Window::caption() const {
+    return m_caption;
+}
 
 void Window::setCaption(const Text &gbkCaption) {
     m_caption = gbkCaption;
@@ -299,7 +305,9 @@ void Window::setChecked(const std::string &name, bool on) {
         box->setChecked(on);
 }
 
-int Window::timerPeriod(const std::string &name) const { return control(name).period; }
+int Window::timerPeriod(const std::string &name) const {
+    return control(name).period;
+}
 
 void Window::setTimerPeriod(const std::string &name, int milliseconds) {
     Control &c = control(name);
@@ -314,7 +322,9 @@ void Window::setTimerPeriod(const std::string &name, int milliseconds) {
         c.timer->start(period);
 }
 
-bool Window::isShown(const std::string &name) const { return control(name).spec.shown; }
+bool Window::isShown(const std::string &name) const {
+    return control(name).spec.shown;
+}
 
 void Window::setShown(const std::string &name, bool shown) {
     Control &c = control(name);
@@ -347,7 +357,9 @@ void Window::setProgress(const std::string &name, int position) {
         bar->setValue(position);
 }
 
-void Window::onCreated(std::function<void()> handler) { m_created = std::move(handler); }
+void Window::onCreated(std::function<void()> handler) {
+    m_created = std::move(handler);
+}
 
 void Window::onClick(const std::string &button, std::function<void()> handler) {
     control(button).handler = std::move(handler);

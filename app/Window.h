@@ -38,8 +38,8 @@ enum class ControlKind {
     GroupBox,      // container
     ShapeBox,      // container
     Timer,
-    ProgressBar,   // 0..100
-    Custom,        // built by ControlSpec::make
+    ProgressBar, // 0..100
+    Custom,      // built by ControlSpec::make
 };
 
 // One row of a window's control table. Names and texts in the source are UTF-8.
@@ -47,13 +47,13 @@ struct ControlSpec {
     std::string name;
     ControlKind kind = ControlKind::Label;
     int x = 0, y = 0, w = 0, h = 0;
-    std::string text;               // caption or initial text
+    std::string text; // caption or initial text
     bool shown = true;
     bool enabled = true;
-    std::string container;          // name of the group or shape box that holds it
-    bool checked = false;           // checkbox
-    bool scrollBars = false;        // multi-line edit box with both scroll bars (no wrapping)
-    int fontPixels = 0;             // 0 keeps the default font
+    std::string container;   // name of the group or shape box that holds it
+    bool checked = false;    // checkbox
+    bool scrollBars = false; // multi-line edit box with both scroll bars (no wrapping)
+    int fontPixels = 0;      // 0 keeps the default font
     bool bold = false;
     std::string styleSheet;
     std::function<QWidget *(QWidget *parent)> make; // Custom
@@ -100,7 +100,9 @@ public:
     void setProgress(const std::string &control, int position);
 
     QWidget *widget(const std::string &control) const;
-    template <class W> W *widgetAs(const std::string &control) const { return qobject_cast<W *>(widget(control)); }
+    template <class W> W *widgetAs(const std::string &control) const {
+        return qobject_cast<W *>(widget(control));
+    }
     bool hasControl(const std::string &control) const;
 
     // Handlers. click() runs a button's handler directly, as handlers that use

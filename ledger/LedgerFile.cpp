@@ -1,9 +1,8 @@
 #include "ledger/LedgerFile.h"
 
-#include "web/SaveFile.h"
-
 #include "orbisel/config.h"
 #include "web/Clock.h"
+#include "web/SaveFile.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -156,7 +155,8 @@ QString ledgerFilePath() {
 
 bool saveLedgerFile(const QString &path, const LedgerContent &content) {
     const QByteArray bytes = encodeLedger(content);
-    return saveFileAtomically(path.toStdString(), std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+    return saveFileAtomically(path.toStdString(),
+                              std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
 }
 
 LedgerLoadResult loadLedgerFile(const QString &path) {

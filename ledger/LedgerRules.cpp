@@ -1,7 +1,7 @@
 #include "ledger/LedgerRules.h"
 
-#include "web/Numbers.h"
 #include "web/Encoding.h"
+#include "web/Numbers.h"
 
 #include <cmath>
 #include <ctime>

@@ -6,10 +6,10 @@
 #include "ledger/LedgerExport.h"
 #include "ledger/LedgerFile.h"
 #include "ledger/LedgerGrid.h"
-#include "web/Numbers.h"
 #include "ledger/LedgerRules.h"
 #include "orbisel/config.h"
 #include "web/Clock.h"
+#include "web/Numbers.h"
 
 #include <QDir>
 #include <QMenu>

@@ -3,10 +3,10 @@
 #include "app/Gbk.h"
 #include "app/Program.h"
 #include "app/Responsive.h"
+#include "mining/ListActions.h"
 #include "mining/ResultExport.h"
 #include "mining/SuggestionSource.h"
 #include "orbisel/config.h"
-#include "mining/ListActions.h"
 #include "service/ServiceDb.h"
 #include "service/VersionCheck.h"
 #include "web/TextRules.h"
@@ -26,26 +26,54 @@ constexpr KindControls kKinds[] = {
     {SourceKind::Related, "选择框5", "编辑框5"},
 };
 
-const KindControls &controlsOf(SourceKind kind) { return kKinds[static_cast<size_t>(kind)]; }
+const KindControls &controlsOf(SourceKind kind) {
+    return kKinds[static_cast<size_t>(kind)];
+}
 
 const char *const kSlogan = "Kelmira---我们不生产关键词  我们是关键词的搬运工";
 
 ControlSpec column(const char *name, int x, int y, int w) {
-    return {.name = name, .kind = ControlKind::MultiLineEdit, .x = x, .y = y, .w = w, .h = 432, .scrollBars = true};
+    return {.name = name,
+            .kind = ControlKind::MultiLineEdit,
+            .x = x,
+            .y = y,
+            .w = w,
+            .h = 432,
+            .scrollBars = true};
 }
 
 ControlSpec button(const char *name, int x, int y, int w, int h, const char *caption, bool shown = true) {
-    return {.name = name, .kind = ControlKind::Button, .x = x, .y = y, .w = w, .h = h, .text = caption, .shown = shown};
+    return {.name = name,
+            .kind = ControlKind::Button,
+            .x = x,
+            .y = y,
+            .w = w,
+            .h = h,
+            .text = caption,
+            .shown = shown};
 }
 
 ControlSpec checkbox(const char *name, int x, int y, int w, int h, const char *caption, bool ticked) {
-    return {.name = name, .kind = ControlKind::CheckBox, .x = x, .y = y, .w = w, .h = h, .text = caption,
+    return {.name = name,
+            .kind = ControlKind::CheckBox,
+            .x = x,
+            .y = y,
+            .w = w,
+            .h = h,
+            .text = caption,
             .checked = ticked};
 }
 
 ControlSpec hiddenEdit(const char *name, int x, int y, int w, int h, const char *text = "",
                        const char *container = "", ControlKind kind = ControlKind::Edit) {
-    return {.name = name, .kind = kind, .x = x, .y = y, .w = w, .h = h, .text = text, .shown = false,
+    return {.name = name,
+            .kind = kind,
+            .x = x,
+            .y = y,
+            .w = w,
+            .h = h,
+            .text = text,
+            .shown = false,
             .container = container};
 }
 
@@ -62,19 +90,44 @@ std::string mainWindowCaptionUtf8() {
     return caption;
 }
 
-Text MainWindow::captionText() { return gbk(mainWindowCaptionUtf8()); }
+Text MainWindow::captionText() {
+    return gbk(mainWindowCaptionUtf8());
+}
 
 WindowSpec mainWindowSpec() {
     WindowSpec spec{.caption = mainWindowCaptionUtf8(), .width = 1223, .height = 591};
     spec.controls = {
         {.name = "外形框1", .kind = ControlKind::ShapeBox, .x = 0, .y = 0, .w = 128, .h = 529},
-        {.name = "标签1", .kind = ControlKind::Label, .x = 8, .y = 8, .w = 112, .h = 24, .text = "关键词",
+        {.name = "标签1",
+         .kind = ControlKind::Label,
+         .x = 8,
+         .y = 8,
+         .w = 112,
+         .h = 24,
+         .text = "关键词",
          .container = "外形框1"},
-        {.name = "超级编辑框1", .kind = ControlKind::MultiLineEdit, .x = 2, .y = 36, .w = 123, .h = 429,
+        {.name = "超级编辑框1",
+         .kind = ControlKind::MultiLineEdit,
+         .x = 2,
+         .y = 36,
+         .w = 123,
+         .h = 429,
          .container = "外形框1"},
-        {.name = "按钮1", .kind = ControlKind::Button, .x = 2, .y = 468, .w = 124, .h = 28, .text = "搜索",
+        {.name = "按钮1",
+         .kind = ControlKind::Button,
+         .x = 2,
+         .y = 468,
+         .w = 124,
+         .h = 28,
+         .text = "搜索",
          .container = "外形框1"},
-        {.name = "按钮2", .kind = ControlKind::Button, .x = 2, .y = 497, .w = 124, .h = 28, .text = "导出结果",
+        {.name = "按钮2",
+         .kind = ControlKind::Button,
+         .x = 2,
+         .y = 497,
+         .w = 124,
+         .h = 28,
+         .text = "导出结果",
          .container = "外形框1"},
         checkbox("选择框1", 129, 7, 107, 30, "PC下拉关键词", true),
         checkbox("选择框2", 252, 7, 110, 30, "箭头词", true),
@@ -100,8 +153,15 @@ WindowSpec mainWindowSpec() {
         button("按钮7", 1008, 504, 112, 24, "生意参谋数据共享"),
         button("按钮3", 1120, 464, 96, 32, "帮助"),
         button("按钮4", 1120, 496, 96, 32, "下载新版本"),
-        {.name = "标签2", .kind = ControlKind::Label, .x = 152, .y = 536, .w = 856, .h = 24,
-         .text = "VanteloV6.9.2", .fontPixels = 21, .bold = true},
+        {.name = "标签2",
+         .kind = ControlKind::Label,
+         .x = 152,
+         .y = 536,
+         .w = 856,
+         .h = 24,
+         .text = "VanteloV6.9.2",
+         .fontPixels = 21,
+         .bold = true},
         timer("时钟1"),
         hiddenEdit("编辑框TOP", 760, 96, 88, 112, "", "", ControlKind::MultiLineEdit),
         hiddenEdit("编辑框潜力", 912, 96, 88, 112, "", "", ControlKind::MultiLineEdit),
@@ -113,17 +173,50 @@ WindowSpec mainWindowSpec() {
         button("按钮14", 632, 184, 48, 24, "", false),
         hiddenEdit("编辑框更新", 584, 408, 96, 16),
         button("按钮13", 1008, 480, 112, 24, "更新软件", false),
-        {.name = "分组框1", .kind = ControlKind::GroupBox, .x = 200, .y = 72, .w = 296, .h = 128, .shown = false},
+        {.name = "分组框1",
+         .kind = ControlKind::GroupBox,
+         .x = 200,
+         .y = 72,
+         .w = 296,
+         .h = 128,
+         .shown = false},
         timer("时钟2", "分组框1"),
-        {.name = "编辑框9", .kind = ControlKind::Edit, .x = 32, .y = 16, .w = 80, .h = 24, .text = "V6.9.2",
+        {.name = "编辑框9",
+         .kind = ControlKind::Edit,
+         .x = 32,
+         .y = 16,
+         .w = 80,
+         .h = 24,
+         .text = "V6.9.2",
          .container = "分组框1"},
-        {.name = "编辑框8", .kind = ControlKind::Edit, .x = 32, .y = 48, .w = 72, .h = 32, .text = "V6.9.2",
+        {.name = "编辑框8",
+         .kind = ControlKind::Edit,
+         .x = 32,
+         .y = 48,
+         .w = 72,
+         .h = 32,
+         .text = "V6.9.2",
          .container = "分组框1"},
-        {.name = "编辑框10", .kind = ControlKind::Edit, .x = 120, .y = 24, .w = 168, .h = 24,
+        {.name = "编辑框10",
+         .kind = ControlKind::Edit,
+         .x = 120,
+         .y = 24,
+         .w = 168,
+         .h = 24,
          .container = "分组框1"},
-        {.name = "按钮16", .kind = ControlKind::Button, .x = 144, .y = 56, .w = 64, .h = 24,
+        {.name = "按钮16",
+         .kind = ControlKind::Button,
+         .x = 144,
+         .y = 56,
+         .w = 64,
+         .h = 24,
          .container = "分组框1"},
-        {.name = "按钮17", .kind = ControlKind::Button, .x = 72, .y = 88, .w = 48, .h = 24,
+        {.name = "按钮17",
+         .kind = ControlKind::Button,
+         .x = 72,
+         .y = 88,
+         .w = 48,
+         .h = 24,
          .container = "分组框1"},
     };
     return spec;

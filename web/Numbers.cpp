@@ -15,7 +15,9 @@ Text formatNumber(long long value) {
     return ec == std::errc() ? Text(buf, end) : Text("0");
 }
 
-Text formatNumber(int value) { return formatNumber(static_cast<long long>(value)); }
+Text formatNumber(int value) {
+    return formatNumber(static_cast<long long>(value));
+}
 
 Text formatNumber(double value) {
     char buf[64];

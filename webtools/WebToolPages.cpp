@@ -1,11 +1,10 @@
 #include "webtools/WebToolPages.h"
 
-#include "web/UrlCookies.h"
-
 #include "app/Gbk.h"
 #include "app/Program.h"
 #include "orbisel/config.h"
 #include "web/Encoding.h"
+#include "web/UrlCookies.h"
 #include "webtools/Browser.h"
 #include "webtools/WebToolWindows.h"
 
@@ -14,7 +13,6 @@
 #include <string>
 
 namespace orbisel {
-
 
 namespace {
 
@@ -48,7 +46,6 @@ std::string contactCaption(std::string prefix) {
     return prefix + config::kSupportQq;
 }
 
-
 } // namespace
 
 Text indexSiteAddress() {
@@ -63,7 +60,6 @@ Text dataSharePageAddress() {
     return std::string("http://") + config::kDataShareHost + ":" + std::to_string(kDataSharePort) +
            "/Index.aspx";
 }
-
 
 Text payersSearchAddress(const Text &keyword) {
     return std::string("https://") + config::kSearchHost +

@@ -14,5 +14,4 @@ void prepareWebEngine();
 // browser windows with the window catalogue.
 void registerWebToolWindows();
 
-
 } // namespace orbisel

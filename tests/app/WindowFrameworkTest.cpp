@@ -6,10 +6,10 @@
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QPlainTextEdit>
-#include <QTextDocument>
 #include <QProcess>
 #include <QPushButton>
 #include <QTest>
+#include <QTextDocument>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -23,10 +23,27 @@ WindowSpec sampleSpec() {
     spec.controls = {
         {.name = "编辑框1", .kind = ControlKind::MultiLineEdit, .x = 0, .y = 0, .w = 100, .h = 100},
         {.name = "编辑框2", .kind = ControlKind::Edit, .x = 0, .y = 110, .w = 100, .h = 24, .text = "初始"},
-        {.name = "分组框1", .kind = ControlKind::GroupBox, .x = 120, .y = 0, .w = 150, .h = 150, .shown = false},
-        {.name = "编辑框3", .kind = ControlKind::MultiLineEdit, .x = 5, .y = 5, .w = 100, .h = 60,
+        {.name = "分组框1",
+         .kind = ControlKind::GroupBox,
+         .x = 120,
+         .y = 0,
+         .w = 150,
+         .h = 150,
+         .shown = false},
+        {.name = "编辑框3",
+         .kind = ControlKind::MultiLineEdit,
+         .x = 5,
+         .y = 5,
+         .w = 100,
+         .h = 60,
          .container = "分组框1"},
-        {.name = "按钮1", .kind = ControlKind::Button, .x = 5, .y = 70, .w = 60, .h = 24, .text = "按",
+        {.name = "按钮1",
+         .kind = ControlKind::Button,
+         .x = 5,
+         .y = 70,
+         .w = 60,
+         .h = 24,
+         .text = "按",
          .container = "分组框1"},
         {.name = "时钟1", .kind = ControlKind::Timer},
     };

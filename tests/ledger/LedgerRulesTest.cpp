@@ -1,8 +1,8 @@
 #include "ledger/LedgerRules.h"
 
 #include "tests/support/LocalTime.h"
-#include "web/Numbers.h"
 #include "web/Encoding.h"
+#include "web/Numbers.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,7 @@
+#include "mining/MainWindow.h"
+
 #include "app/Gbk.h"
 #include "app/Program.h"
-#include "mining/MainWindow.h"
 #include "mining/SuggestionSource.h"
 #include "orbisel/config.h"
 #include "service/ServiceDb.h"
@@ -63,7 +64,9 @@ public:
     std::optional<TextArray> mobileSuggest(const Text &response) override {
         return lookup(m_s.mobile, response, "m:");
     }
-    std::optional<TextArray> longTail(const Text &response) override { return lookup(m_s.longTail, response, "m:"); }
+    std::optional<TextArray> longTail(const Text &response) override {
+        return lookup(m_s.longTail, response, "m:");
+    }
     std::optional<TextArray> related(const Text &page) override { return lookup(m_s.related, page, "r:"); }
 
 private:
@@ -140,19 +143,20 @@ TEST_F(MainWindowTest, fullRun_fillsColumnsAndHarvestInRunOrder) {
     EXPECT_EQ(column("编辑框3"), "连衣裙m1\r\n连衣裙m2\r\n羽绒服m1\r\n");
     EXPECT_EQ(column("编辑框4"), "t1\r\nt2\r\nt3\r\nt4\r\n");
     EXPECT_EQ(column("编辑框5"), "裙子\r\n棉服\r\n");
-    EXPECT_EQ(pcColumnAtArrow,
-              (std::vector<std::string>{"连衣裙女\r\n", "连衣裙女\r\n连衣裙夏\r\n", "连衣裙女\r\n连衣裙夏\r\n羽绒服女\r\n"}));
+    EXPECT_EQ(pcColumnAtArrow, (std::vector<std::string>{"连衣裙女\r\n", "连衣裙女\r\n连衣裙夏\r\n",
+                                                         "连衣裙女\r\n连衣裙夏\r\n羽绒服女\r\n"}));
     EXPECT_EQ(harvest(SourceKind::PcSuggest),
               (std::vector<std::string>{"连衣裙|连衣裙女", "连衣裙|连衣裙夏", "羽绒服|羽绒服女"}));
-    EXPECT_EQ(harvest(SourceKind::PcArrow),
-              (std::vector<std::string>{"连衣裙|连衣裙女长款", "连衣裙|连衣裙女短款", "连衣裙|连衣裙夏雪纺"}));
+    EXPECT_EQ(
+        harvest(SourceKind::PcArrow),
+        (std::vector<std::string>{"连衣裙|连衣裙女长款", "连衣裙|连衣裙女短款", "连衣裙|连衣裙夏雪纺"}));
     EXPECT_EQ(harvest(SourceKind::LongTail),
               (std::vector<std::string>{"连衣裙|t1", "连衣裙|t2", "连衣裙|t3", "羽绒服|t4"}));
     EXPECT_EQ(harvest(SourceKind::Related), (std::vector<std::string>{"连衣裙|裙子", "羽绒服|棉服"}));
     EXPECT_EQ(globalState().seedLog, (TextArray{gbk("连衣裙"), gbk("羽绒服")}));
-    EXPECT_EQ(script.requests, (std::vector<std::string>{"pc:连衣裙", "m:连衣裙", "r:连衣裙", "m:连衣裙m1",
-                                                         "m:连衣裙m2", "pc:羽绒服", "m:羽绒服", "r:羽绒服",
-                                                         "m:羽绒服m1"}));
+    EXPECT_EQ(script.requests,
+              (std::vector<std::string>{"pc:连衣裙", "m:连衣裙", "r:连衣裙", "m:连衣裙m1", "m:连衣裙m2",
+                                        "pc:羽绒服", "m:羽绒服", "r:羽绒服", "m:羽绒服m1"}));
     EXPECT_TRUE(seams.messages.empty());
 }
 

@@ -48,6 +48,8 @@ void closeAllWindows() {
     QCoreApplication::processEvents();
 }
 
-std::string utf8(const Text &gbk) { return gbkToUtf8(gbk); }
+std::string utf8(const Text &gbk) {
+    return gbkToUtf8(gbk);
+}
 
 } // namespace orbisel::test

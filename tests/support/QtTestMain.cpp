@@ -10,7 +10,8 @@ int main(int argc, char **argv) {
     QStandardPaths::setTestModeEnabled(true);
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
-    orbisel::setProgramWindowNamespace(QStringLiteral("orbisel-test-%1").arg(QCoreApplication::applicationPid()));
+    orbisel::setProgramWindowNamespace(
+        QStringLiteral("orbisel-test-%1").arg(QCoreApplication::applicationPid()));
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
