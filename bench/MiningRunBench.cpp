@@ -230,4 +230,29 @@ BENCHMARK(BM_sourceOnly_allKinds)->Unit(benchmark::kMillisecond)->UseRealTime()-
 
 BENCHMARK(BM_miningRun_allKinds)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
 
+// Opening the keyword window: service connection, both keyword lists into the
+// hidden boxes, every control built and shown.
+void BM_openMainWindow(benchmark::State &state) {
+    application();
+    test::MariaDbServer &db = test::MariaDbServer::shared();
+    if (!db.running()) {
+        state.SkipWithError(("service database: " + db.error()).c_str());
+        return;
+    }
+    serviceEndpoint().host = "127.0.0.1";
+    serviceEndpoint().port = db.port();
+    test::ProgramSeams seams;
+    registerMainWindow();
+    for (auto _ : state) {
+        loadWindow(WindowId::Main);
+        QCoreApplication::processEvents();
+        state.PauseTiming();
+        if (!openWindow(WindowId::Main) || openWindow(WindowId::Main)->text("编辑框TOP").size() < 1000000)
+            state.SkipWithError("the main window did not open with its lists");
+        test::closeAllWindows();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_openMainWindow)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 } // namespace
