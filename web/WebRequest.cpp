@@ -77,7 +77,10 @@ public:
         }
         curl_slist_free_all(list);
         std::lock_guard guard(saveMutex_);
-        saveFileAtomically(file_, content);
+        if (content == saved_)
+            return; // unchanged: spare the disk a rewrite per request
+        if (saveFileAtomically(file_, content))
+            saved_ = std::move(content);
     }
 
 private:
@@ -112,6 +115,7 @@ private:
     CURLSH *share_ = nullptr;
     std::array<std::mutex, kLocks> locks_;
     std::mutex saveMutex_;
+    std::string saved_; // what the file holds since our last save
 };
 
 CookieStore &cookieStoreFor(const std::string &dir) {
