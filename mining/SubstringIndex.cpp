@@ -3,8 +3,37 @@
 #include "web/TextRules.h"
 
 #include <bit>
+#include <cstdlib>
+#include <new>
+#include <sys/mman.h>
 
 namespace orbisel {
+
+namespace detail {
+
+namespace {
+constexpr size_t kHugePage = size_t{2} << 20;
+}
+
+void *allocateLarge(size_t bytes) {
+    if (bytes < kHugePage)
+        return ::operator new(bytes);
+    const size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+    void *p = std::aligned_alloc(kHugePage, rounded);
+    if (!p)
+        throw std::bad_alloc();
+    madvise(p, rounded, MADV_HUGEPAGE);
+    return p;
+}
+
+void freeLarge(void *p, size_t bytes) {
+    if (bytes < kHugePage)
+        ::operator delete(p);
+    else
+        std::free(p);
+}
+
+} // namespace detail
 
 namespace {
 
@@ -49,7 +78,7 @@ size_t SubstringIndex::findSlot(uint32_t state, uint32_t symbol) const {
 }
 
 void SubstringIndex::growTable() {
-    std::vector<Slot> old(m_slots.size() * 2, Slot{0, 0, 0});
+    detail::LargeVector<Slot> old(m_slots.size() * 2, Slot{0, 0, 0});
     std::swap(old, m_slots);
     --m_slotShift;
     for (const Slot &slot : old)

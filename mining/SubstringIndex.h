@@ -6,6 +6,23 @@
 
 namespace orbisel {
 
+namespace detail {
+// Large blocks on transparent huge pages: the index touches tens of megabytes
+// once, and faulting them in page by page costs more than building it.
+void *allocateLarge(size_t bytes);
+void freeLarge(void *p, size_t bytes);
+
+template <class T> struct LargeAllocator {
+    using value_type = T;
+    LargeAllocator() = default;
+    template <class U> LargeAllocator(const LargeAllocator<U> &) {}
+    T *allocate(size_t n) { return static_cast<T *>(allocateLarge(n * sizeof(T))); }
+    void deallocate(T *p, size_t n) { freeLarge(p, n * sizeof(T)); }
+    template <class U> bool operator==(const LargeAllocator<U> &) const { return true; }
+};
+template <class T> using LargeVector = std::vector<T, LargeAllocator<T>>;
+} // namespace detail
+
 // A growing GBK text that answers "does the text contain this one?" in time
 // linear in the question, with the ASCII letters of both compared without
 // case. Equivalent to containsText(toLowerAscii(text), toLowerAscii(needle))
@@ -55,13 +72,13 @@ private:
     void growTable();
     bool hasEdgeWithLead(uint32_t state, unsigned char lead) const;
 
-    std::vector<State> m_states;
-    std::vector<uint32_t> m_rootEdges; // symbol -> target for the start state
-    std::vector<Slot> m_slots;         // open addressing, linear probing
-    size_t m_slotShift = 0;            // 64 - log2(slot count)
+    detail::LargeVector<State> m_states;
+    detail::LargeVector<uint32_t> m_rootEdges; // symbol -> target for the start state
+    detail::LargeVector<Slot> m_slots;         // open addressing, linear probing
+    size_t m_slotShift = 0;                    // 64 - log2(slot count)
     size_t m_usedSlots = 0;
-    std::vector<uint32_t> m_spillHead; // per state, first spilled edge
-    std::vector<SpilledEdge> m_spilledEdges;
+    detail::LargeVector<uint32_t> m_spillHead; // per state, first spilled edge
+    detail::LargeVector<SpilledEdge> m_spilledEdges;
     uint32_t m_last = 0;
     size_t m_size = 0;
 };
