@@ -39,6 +39,7 @@ namespace {
 
 constexpr size_t kSymbolCount = 0x10000;
 constexpr size_t kMinSlots = 1024;
+constexpr unsigned kWindowLog = 14; // a state's edges lie within 2^14 slots
 
 // One character as a symbol: a single byte (ASCII letters lowered) or, for a
 // double-byte character, its two bytes (always above 0x80FF).
@@ -70,8 +71,11 @@ SubstringIndex::SubstringIndex(size_t expectedBytes) {
 
 size_t SubstringIndex::findSlot(uint32_t state, uint32_t symbol) const {
     const size_t mask = m_slots.size() - 1;
-    const uint64_t key = (uint64_t{state} << 16) | symbol;
-    size_t slot = static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> m_slotShift);
+    // A state's edges fall into one window of the table, which keeps the
+    // edges of a busy state close together in memory.
+    const size_t window = (uint32_t{symbol} * 0x9E3779B1u) >> (32 - kWindowLog);
+    size_t slot =
+        (static_cast<size_t>((uint64_t{state} * 0x9E3779B97F4A7C15ull) >> m_slotShift) + window) & mask;
     while (m_slots[slot].state != 0 && (m_slots[slot].state != state || m_slots[slot].symbol != symbol))
         slot = (slot + 1) & mask;
     return slot;
