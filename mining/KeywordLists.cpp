@@ -249,14 +249,15 @@ Text listFilter(std::string_view seedText, std::string_view listText) {
 
 Text removeDuplicates(std::string_view text) {
     Text out;
-    SubstringIndex kept;
+    out.reserve(text.size() + kCrlf.size());
+    SubstringIndex kept(text.size());
     for (std::string_view line : splitTextViews(text, kCrlf)) {
         if (kept.containsIgnoringCase(line))
             continue;
+        const size_t from = out.size();
         out += line;
         out += kCrlf;
-        kept.append(line);
-        kept.append(kCrlf);
+        kept.append(std::string_view(out).substr(from));
     }
     return out;
 }
