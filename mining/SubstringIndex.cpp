@@ -5,7 +5,9 @@
 #include <bit>
 #include <cstdlib>
 #include <new>
+#if defined(__linux__)
 #include <sys/mman.h>
+#endif
 
 namespace orbisel {
 
@@ -22,7 +24,9 @@ void *allocateLarge(size_t bytes) {
     void *p = std::aligned_alloc(kHugePage, rounded);
     if (!p)
         throw std::bad_alloc();
-    madvise(p, rounded, MADV_HUGEPAGE);
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    madvise(p, rounded, MADV_HUGEPAGE); // a hint: large pages make the first touch cheaper
+#endif
     return p;
 }
 
