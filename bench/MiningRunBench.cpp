@@ -125,15 +125,22 @@ QApplication &application() {
     return *app;
 }
 
-void BM_miningRun_allKinds(benchmark::State &state) {
+// The application and the service database every window benchmark needs.
+bool prepareWindowBenchmark(benchmark::State &state) {
     application();
     test::MariaDbServer &db = test::MariaDbServer::shared();
     if (!db.running()) {
         state.SkipWithError(("service database: " + db.error()).c_str());
-        return;
+        return false;
     }
     serviceEndpoint().host = "127.0.0.1";
     serviceEndpoint().port = db.port();
+    return true;
+}
+
+void BM_miningRun_allKinds(benchmark::State &state) {
+    if (!prepareWindowBenchmark(state))
+        return;
     test::MarketplaceServer server;
     QTemporaryDir fixtures;
     writeFixtures(fixtures.path());
@@ -233,14 +240,8 @@ BENCHMARK(BM_miningRun_allKinds)->Unit(benchmark::kMillisecond)->UseRealTime()->
 // Opening the keyword window: service connection, both keyword lists into the
 // hidden boxes, every control built and shown.
 void BM_openMainWindow(benchmark::State &state) {
-    application();
-    test::MariaDbServer &db = test::MariaDbServer::shared();
-    if (!db.running()) {
-        state.SkipWithError(("service database: " + db.error()).c_str());
+    if (!prepareWindowBenchmark(state))
         return;
-    }
-    serviceEndpoint().host = "127.0.0.1";
-    serviceEndpoint().port = db.port();
     test::ProgramSeams seams;
     registerMainWindow();
     for (auto _ : state) {

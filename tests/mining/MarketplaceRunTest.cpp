@@ -13,6 +13,7 @@
 using namespace orbisel;
 using orbisel::test::MariaDbServer;
 using orbisel::test::MarketplaceServer;
+using orbisel::test::MarketplaceServerTest;
 using orbisel::test::ProgramSeams;
 using orbisel::test::utf8;
 
@@ -22,16 +23,12 @@ using Strings = std::vector<std::string>;
 
 // The mining run of the main window with the program's own source, against
 // the local marketplace stand-in.
-class MarketplaceRunTest : public ::testing::Test {
+class MarketplaceRunTest : public MarketplaceServerTest {
 protected:
-    static void SetUpTestSuite() { server = new MarketplaceServer; }
-    static void TearDownTestSuite() {
-        delete server;
-        server = nullptr;
-    }
     void SetUp() override {
-        ASSERT_TRUE(server->running());
-        server->clearLog();
+        MarketplaceServerTest::SetUp();
+        if (HasFatalFailure())
+            return;
         marketplaceEndpoints() = server->endpoints();
         MariaDbServer &db = MariaDbServer::shared();
         ASSERT_TRUE(db.running()) << db.error();
@@ -70,11 +67,9 @@ protected:
         return out;
     }
 
-    static MarketplaceServer *server;
     ProgramSeams seams;
     MainWindow *window = nullptr;
 };
-MarketplaceServer *MarketplaceRunTest::server = nullptr;
 
 TEST_F(MarketplaceRunTest, twoSeedsEveryKind_fillColumnsAndHarvestInRunOrder) {
     run("连衣裙\r\n帽 女\r\n");

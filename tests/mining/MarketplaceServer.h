@@ -3,6 +3,7 @@
 #include "LocalServer.h"
 #include "mining/MarketplaceSource.h"
 
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,22 @@ private:
     std::string m_cookieDir;
     std::string m_fixtureDir = fixtureDir();
     bool m_ready = false;
+};
+
+// A test suite sharing one stand-in; every test starts with an empty request log.
+class MarketplaceServerTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { server = new MarketplaceServer; }
+    static void TearDownTestSuite() {
+        delete server;
+        server = nullptr;
+    }
+    void SetUp() override {
+        ASSERT_TRUE(server->running());
+        server->clearLog();
+    }
+
+    static inline MarketplaceServer *server = nullptr;
 };
 
 } // namespace orbisel::test

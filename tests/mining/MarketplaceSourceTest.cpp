@@ -10,6 +10,7 @@
 
 using namespace orbisel;
 using orbisel::test::MarketplaceServer;
+using orbisel::test::MarketplaceServerTest;
 
 namespace {
 
@@ -28,22 +29,10 @@ Words toUtf8(const std::optional<TextArray> &words) {
     return out;
 }
 
-class MarketplaceSourceTest : public ::testing::Test {
+class MarketplaceSourceTest : public MarketplaceServerTest {
 protected:
-    static void SetUpTestSuite() { server = new MarketplaceServer; }
-    static void TearDownTestSuite() {
-        delete server;
-        server = nullptr;
-    }
-    void SetUp() override {
-        ASSERT_TRUE(server->running());
-        server->clearLog();
-    }
-
-    static MarketplaceServer *server;
     MarketplaceSource source{server->endpoints()};
 };
-MarketplaceServer *MarketplaceSourceTest::server = nullptr;
 
 TEST_F(MarketplaceSourceTest, requests_spellUrlsByteForByte) {
     // 2024-03-05 14:07:09.123 local time.
