@@ -8,6 +8,13 @@ namespace orbisel {
 ProgramWindowMarker::ProgramWindowMarker(const QString &serverName)
     : m_server(std::make_unique<QLocalServer>()) {
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    // A caller only checks that someone answers; drop each connection so none pile up.
+    QObject::connect(m_server.get(), &QLocalServer::newConnection, m_server.get(), [server = m_server.get()] {
+        while (QLocalSocket *socket = server->nextPendingConnection()) {
+            socket->disconnectFromServer();
+            socket->deleteLater();
+        }
+    });
     if (m_server->listen(serverName))
         return;
     // A name left behind by a process that died can be reclaimed; a live one is kept.

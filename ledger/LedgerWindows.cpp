@@ -11,6 +11,7 @@
 #include "web/Clock.h"
 #include "web/Numbers.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QMenu>
 #include <QMenuBar>
@@ -270,6 +271,10 @@ Window *createEntryForm() {
 void registerLedgerWindows() {
     registerWindow(WindowId::Ledger, createLedgerWindow);
     registerWindow(WindowId::LedgerEntry, createEntryForm);
+    // Export threads reach back to the application: it must outlive them.
+    static const bool waitsAtQuit =
+        qApp && QObject::connect(qApp, &QCoreApplication::aboutToQuit, [] { waitForLedgerExports(); });
+    (void)waitsAtQuit;
 }
 
 } // namespace orbisel

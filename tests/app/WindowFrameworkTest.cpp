@@ -1,5 +1,6 @@
 #include "app/Gbk.h"
 #include "app/Program.h"
+#include "app/ProgramWindowMarker.h"
 #include "app/Startup.h"
 #include "tests/support/ProgramSeams.h"
 
@@ -237,6 +238,16 @@ TEST_F(FrameworkTest, findProgramWindow_findsLocalAndOtherProcessWindows) {
     spec.caption = "只能打开一个";
     Window local(WindowId::Notice, spec);
     EXPECT_TRUE(findProgramWindow(caption).has_value());
+}
+
+TEST_F(FrameworkTest, publishedCaption_keepsAnsweringManyLookups) {
+    const QString name = programWindowServerName(gbk("标记"));
+    ProgramWindowMarker marker(name);
+    ASSERT_TRUE(marker.isPublished());
+    for (int i = 0; i < 200; ++i) {
+        ASSERT_TRUE(ProgramWindowMarker::isAnswering(name)) << "lookup " << i;
+        QCoreApplication::processEvents();
+    }
 }
 
 TEST_F(FrameworkTest, startWindowThatCannotBeCreated_reportsAndExitsMinusOne) {
