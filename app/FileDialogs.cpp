@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QRegularExpression>
 
 namespace orbisel {
 namespace {
@@ -18,7 +19,13 @@ std::optional<Text> showSaveDialog(const SaveDialogRequest &request) {
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilters(qtNameFilters(request.filter));
-    dialog.setDefaultSuffix(fromGbk(request.defaultExtension));
+    const QString defaultSuffix = fromGbk(request.defaultExtension);
+    dialog.setDefaultSuffix(defaultSuffix);
+    // A bare name saved under the CSV filter becomes a .csv file, not the default type.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                     [&dialog, defaultSuffix](const QString &filter) {
+                         dialog.setDefaultSuffix(suffixForFilter(filter, defaultSuffix));
+                     });
     if (!request.initialName.empty())
         dialog.selectFile(fromGbk(request.initialName));
     dialog.setWindowModality(Qt::ApplicationModal);
@@ -44,6 +51,12 @@ QStringList qtNameFilters(const Text &windowsFilter) {
             filters << description + QStringLiteral(" (") + pattern + QLatin1Char(')');
     }
     return filters;
+}
+
+QString suffixForFilter(const QString &nameFilter, const QString &defaultSuffix) {
+    static const QRegularExpression pattern(QStringLiteral("\\*\\.(\\w+)"));
+    const QRegularExpressionMatch match = pattern.match(nameFilter);
+    return match.hasMatch() ? match.captured(1).toLower() : defaultSuffix;
 }
 
 std::optional<Text> askSaveFileName(const SaveDialogRequest &request) {

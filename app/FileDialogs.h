@@ -24,6 +24,10 @@ std::optional<Text> askSaveFileName(const SaveDialogRequest &request);
 // the description alone when it already ends with that parenthesised pattern.
 QStringList qtNameFilters(const Text &windowsFilter);
 
+// The suffix a bare name gets under the chosen Qt name filter: the filter's
+// first "*.ext" pattern in lower case, else the request's default.
+QString suffixForFilter(const QString &nameFilter, const QString &defaultSuffix);
+
 // Test seam: replaces the dialog (an empty handler restores it).
 void setSaveFileDialogHandler(std::function<std::optional<Text>(const SaveDialogRequest &)> handler);
 

@@ -263,6 +263,12 @@ struct Gate {
     }
 };
 
+// Opens the gate when the scope ends, also when a check in it gives up early.
+struct ReleaseAtExit {
+    Gate &gate;
+    ~ReleaseAtExit() { gate.release(); }
+};
+
 TEST_F(MainWindowTest, whileRequestIsOutstanding_windowStaysUsableAndRefusesSecondRun) {
     Gate gate;
     script.beforeRequest = [&] { gate.wait(); };
@@ -274,13 +280,13 @@ TEST_F(MainWindowTest, whileRequestIsOutstanding_windowStaysUsableAndRefusesSeco
     bool timerRan = false;
     bool searchDisabled = false;
     QTimer::singleShot(0, [&] {
+        ReleaseAtExit releaseAtExit{gate};
         QTRY_VERIFY_WITH_TIMEOUT(gate.waiting.load() == 1, 5000);
         QTimer::singleShot(20, [&] { timerRan = true; });
         QTRY_VERIFY_WITH_TIMEOUT(timerRan, 5000);
         searchDisabled = !window->widgetAs<QPushButton>("按钮1")->isEnabled() &&
                          !window->widgetAs<QPushButton>("按钮2")->isEnabled();
         window->click("按钮1"); // refused while running
-        gate.release();
     });
     window->click("按钮1");
 
@@ -300,10 +306,10 @@ TEST_F(MainWindowTest, closingDuringRun_endsRunAndClosesWindow) {
     setSeeds("s1\r\ns2");
 
     QTimer::singleShot(0, [&] {
+        ReleaseAtExit releaseAtExit{gate};
         QTRY_VERIFY_WITH_TIMEOUT(gate.waiting.load() == 1, 5000);
         window->close();
         EXPECT_NE(openWindow(WindowId::Main), nullptr); // deferred until the request returns
-        gate.release();
     });
     window->click("按钮1");
 

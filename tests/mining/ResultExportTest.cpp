@@ -364,4 +364,11 @@ TEST(SaveDialogFilter, windowsFilterBecomesQtNameFilters) {
               (QStringList{QStringLiteral("Excel文档(*.xlsx)"), QStringLiteral("Excel文档(*.CSV) (*.csv)")}));
 }
 
+TEST(SaveDialogFilter, bareNameTakesTheChosenFiltersSuffix) {
+    const QString xlsx = QStringLiteral("xlsx");
+    EXPECT_EQ(suffixForFilter(QStringLiteral("Excel文档(*.CSV) (*.csv)"), xlsx), QStringLiteral("csv"));
+    EXPECT_EQ(suffixForFilter(QStringLiteral("Excel文档(*.xlsx)"), xlsx), QStringLiteral("xlsx"));
+    EXPECT_EQ(suffixForFilter(QStringLiteral("所有文件"), xlsx), xlsx);
+}
+
 } // namespace
