@@ -125,6 +125,16 @@ QApplication &application() {
     return *app;
 }
 
+// Makes the stand-in answer from this benchmark's generated fixtures.
+bool serveBenchFixtures(test::MarketplaceServer &server, const QTemporaryDir &fixtures,
+                        benchmark::State &state) {
+    writeFixtures(fixtures.path());
+    if (server.useFixtures(fixtures.path().toStdString()))
+        return true;
+    state.SkipWithError("marketplace stand-in did not start");
+    return false;
+}
+
 // The application and the service database every window benchmark needs.
 bool prepareWindowBenchmark(benchmark::State &state) {
     application();
@@ -143,11 +153,8 @@ void BM_miningRun_allKinds(benchmark::State &state) {
         return;
     test::MarketplaceServer server;
     QTemporaryDir fixtures;
-    writeFixtures(fixtures.path());
-    if (!server.useFixtures(fixtures.path().toStdString())) {
-        state.SkipWithError("marketplace stand-in did not start");
+    if (!serveBenchFixtures(server, fixtures, state))
         return;
-    }
     Timings timings;
     setSuggestionSourceFactory([&] { return std::make_unique<TimedSource>(timings); });
     test::ProgramSeams seams;
@@ -197,11 +204,8 @@ void BM_miningRun_allKinds(benchmark::State &state) {
 void BM_sourceOnly_allKinds(benchmark::State &state) {
     test::MarketplaceServer server;
     QTemporaryDir fixtures;
-    writeFixtures(fixtures.path());
-    if (!server.useFixtures(fixtures.path().toStdString())) {
-        state.SkipWithError("marketplace stand-in did not start");
+    if (!serveBenchFixtures(server, fixtures, state))
         return;
-    }
     Timings timings;
     std::size_t words = 0;
     Clock::duration total{};

@@ -1,11 +1,8 @@
 // GoogleTest entry point for tests with Qt WebEngine views (run under xvfb-run).
-#include "app/Program.h"
+#include "tests/support/QtTestRunner.h"
 #include "webtools/WebToolWindows.h"
 
-#include <QApplication>
-#include <QCoreApplication>
-#include <QStandardPaths>
-#include <gtest/gtest.h>
+#include <QByteArray>
 
 int main(int argc, char **argv) {
     // Every page request goes to a dead proxy on 127.0.0.1, so the real sites
@@ -13,11 +10,5 @@ int main(int argc, char **argv) {
     // bypass proxies, so pages of the tests' own servers load directly.
     qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--proxy-server=127.0.0.1:9");
     orbisel::prepareWebEngine();
-    QStandardPaths::setTestModeEnabled(true);
-    QApplication app(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
-    orbisel::setProgramWindowNamespace(
-        QStringLiteral("orbisel-test-%1").arg(QCoreApplication::applicationPid()));
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return orbisel::test::runQtTests(argc, argv);
 }
