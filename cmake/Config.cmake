@@ -1,4 +1,4 @@
-# Every value the design leaves open is a cache variable here, written into one
+# Every build-time setting of the program is a cache variable here, written into one
 # generated header (orbisel/config.h). The program reads no run-time configuration.
 
 set(ORBISEL_VERSION_TEXT "V6.9.2" CACHE STRING "Built-in version text")

@@ -42,7 +42,7 @@ void download(Window &w) {
     if (name.empty())
         return;
     QPointer<Window> guard(&w);
-    // As designed, a failed download is not reported apart from the message that follows.
+    // A failed download is not reported apart from the message that follows.
     downloadUpdateFile(name);
     if (guard && !guard->isClosed())
         guard->setProgress("进度条1", 100);
