@@ -8,6 +8,7 @@
 #include "mining/SuggestionSource.h"
 #include "orbisel/config.h"
 #include "service/ServiceDb.h"
+#include "service/ServiceWindows.h"
 #include "service/VersionCheck.h"
 #include "web/TextRules.h"
 

@@ -5,6 +5,7 @@
 #include "app/Program.h"
 #include "service/ServiceAddress.h"
 #include "service/ServiceDb.h"
+#include "service/ServiceWindows.h"
 
 #include <ctime>
 

@@ -1,8 +1,7 @@
 #include "service/ServiceDb.h"
 
-#include "app/Gbk.h"
-#include "app/Program.h"
 #include "orbisel/config.h"
+#include "web/Encoding.h"
 
 #include <cstring>
 #include <mysql.h>
@@ -90,21 +89,16 @@ ServiceRow readServiceRow(const Text &condition) {
     return row;
 }
 
-void serviceStopped(const Text &message) {
-    messageBox(message, kMbOk);
-    endProgram(0);
-}
-
 void disconnectService() {
     closeConnection();
 }
 
 Text serviceStoppedMessage() {
-    return gbk("软件停止服务 联系QQ") + config::kSupportQq;
+    return utf8ToGbk("软件停止服务 联系QQ") + config::kSupportQq;
 }
 
 Text mainServiceStoppedMessage() {
-    return gbk("软件停止服务，请联系QQ") + config::kSupportQq;
+    return utf8ToGbk("软件停止服务，请联系QQ") + config::kSupportQq;
 }
 
 } // namespace orbisel

@@ -26,8 +26,6 @@ using ServiceRow = std::array<Text, 4>;
 bool connectService();
 // "set names gbk", then "select * from woai where " + condition (a GBK text).
 ServiceRow readServiceRow(const Text &condition);
-// Shows the message (default title, OK only), then ends the program with code 0.
-void serviceStopped(const Text &message);
 // Closes the connection (end of process, tests).
 void disconnectService();
 

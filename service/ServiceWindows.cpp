@@ -11,4 +11,9 @@ void registerServiceWindows() {
     registerWindow(WindowId::UpdateDownloader, &createUpdateDownloader);
 }
 
+void serviceStopped(const Text &message) {
+    messageBox(message, kMbOk);
+    endProgram(0);
+}
+
 } // namespace orbisel

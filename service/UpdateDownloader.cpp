@@ -4,6 +4,7 @@
 #include "app/Program.h"
 #include "orbisel/config.h"
 #include "service/ServiceDb.h"
+#include "service/ServiceWindows.h"
 #include "service/UpdateFtp.h"
 
 #include <QPointer>

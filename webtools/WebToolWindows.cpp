@@ -3,6 +3,7 @@
 #include "app/Gbk.h"
 #include "app/Program.h"
 #include "service/ServiceDb.h"
+#include "service/ServiceWindows.h"
 #include "service/VersionCheck.h"
 #include "webtools/WebToolPages.h"
 
