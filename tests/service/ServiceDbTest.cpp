@@ -3,6 +3,7 @@
 #include "app/Gbk.h"
 #include "app/Program.h"
 #include "orbisel/config.h"
+#include "service/ServiceWindows.h"
 #include "tests/support/MariaDbServer.h"
 #include "tests/support/ProgramSeams.h"
 
