@@ -14,6 +14,7 @@ set(ORBISEL_SERVICE_DB_USER "group_data" CACHE STRING "Service database account"
 set(ORBISEL_SERVICE_DB_PASSWORD "583920174" CACHE STRING "Service database password")
 set(ORBISEL_SERVICE_DB_NAME "group_data" CACHE STRING "Service database name")
 set(ORBISEL_SERVICE_DB_TIMEOUT_S 5 CACHE STRING "Connect, read and write time-out of the service database, seconds")
+set(ORBISEL_SERVICE_DB_RETRY_S 3 CACHE STRING "Least time between two connection attempts of readers while the service database is away, seconds")
 
 # Update FTP server
 set(ORBISEL_FTP_HOST "${ORBISEL_SERVICE_DB_HOST}" CACHE STRING "Update FTP server host")

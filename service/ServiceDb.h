@@ -25,8 +25,10 @@ using ServiceRow = std::array<Text, 4>;
 // Opens a new process-wide service connection (replacing, and closing, the old one).
 bool connectService();
 // "set names gbk", then "select * from woai where " + condition (a GBK text).
+// A read that finds no connection, or loses it, connects again: at once after a lost connection,
+// then no more than once per retry interval (build setting) while the server stays away.
 ServiceRow readServiceRow(const Text &condition);
-// Closes the connection (end of process, tests).
+// Closes the connection (end of process, tests); the next read connects again.
 void disconnectService();
 
 // The two service-stopped messages, with the configured contact number (GBK).

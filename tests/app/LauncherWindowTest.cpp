@@ -59,6 +59,29 @@ TEST_F(LauncherWindowTest, ticks_rotateStatusLineAndShowCounter) {
     }
 }
 
+TEST_F(LauncherWindowTest, serviceRestart_counterComesBackOnTickAfterRetryInterval) {
+    TimePoint clock = std::chrono::system_clock::now();
+    setClockForTesting([&clock] { return clock; });
+    Window *w = open();
+    const std::string counter = "当前累积使用次数：12345";
+    w->click("时钟1");
+    EXPECT_EQ(utf8(w->text("标签1")), counter);
+
+    db().stop();
+    w->click("时钟1");
+    EXPECT_EQ(utf8(w->text("标签1")), "当前累积使用次数：");
+    ASSERT_TRUE(db().start()) << db().error();
+    clock += std::chrono::seconds(config::kServiceDbRetrySeconds);
+    w->click("时钟1");
+    EXPECT_EQ(utf8(w->text("标签1")), counter);
+
+    // Restarted between two ticks: the next tick reads the row.
+    db().stop();
+    ASSERT_TRUE(db().start()) << db().error();
+    w->click("时钟1");
+    EXPECT_EQ(utf8(w->text("标签1")), counter);
+}
+
 TEST_F(LauncherWindowTest, counter_showsColumnTextUnchangedOrNothing) {
     Window *w = open();
     setRow("mima=1900", {"很多 次", "", "", ""});

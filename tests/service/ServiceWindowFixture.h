@@ -6,6 +6,7 @@
 #include "service/ServiceDb.h"
 #include "tests/support/MariaDbServer.h"
 #include "tests/support/ProgramSeams.h"
+#include "web/Clock.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -37,6 +38,7 @@ protected:
         closeAllWindows();
         disconnectService();
         serviceEndpoint() = m_saved;
+        setClockForTesting({});
     }
 
     static MariaDbServer &db() { return MariaDbServer::shared(); }

@@ -72,12 +72,8 @@ MariaDbServer::MariaDbServer() : m_dir(QDir::tempPath() + QStringLiteral("/orbis
     // Another process may take the free port before the server binds it: try a few.
     for (int attempt = 0; attempt < 3 && !m_running; ++attempt) {
         m_port = freeLocalPort();
-        std::string output;
-        m_running =
-            m_port != 0 &&
-            runScript({QStringLiteral("start"), QStringLiteral("--port"), QString::number(m_port)}, &output);
-        if (!m_running)
-            m_error += output;
+        if (m_port != 0)
+            start();
         if (attempt == 0)
             startWatchdog(m_dir.path());
     }
@@ -139,6 +135,15 @@ bool MariaDbServer::sql(const std::string &statements, std::string *output) {
     if (!errors.isEmpty())
         m_error = errors.toStdString();
     return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
+bool MariaDbServer::start() {
+    std::string output;
+    m_running =
+        runScript({QStringLiteral("start"), QStringLiteral("--port"), QString::number(m_port)}, &output);
+    if (!m_running)
+        m_error += output;
+    return m_running;
 }
 
 bool MariaDbServer::resetData() {

@@ -34,6 +34,8 @@ public:
     bool resetData();
     // Shuts the server down (also done by the destructor).
     void stop();
+    // Starts the stopped server again on the same port and data.
+    bool start();
 
 private:
     bool runScript(const QStringList &arguments, std::string *output);
