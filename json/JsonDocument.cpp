@@ -2,11 +2,11 @@
 
 #include "orbisel/config.h"
 #include "web/Encoding.h"
+#include "web/Numbers.h"
 
 #include "json/ScriptEngine.h"
 #include <climits>
 #include <cmath>
-#include <cstdio>
 
 namespace orbisel {
 namespace {
@@ -102,16 +102,6 @@ bool isBlank(std::string_view text) {
 
 std::string joiner(std::string_view path) {
     return !path.empty() && path.front() == '[' ? "" : ".";
-}
-
-std::string decimal(int value) {
-    return std::to_string(value);
-}
-
-Text formatNumber(double value) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.13g", value);
-    return buffer;
 }
 
 int truncateToInt(double value) {
@@ -310,8 +300,8 @@ void JsonDocument::push(std::string_view value, std::string_view path, bool asJs
 JsonDocument JsonDocument::getElementObject(int index, std::string_view path) const {
     JsonDocument document;
     const std::string p = toEngine(path);
-    document.parseUtf8(isMemberPath(p) ? evalUtf8("JSON.stringify(" + target(p) + "[" + decimal(index) + "])")
-                                       : "");
+    document.parseUtf8(
+        isMemberPath(p) ? evalUtf8("JSON.stringify(" + target(p) + "[" + formatNumber(index) + "])") : "");
     return document;
 }
 
@@ -319,13 +309,13 @@ Text JsonDocument::getElementText(int index, std::string_view path, bool asJson)
     const std::string p = toEngine(path);
     if (!isMemberPath(p))
         return {};
-    const std::string element = target(p) + "[" + decimal(index) + "]";
+    const std::string element = target(p) + "[" + formatNumber(index) + "]";
     return evalText(asJson ? "JSON.stringify(" + element + ")" : element);
 }
 
 void JsonDocument::setElement(int index, std::string_view value, bool asJson) {
     const std::string v = toEngine(value);
-    const std::string element = name_ + "[" + decimal(index) + "]=";
+    const std::string element = name_ + "[" + formatNumber(index) + "]=";
     if (!asJson) {
         if (fitsInQuotes(v))
             run(element + "'" + v + "'");
@@ -335,7 +325,7 @@ void JsonDocument::setElement(int index, std::string_view value, bool asJson) {
 }
 
 void JsonDocument::removeElement(int index) {
-    run(name_ + ".splice(" + decimal(index) + ",1)");
+    run(name_ + ".splice(" + formatNumber(index) + ",1)");
 }
 
 void JsonDocument::removeAt(std::string_view path) {

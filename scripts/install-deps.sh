@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth fonts-noto-cjk openssl ca-certificates
   python3 python3-openpyxl python3-pyftpdlib python3-jieba
-  xdg-utils
+  xdg-utils locales
   libsqlite3-dev libsqlitecpp-dev libqt6sql6-sqlite qt6-charts-dev libcli11-dev
   lintian appstream desktop-file-utils help2man dpkg-dev fakeroot file
   libclang-rt-14-dev ccache
