@@ -40,19 +40,38 @@ bool applyPermissions(const QByteArray &tempPath, const QByteArray &targetPath) 
     return ::chmod(tempPath.constData(), 0666 & ~mask) == 0;
 }
 
-} // namespace
-
-bool saveFileAtomically(const std::string &path, std::string_view bytes, ParentFolder folder) {
-    if (folder == ParentFolder::Create &&
-        !QDir().mkpath(QFileInfo(QString::fromStdString(path)).absolutePath()))
+// Creates the folder and its missing parents, each readable by the owner alone.
+bool createPrivateFolder(const QString &folder) {
+    const QFileInfo info(folder);
+    if (info.isDir())
+        return true;
+    const QString parent = info.absolutePath();
+    if (parent != info.absoluteFilePath() && !createPrivateFolder(parent))
         return false;
-    return streamFileAtomically(path, [bytes](const FileSink &sink) { return sink(bytes); });
+    return ::mkdir(QFile::encodeName(folder).constData(), 0700) == 0 || QFileInfo(folder).isDir();
 }
 
-bool streamFileAtomically(const std::string &path, const std::function<bool(const FileSink &sink)> &fill) {
+} // namespace
+
+bool saveFileAtomically(const std::string &path, std::string_view bytes, ParentFolder folder,
+                        FileAccess access) {
+    if (folder == ParentFolder::Create &&
+        !createPrivateFolder(QFileInfo(QString::fromStdString(path)).absolutePath()))
+        return false;
+    return streamFileAtomically(
+        path, [bytes](const FileSink &sink) { return sink(bytes); }, access);
+}
+
+bool streamFileAtomically(const std::string &path, const std::function<bool(const FileSink &sink)> &fill,
+                          FileAccess access) {
     QSaveFile file(QString::fromStdString(path));
     if (!file.open(QIODevice::WriteOnly))
         return false;
+    // Before the first byte, so that the content is never readable by others.
+    if (access == FileAccess::OwnerOnly && ::fchmod(file.handle(), 0600) != 0) {
+        file.cancelWriting();
+        return false;
+    }
     const FileSink sink = [&file](std::string_view piece) {
         const auto size = static_cast<qint64>(piece.size());
         return file.write(piece.data(), size) == size;

@@ -12,6 +12,7 @@
 #include <memory>
 #include <mutex>
 #include <sstream>
+#include <sys/stat.h>
 
 namespace orbisel {
 namespace {
@@ -79,7 +80,7 @@ public:
         std::lock_guard guard(saveMutex_);
         if (content == saved_)
             return; // unchanged: spare the disk a rewrite per request
-        if (saveFileAtomically(file_, content))
+        if (saveFileAtomically(file_, content, ParentFolder::Create, FileAccess::OwnerOnly))
             saved_ = std::move(content);
     }
 
@@ -88,6 +89,8 @@ private:
         std::ifstream in(file_, std::ios::binary);
         if (!in)
             return;
+        // A file from an older build may be readable by others: the cookies are secrets.
+        ::chmod(file_.c_str(), 0600);
         CURL *curl = curl_easy_init();
         if (!curl)
             return;

@@ -90,13 +90,47 @@ TEST_P(SaveFileTest, symbolicLink_replacesTheFileItPointsTo) {
 INSTANTIATE_TEST_SUITE_P(Writers, SaveFileTest, ::testing::ValuesIn(kWriters),
                          [](const auto &info) { return std::string(info.param.name); });
 
-TEST(SaveFile, createsMissingFoldersUnlessTheyMustExist) {
+mode_t modeOf(const std::string &path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+TEST(SaveFile, createsMissingFoldersOwnerOnlyUnlessTheyMustExist) {
     QTemporaryDir dir;
     const std::string file = QDir(dir.path()).filePath("x/y/z.txt").toStdString();
     EXPECT_FALSE(saveFileAtomically(file, "a", ParentFolder::MustExist));
     EXPECT_FALSE(QFileInfo::exists(QDir(dir.path()).filePath("x")));
     ASSERT_TRUE(saveFileAtomically(file, "a"));
     EXPECT_EQ(readAll(file), "a");
+    for (const char *folder : {"x", "x/y"})
+        EXPECT_EQ(modeOf(QDir(dir.path()).filePath(folder).toStdString()), 0700u) << folder;
+}
+
+// Secrets are the owner's alone: a new file, and one that replaces a file others could read.
+TEST(SaveFile, ownerOnly_gives0600WhateverTheUmaskOrTheReplacedFile) {
+    const std::pair<const char *, std::function<bool(const std::string &, std::string_view)>> writers[] = {
+        {"save",
+         [](const std::string &path, std::string_view bytes) {
+             return saveFileAtomically(path, bytes, ParentFolder::MustExist, FileAccess::OwnerOnly);
+         }},
+        {"stream",
+         [](const std::string &path, std::string_view bytes) {
+             return streamFileAtomically(
+                 path, [&](const FileSink &sink) { return sink(bytes); }, FileAccess::OwnerOnly);
+         }},
+    };
+    QTemporaryDir dir;
+    const mode_t savedMask = ::umask(0);
+    for (const auto &[name, write] : writers) {
+        const std::string file = QDir(dir.path()).filePath(QString::fromLatin1(name)).toStdString();
+        ASSERT_TRUE(write(file, "secret")) << name;
+        EXPECT_EQ(modeOf(file), 0600u) << name << ", new file";
+        ASSERT_EQ(::chmod(file.c_str(), 0666), 0);
+        ASSERT_TRUE(write(file, "secret 2")) << name;
+        EXPECT_EQ(modeOf(file), 0600u) << name << ", replaced file";
+        EXPECT_EQ(readAll(file), "secret 2") << name;
+    }
+    ::umask(savedMask);
 }
 
 } // namespace

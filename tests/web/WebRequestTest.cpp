@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <thread>
 
 using namespace orbisel;
@@ -187,6 +188,36 @@ TEST_F(WebRequestTest, omittedCookies_useThePersistentStore) {
     // Passing a cookie text, even an empty one, leaves the store out.
     EXPECT_FALSE(containsText(request(http->url("/echo")), "sid=abc"));
     EXPECT_EQ(readFile(file), saved);
+}
+
+namespace {
+mode_t modeOf(const std::string &path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+} // namespace
+
+// The cookie file holds session secrets: owner-only, also when an older file allowed more,
+// in a folder of the owner's own when the store creates it.
+TEST_F(WebRequestTest, cookieStore_fileOwnerOnlyInOwnerOnlyFolder) {
+    const std::string created = storeDir + "/created/store";
+    const std::string existing = storeDir + "/existing";
+    std::filesystem::create_directories(existing);
+    {
+        std::ofstream old(cookieStoreFile(existing));
+        old << "127.0.0.1\tFALSE\t/\tFALSE\t4102444800\told\tcookie\n";
+    }
+    ASSERT_EQ(::chmod(cookieStoreFile(existing).c_str(), 0644), 0);
+    for (const std::string &dir : {created, existing}) {
+        WebRequestOptions storeOptions = options;
+        storeOptions.cookieStoreDir = dir;
+        webRequest(http->url("/persist"), 0, {}, nullptr, nullptr, nullptr, nullptr, false, nullptr, {}, true,
+                   storeOptions);
+        EXPECT_TRUE(containsText(readFile(cookieStoreFile(dir)), "\tsid\tabc")) << dir;
+        EXPECT_EQ(modeOf(cookieStoreFile(dir)), 0600u) << dir;
+    }
+    EXPECT_EQ(modeOf(storeDir + "/created"), 0700u);
+    EXPECT_EQ(modeOf(created), 0700u);
 }
 
 TEST_F(WebRequestTest, redirects_followedUnlessNoRedirect) {
