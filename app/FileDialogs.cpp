@@ -9,12 +9,12 @@
 namespace orbisel {
 namespace {
 
-std::function<std::optional<Text>(const SaveDialogRequest &)> &dialogHandler() {
-    static std::function<std::optional<Text>(const SaveDialogRequest &)> handler;
+std::function<std::optional<QString>(const SaveDialogRequest &)> &dialogHandler() {
+    static std::function<std::optional<QString>(const SaveDialogRequest &)> handler;
     return handler;
 }
 
-std::optional<Text> showSaveDialog(const SaveDialogRequest &request) {
+std::optional<QString> showSaveDialog(const SaveDialogRequest &request) {
     QFileDialog dialog(QApplication::activeWindow(), fromGbk(request.title));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -26,15 +26,15 @@ std::optional<Text> showSaveDialog(const SaveDialogRequest &request) {
                      [&dialog, defaultSuffix](const QString &filter) {
                          dialog.setDefaultSuffix(suffixForFilter(filter, defaultSuffix));
                      });
-    if (!request.initialName.empty())
-        dialog.selectFile(fromGbk(request.initialName));
+    if (!request.initialPath.isEmpty())
+        dialog.selectFile(request.initialPath);
     dialog.setWindowModality(Qt::ApplicationModal);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     const QStringList files = dialog.selectedFiles();
     if (files.isEmpty())
         return std::nullopt;
-    return toGbk(files.front());
+    return files.front();
 }
 
 } // namespace
@@ -59,13 +59,13 @@ QString suffixForFilter(const QString &nameFilter, const QString &defaultSuffix)
     return match.hasMatch() ? match.captured(1).toLower() : defaultSuffix;
 }
 
-std::optional<Text> askSaveFileName(const SaveDialogRequest &request) {
+std::optional<QString> askSaveFileName(const SaveDialogRequest &request) {
     if (dialogHandler())
         return dialogHandler()(request);
     return showSaveDialog(request);
 }
 
-void setSaveFileDialogHandler(std::function<std::optional<Text>(const SaveDialogRequest &)> handler) {
+void setSaveFileDialogHandler(std::function<std::optional<QString>(const SaveDialogRequest &)> handler) {
     dialogHandler() = std::move(handler);
 }
 

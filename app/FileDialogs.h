@@ -8,17 +8,17 @@
 
 namespace orbisel {
 
-// Settings of one showing of the save-file dialog; all texts GBK.
+// Settings of one showing of the save-file dialog; the texts are GBK, the path is not.
 struct SaveDialogRequest {
     Text title;
     // Windows form: "description|pattern|description|pattern".
     Text filter;
     Text defaultExtension; // without the dot, appended when the name has no suffix
-    Text initialName;
+    QString initialPath;
 };
 
-// Shows the save-file dialog; the chosen full path (GBK), or nothing when cancelled.
-std::optional<Text> askSaveFileName(const SaveDialogRequest &request);
+// Shows the save-file dialog; the chosen full path, or nothing when cancelled.
+std::optional<QString> askSaveFileName(const SaveDialogRequest &request);
 
 // Qt name filters from the Windows form: each pair becomes "description (pattern)",
 // the description alone when it already ends with that parenthesised pattern.
@@ -29,6 +29,6 @@ QStringList qtNameFilters(const Text &windowsFilter);
 QString suffixForFilter(const QString &nameFilter, const QString &defaultSuffix);
 
 // Test seam: replaces the dialog (an empty handler restores it).
-void setSaveFileDialogHandler(std::function<std::optional<Text>(const SaveDialogRequest &)> handler);
+void setSaveFileDialogHandler(std::function<std::optional<QString>(const SaveDialogRequest &)> handler);
 
 } // namespace orbisel

@@ -54,9 +54,9 @@ void BM_ExportFile(benchmark::State &state, const char *fileName) {
     ensureApplication();
     const Run &run = fullRun();
     QTemporaryDir dir;
-    const Text name = dir.filePath(QString::fromLatin1(fileName)).toStdString();
+    const QString path = dir.filePath(QString::fromLatin1(fileName));
     for (auto _ : state)
-        if (!exportResults(name, run.seedLog, run.harvest))
+        if (!exportResults(path, run.seedLog, run.harvest))
             state.SkipWithError("export failed");
     state.counters["rows"] = static_cast<double>(exportRows(run.seedLog, run.harvest).size());
 }

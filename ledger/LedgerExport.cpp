@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -55,7 +56,8 @@ void runExport(const LedgerContent &snapshot) {
         onGuiThread([] { messageBox(gbk("导出失败，无法写入临时文件夹")); });
         return;
     }
-    onGuiThread([address = toGbk(path)] {
+    // A file address in ASCII (percent-encoded), so that any character of the path survives.
+    onGuiThread([address = QUrl::fromLocalFile(path).toEncoded().toStdString()] {
         openAddress(address);
         messageBox(gbk("已经导出"));
     });

@@ -337,7 +337,7 @@ void MainWindow::exportClicked() {
     m_exporting = true;
     setControlEnabled("按钮1", false);
     setControlEnabled("按钮2", false);
-    exportButtonClicked(m_lastExportName);
+    exportButtonClicked(m_lastExportPath);
     m_exporting = false;
     setControlEnabled("按钮1", true);
     setControlEnabled("按钮2", true);

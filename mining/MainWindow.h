@@ -42,7 +42,7 @@ private:
     bool m_running = false;
     bool m_closeRequested = false;
     bool m_exporting = false;
-    Text m_lastExportName; // offered by the next save dialog
+    QString m_lastExportPath; // offered by the next save dialog
 };
 
 WindowSpec mainWindowSpec();

@@ -8,6 +8,8 @@
 #include "web/TextRules.h"
 
 #include <QByteArray>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 #include <cstdint>
@@ -95,10 +97,6 @@ struct ItemRef {
 const char *const kLabelsUtf8[kSourceKindCount] = {"PC下拉词", "PC箭头词", "无线下拉词", "长尾词",
                                                    "你是不是想找"};
 const char *const kHeaderUtf8[3] = {"关键词", "搜索结果", "类别"};
-
-std::string pathOf(const Text &name) {
-    return QFileInfo(fromGbk(name)).absoluteFilePath().toStdString();
-}
 
 void appendCsvField(QByteArray &out, std::string_view utf8) {
     if (utf8.find_first_of(",\"\r\n") == std::string_view::npos) {
@@ -294,13 +292,13 @@ std::vector<ExportRow> exportRows(const TextArray &seedLog, const HarvestArrays 
     return rows;
 }
 
-bool exportResults(const Text &name, const TextArray &seedLog, const HarvestArrays &harvest) {
-    const std::string path = pathOf(name);
+bool exportResults(const QString &path, const TextArray &seedLog, const HarvestArrays &harvest) {
+    const std::string file = QFile::encodeName(QFileInfo(path).absoluteFilePath()).toStdString();
     bool written = false;
-    if (name.find(".csv") != Text::npos) {
-        written = writeCsv(path, seedLog, harvest);
+    if (path.contains(QLatin1String(".csv"))) {
+        written = writeCsv(file, seedLog, harvest);
     } else {
-        const XlsxResult result = writeXlsx(path, seedLog, harvest);
+        const XlsxResult result = writeXlsx(file, seedLog, harvest);
         if (result == XlsxResult::TooManyRows) {
             messageBox(gbk("导出失败：结果超过Excel工作表的最大行数1048576，请导出为CSV文件"));
             return false;
@@ -308,30 +306,30 @@ bool exportResults(const Text &name, const TextArray &seedLog, const HarvestArra
         written = result == XlsxResult::Written;
     }
     if (!written)
-        messageBox(gbk("导出失败：无法写入文件\n") + name);
+        messageBox(gbk("导出失败：无法写入文件\n") + toGbk(QDir::toNativeSeparators(path)));
     return written;
 }
 
-bool exportResults(const Text &name) {
+bool exportResults(const QString &path) {
     // A copy: handlers that run between seeds cannot change what is written.
     const TextArray seedLog = globalState().seedLog;
     const HarvestArrays harvest = globalState().harvest;
-    return exportResults(name, seedLog, harvest);
+    return exportResults(path, seedLog, harvest);
 }
 
-SaveDialogRequest exportDialogRequest(const Text &lastName) {
+SaveDialogRequest exportDialogRequest(const QString &lastPath) {
     return {.title = gbk("保存文件"),
             .filter = gbk("Excel文档(*.xlsx)|*.xlsx|Excel文档(*.CSV)|*.csv"),
             .defaultExtension = "xlsx",
-            .initialName = lastName};
+            .initialPath = lastPath};
 }
 
-void exportButtonClicked(Text &lastName) {
-    const std::optional<Text> name = askSaveFileName(exportDialogRequest(lastName));
-    if (!name || name->empty())
+void exportButtonClicked(QString &lastPath) {
+    const std::optional<QString> path = askSaveFileName(exportDialogRequest(lastPath));
+    if (!path || path->isEmpty())
         return;
-    lastName = *name;
-    exportResults(*name);
+    lastPath = *path;
+    exportResults(*path);
 }
 
 } // namespace orbisel

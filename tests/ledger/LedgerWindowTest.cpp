@@ -22,6 +22,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 #include <gtest/gtest.h>
 
 namespace orbisel {
@@ -291,6 +292,11 @@ TEST_F(LedgerWindowTest, failedSave_isReportedInsteadOfSuccess) {
 }
 
 // Reads the texts of the first worksheet as rows of strings.
+// The local file an opened address names (a percent-encoded file address).
+QString openedFile(const Text &address) {
+    return QUrl::fromEncoded(QByteArray::fromStdString(address)).toLocalFile();
+}
+
 QJsonArray readWorkbook(const QString &path) {
     QProcess python;
     python.start(
@@ -325,7 +331,7 @@ TEST_F(LedgerWindowTest, export_writesSnapshotOfWholeGridAndOpensIt) {
 
     ASSERT_EQ(seams.messageTextsUtf8(), std::vector<std::string>{"已经导出"});
     ASSERT_EQ(seams.openedAddresses.size(), 1u);
-    const QString file = fromGbk(seams.openedAddresses[0]);
+    const QString file = openedFile(seams.openedAddresses[0]);
     EXPECT_TRUE(file.endsWith(QStringLiteral(".xlsx")));
     const QJsonArray rows = readWorkbook(file);
     ASSERT_EQ(rows.size(), 3); // a1..f3
@@ -344,7 +350,28 @@ TEST_F(LedgerWindowTest, export_writesSnapshotOfWholeGridAndOpensIt) {
     EXPECT_NE(seams.openedAddresses[0], seams.openedAddresses[1]);
     QDir(QFileInfo(file).absolutePath()).removeRecursively();
     for (size_t i = 1; i < 3; ++i)
-        QDir(QFileInfo(fromGbk(seams.openedAddresses[i])).absolutePath()).removeRecursively();
+        QDir(QFileInfo(openedFile(seams.openedAddresses[i])).absolutePath()).removeRecursively();
+}
+
+TEST_F(LedgerWindowTest, export_underTemporaryFolderGbkCannotSpell_opensThatWorkbook) {
+    QTemporaryDir base;
+    const QString temp = base.filePath(QStringLiteral("jörg 결과😀"));
+    ASSERT_TRUE(QDir().mkpath(temp));
+    const QByteArray savedTemp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", QFile::encodeName(temp));
+    Window *w = openLedger();
+    submit({"连衣裙", "100", "60.5", ""});
+    w->click("按钮5");
+    waitForLedgerExports();
+    QCoreApplication::processEvents();
+    if (savedTemp.isNull())
+        qunsetenv("TMPDIR");
+    else
+        qputenv("TMPDIR", savedTemp);
+    ASSERT_EQ(seams.openedAddresses.size(), 1u);
+    const QString file = openedFile(seams.openedAddresses[0]);
+    EXPECT_TRUE(file.startsWith(temp + QLatin1Char('/'))) << file.toStdString();
+    EXPECT_EQ(readWorkbook(file).size(), 2);
 }
 
 TEST_F(LedgerWindowTest, export_withoutSpreadsheetApplication_reportsExcelFailure) {

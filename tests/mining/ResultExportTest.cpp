@@ -151,10 +151,6 @@ QByteArray readAll(const QString &path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-Text gbkPath(const QString &path) {
-    return toGbk(path);
-}
-
 class ExportFileTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -196,7 +192,7 @@ std::string readXlsx(const QString &path) {
 // A carriage return is stored as Excel's escape _x000D_, which openpyxl leaves as is.
 TEST_F(ExportFileTest, xlsx_readBackWithSameCellsAsUtf8Text) {
     const QString file = path("结果.xlsx");
-    ASSERT_TRUE(exportResults(gbkPath(file), seedLog, harvest));
+    ASSERT_TRUE(exportResults(file, seedLog, harvest));
     const std::string expected = QJsonDocument::fromJson(R"([
         ["关键词", "搜索结果", "类别"],
         ["女装", "女装,夏", "PC下拉词"],
@@ -213,7 +209,7 @@ TEST_F(ExportFileTest, xlsx_readBackWithSameCellsAsUtf8Text) {
 
 TEST_F(ExportFileTest, csv_utf8WithBomAndQuotedFields) {
     const QString file = path("结果.csv");
-    ASSERT_TRUE(exportResults(gbkPath(file), seedLog, harvest));
+    ASSERT_TRUE(exportResults(file, seedLog, harvest));
     const QByteArray expected = "\xEF\xBB\xBF"
                                 "关键词,搜索结果,类别\r\n"
                                 "女装,\"女装,夏\",PC下拉词\r\n"
@@ -226,7 +222,7 @@ TEST_F(ExportFileTest, csv_utf8WithBomAndQuotedFields) {
 
 TEST_F(ExportFileTest, noRun_headerRowOnly) {
     const QString file = path("empty.csv");
-    ASSERT_TRUE(exportResults(gbkPath(file), {}, harvest));
+    ASSERT_TRUE(exportResults(file, {}, harvest));
     EXPECT_EQ(readAll(file), QByteArray("\xEF\xBB\xBF关键词,搜索结果,类别\r\n"));
 }
 
@@ -238,7 +234,7 @@ TEST_F(ExportFileTest, fileTypeFollowsLowerCaseCsvInName) {
     } cases[] = {{"r.csv", true}, {"r.CSV", false}, {"r.xlsx", false}, {"r.csv.xlsx", true}, {"r", false}};
     for (const auto &c : cases) {
         const QString file = path(c.name);
-        ASSERT_TRUE(exportResults(gbkPath(file), seedLog, harvest)) << c.name;
+        ASSERT_TRUE(exportResults(file, seedLog, harvest)) << c.name;
         const QByteArray bytes = readAll(file);
         EXPECT_EQ(bytes.startsWith("\xEF\xBB\xBF"), c.csv) << c.name;
         EXPECT_EQ(bytes.startsWith("PK"), !c.csv) << c.name;
@@ -253,7 +249,7 @@ TEST_F(ExportFileTest, replacesExistingFile) {
         ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
         existing.write("previous export");
         existing.close();
-        ASSERT_TRUE(exportResults(gbkPath(file), seedLog, harvest));
+        ASSERT_TRUE(exportResults(file, seedLog, harvest));
         EXPECT_FALSE(readAll(file).contains("previous export")) << name;
     }
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2); // no temporary left
@@ -278,14 +274,14 @@ TEST_F(ExportFileTest, failedWrite_keepsExistingFileAndShowsMessage) {
         rlimit limited = saved;
         limited.rlim_cur = 2048;
         ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
-        const bool written = exportResults(gbkPath(file), {G("女装")}, big);
+        const bool written = exportResults(file, {G("女装")}, big);
         setrlimit(RLIMIT_FSIZE, &saved);
         std::signal(SIGXFSZ, oldHandler);
 
         EXPECT_FALSE(written) << name;
         EXPECT_EQ(readAll(file), QByteArray("previous export")) << name;
         ASSERT_EQ(seams.messages.size(), 1u) << name;
-        EXPECT_EQ(seams.messages.back().text, G("导出失败：无法写入文件\n") + gbkPath(file));
+        EXPECT_EQ(seams.messages.back().text, G("导出失败：无法写入文件\n") + toGbk(file));
         seams.messages.clear();
     }
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
@@ -293,7 +289,7 @@ TEST_F(ExportFileTest, failedWrite_keepsExistingFileAndShowsMessage) {
 
 TEST_F(ExportFileTest, missingFolder_showsMessage) {
     for (const char *name : {"missing/r.csv", "missing/r.xlsx"}) {
-        EXPECT_FALSE(exportResults(gbkPath(path(name)), seedLog, harvest)) << name;
+        EXPECT_FALSE(exportResults(path(name), seedLog, harvest)) << name;
         EXPECT_FALSE(QFile::exists(path(name)));
     }
     EXPECT_EQ(seams.messages.size(), 2u);
@@ -303,7 +299,7 @@ TEST_F(ExportFileTest, exportsLatestRunFromGlobalState) {
     globalState().seedLog = seedLog;
     globalState().harvest = harvest;
     const QString file = path("run.csv");
-    EXPECT_TRUE(exportResults(gbkPath(file)));
+    EXPECT_TRUE(exportResults(file));
     resetGlobalState();
     EXPECT_TRUE(readAll(file).endsWith("B,y,你是不是想找\r\n"));
 }
@@ -315,22 +311,22 @@ public:
     DialogAnswers() {
         setSaveFileDialogHandler([this](const SaveDialogRequest &r) {
             requests.push_back(r);
-            std::optional<Text> answer = answers.empty() ? std::nullopt : answers.front();
+            std::optional<QString> answer = answers.empty() ? std::nullopt : answers.front();
             if (!answers.empty())
                 answers.erase(answers.begin());
             return answer;
         });
     }
     ~DialogAnswers() { setSaveFileDialogHandler({}); }
-    std::vector<std::optional<Text>> answers;
+    std::vector<std::optional<QString>> answers;
     std::vector<SaveDialogRequest> requests;
 };
 
 TEST_F(ExportFileTest, dialog_settingsAndRememberedName) {
     DialogAnswers dialog;
-    const Text first = gbkPath(path("first.xlsx"));
-    dialog.answers = {first, std::nullopt, Text()};
-    Text lastName;
+    const QString first = path("first.xlsx");
+    dialog.answers = {first, std::nullopt, QString()};
+    QString lastName;
     exportButtonClicked(lastName);
     exportButtonClicked(lastName); // cancelled
     exportButtonClicked(lastName); // empty name
@@ -340,21 +336,49 @@ TEST_F(ExportFileTest, dialog_settingsAndRememberedName) {
     EXPECT_EQ(r.title, G("保存文件"));
     EXPECT_EQ(r.filter, G("Excel文档(*.xlsx)|*.xlsx|Excel文档(*.CSV)|*.csv"));
     EXPECT_EQ(r.defaultExtension, "xlsx");
-    EXPECT_EQ(r.initialName, "");
-    EXPECT_EQ(dialog.requests[1].initialName, first);
-    EXPECT_EQ(dialog.requests[2].initialName, first);
+    EXPECT_EQ(r.initialPath, QString());
+    EXPECT_EQ(dialog.requests[1].initialPath, first);
+    EXPECT_EQ(dialog.requests[2].initialPath, first);
     EXPECT_EQ(lastName, first);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"first.xlsx"});
+}
+
+// Names GBK cannot spell reach the file system unchanged, from the dialog to the file.
+TEST_F(ExportFileTest, namesOutsideGbk_writeExactlyTheChosenFile) {
+    const char *const names[] = {"jörg.csv", "결과.xlsx", "导出😀.csv", "jörg 결과/😀.xlsx"};
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("jörg 결과")));
+    DialogAnswers dialog;
+    globalState().seedLog = seedLog;
+    globalState().harvest = harvest;
+    QString lastPath;
+    for (const char *name : names) {
+        const QString file = path(name);
+        dialog.answers = {file, std::nullopt};
+        exportButtonClicked(lastPath);
+        EXPECT_EQ(lastPath, file);
+        const QByteArray bytes = readAll(file);
+        EXPECT_TRUE(bytes.startsWith(file.endsWith(QLatin1String(".csv")) ? "\xEF\xBB\xBF" : "PK")) << name;
+        exportButtonClicked(lastPath); // offers the same file again
+        EXPECT_EQ(dialog.requests.back().initialPath, file);
+    }
+    resetGlobalState();
+    EXPECT_TRUE(seams.messages.empty());
+    const QDir::Filters all = QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot;
+    QStringList entries = QDir(dir.path()).entryList(all);
+    entries.sort();
+    EXPECT_EQ(entries, (QStringList{QStringLiteral("jörg 결과"), QStringLiteral("jörg.csv"),
+                                    QStringLiteral("导出😀.csv"), QStringLiteral("결과.xlsx")}));
+    EXPECT_EQ(QDir(path("jörg 결과")).entryList(all), QStringList{QStringLiteral("😀.xlsx")});
 }
 
 TEST_F(ExportFileTest, dialogCancelled_nothingWrittenNoMessage) {
     DialogAnswers dialog;
     globalState().seedLog = seedLog;
-    Text lastName = gbkPath(path("before.csv"));
+    QString lastName = path("before.csv");
     exportButtonClicked(lastName);
     resetGlobalState();
     EXPECT_EQ(dialog.requests.size(), 1u);
-    EXPECT_EQ(lastName, gbkPath(path("before.csv")));
+    EXPECT_EQ(lastName, path("before.csv"));
     EXPECT_TRUE(QDir(dir.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
     EXPECT_TRUE(seams.messages.empty());
 }
