@@ -295,6 +295,34 @@ void Window::appendText(const std::string &name, const Text &value) {
     c.settingWidget = false;
 }
 
+QString Window::typedText(const std::string &name) const {
+    const Control &c = control(name);
+    if (!c.widgetStale) {
+        if (auto *line = qobject_cast<QLineEdit *>(c.widget))
+            return line->text();
+        if (auto *plain = qobject_cast<QPlainTextEdit *>(c.widget))
+            return plain->toPlainText().replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    }
+    return fromGbk(text(name));
+}
+
+void Window::setTypedText(const std::string &name, const QString &value) {
+    Control &c = control(name);
+    auto *line = qobject_cast<QLineEdit *>(c.widget);
+    auto *plain = qobject_cast<QPlainTextEdit *>(c.widget);
+    if (!line && !plain)
+        return;
+    // The widget holds the text even while hidden: the GBK value would lose characters.
+    c.widgetStale = false;
+    c.settingWidget = true;
+    if (line)
+        line->setText(value);
+    else
+        plain->setPlainText(QString(value).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    c.settingWidget = false;
+    c.valueValid = false;
+}
+
 bool Window::checked(const std::string &name) const {
     auto *box = qobject_cast<QCheckBox *>(control(name).widget);
     return box && box->isChecked();

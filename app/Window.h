@@ -84,6 +84,10 @@ public:
     Text text(const std::string &control) const;
     void setText(const std::string &control, const Text &gbk);
     void appendText(const std::string &control, const Text &gbk);
+    // An edit box's text as typed, lines ended by CRLF: unlike text(), it keeps the
+    // characters GBK lacks.
+    QString typedText(const std::string &control) const;
+    void setTypedText(const std::string &control, const QString &text);
 
     bool checked(const std::string &control) const;
     void setChecked(const std::string &control, bool on);

@@ -32,8 +32,9 @@ WindowSpec dedupeWindowSpec() {
 
 Window *createDedupeWindow() {
     auto *window = new Window(WindowId::Dedupe, dedupeWindowSpec());
-    window->onClick("按钮1",
-                    [window] { window->setText("编辑框1", removeDuplicates(window->text("编辑框1"))); });
+    window->onClick("按钮1", [window] {
+        window->setTypedText("编辑框1", removeTypedDuplicates(window->typedText("编辑框1")));
+    });
     return window;
 }
 

@@ -8,7 +8,10 @@
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
+#include <algorithm>
 #include <cstring>
+#include <optional>
+#include <unordered_map>
 
 // The resource initialiser of a static library must be called by name.
 static void initKeywordListResources() {
@@ -260,6 +263,102 @@ Text removeDuplicates(std::string_view text) {
         kept.append(std::string_view(out).substr(from));
     }
     return out;
+}
+
+namespace {
+
+// Text as typed in a GBK-compatible form that loses nothing: GBK where GBK has the
+// character, otherwise two byte pairs no GBK text contains (a lead byte with a
+// follower 0x20..0x3F), the high ten bits of the code point (leads 0x81..0xA2)
+// before the low ten (leads 0xC0..0xDF). The GBK rules that step over double-byte
+// characters treat each pair as one character, and neither pair can match inside
+// another character.
+constexpr unsigned char kPairFollower = 0x20;
+constexpr unsigned char kHighPairLead = 0x81;
+constexpr unsigned char kLowPairLead = 0xC0;
+
+void appendPair(Text &out, unsigned char lead, unsigned value) {
+    out += static_cast<char>(lead + value / 32);
+    out += static_cast<char>(kPairFollower + value % 32);
+}
+
+bool isPairFollower(unsigned char b) {
+    return b >= kPairFollower && b < kPairFollower + 32;
+}
+
+QString qstringFromGbk(std::string_view gbk) {
+    const Text utf8 = gbkToUtf8(gbk);
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+// GBK bytes of UTF-8 text, or nothing when GBK cannot give back every character.
+std::optional<Text> exactGbk(const std::string &utf8) {
+    Text converted = utf8ToGbk(utf8);
+    if (gbkToUtf8(converted) != utf8)
+        return std::nullopt;
+    return converted;
+}
+
+Text losslessGbk(const QString &text) {
+    if (std::optional<Text> whole = exactGbk(text.toStdString()))
+        return *whole;
+    Text out;
+    out.reserve(static_cast<size_t>(text.size()) * 2);
+    std::unordered_map<char32_t, Text> known;
+    for (const char32_t c : text.toUcs4()) {
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+            continue;
+        }
+        auto [it, added] = known.try_emplace(c);
+        if (added) {
+            if (std::optional<Text> one = exactGbk(QString::fromUcs4(&c, 1).toStdString())) {
+                it->second = std::move(*one);
+            } else {
+                appendPair(it->second, kHighPairLead, c >> 10);
+                appendPair(it->second, kLowPairLead, c & 0x3FF);
+            }
+        }
+        out += it->second;
+    }
+    return out;
+}
+
+QString fromLosslessGbk(std::string_view bytes) {
+    QString out;
+    size_t run = 0; // start of the plain GBK bytes not yet converted
+    char32_t high = 0;
+    for (size_t i = 0; i < bytes.size();) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        if (!isGbkLeadByte(lead) || i + 1 == bytes.size()) {
+            ++i;
+            continue;
+        }
+        const auto follower = static_cast<unsigned char>(bytes[i + 1]);
+        if (!isPairFollower(follower) || (lead >= kHighPairLead + 34 && lead < kLowPairLead) ||
+            lead >= kLowPairLead + 32) {
+            i += 2;
+            continue;
+        }
+        out += qstringFromGbk(bytes.substr(run, i - run));
+        const unsigned value =
+            (lead - (lead < kLowPairLead ? kHighPairLead : kLowPairLead)) * 32u + (follower - kPairFollower);
+        if (lead < kLowPairLead) {
+            high = value;
+        } else {
+            const char32_t c = (high << 10) | value;
+            out += QString::fromUcs4(&c, 1);
+        }
+        i += 2;
+        run = i;
+    }
+    return out + qstringFromGbk(bytes.substr(run));
+}
+
+} // namespace
+
+QString removeTypedDuplicates(const QString &text) {
+    return fromLosslessGbk(removeDuplicates(losslessGbk(text)));
 }
 
 // ---- Downloads -------------------------------------------------------------------------

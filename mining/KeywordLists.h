@@ -42,6 +42,9 @@ Text listFilter(std::string_view seedText, std::string_view listText);
 // The lines of text, each followed by CRLF, without every line that occurs,
 // ASCII letter case ignored, anywhere in the lines kept before it.
 Text removeDuplicates(std::string_view text);
+// The same for text as typed (lines end with CRLF): characters GBK lacks are
+// kept and compared as themselves.
+QString removeTypedDuplicates(const QString &text);
 
 // ---- List downloads ------------------------------------------------------------
 

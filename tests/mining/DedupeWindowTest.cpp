@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <gtest/gtest.h>
 
@@ -33,6 +34,19 @@ TEST_F(MiningWindows, dedupeWindow_buttonCleansItsText) {
     window->setText("编辑框1", gbk("韩版女装\r\n女装\r\nA\r\na\r\nb"));
     window->widgetAs<QPushButton>("按钮1")->click();
     EXPECT_EQ(test::utf8(window->text("编辑框1")), "韩版女装\r\nA\r\nb\r\n");
+    EXPECT_TRUE(seams.messages.empty());
+}
+
+TEST_F(MiningWindows, dedupeWindow_keepsTypedCharactersGbkLacks) {
+    registerDedupeWindow();
+    ASSERT_TRUE(loadWindow(WindowId::Dedupe));
+    Window *window = openWindow(WindowId::Dedupe);
+    ASSERT_NE(window, nullptr);
+    auto *box = window->widgetAs<QPlainTextEdit>("编辑框1");
+    ASSERT_NE(box, nullptr);
+    box->setPlainText(QStringLiteral("jörg\n결과\n😀\n😁\n결과\nJÖRG\njörg\n韩版女装\n女装"));
+    window->widgetAs<QPushButton>("按钮1")->click();
+    EXPECT_EQ(box->toPlainText().toStdString(), "jörg\n결과\n😀\n😁\nJÖRG\n韩版女装\n");
     EXPECT_TRUE(seams.messages.empty());
 }
 

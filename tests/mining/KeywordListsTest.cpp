@@ -148,6 +148,23 @@ TEST(RemoveDuplicates, edgeCases) {
     EXPECT_EQ(removeDuplicates("\x81\x41X\r\n\x81\x41x\r\n"), "\x81\x41X\r\n");
 }
 
+// Text as typed: characters GBK lacks stay, and only equal characters match.
+TEST(RemoveDuplicates, typedText_keepsAndComparesCharactersGbkLacks) {
+    const struct {
+        const char *text;
+        const char *expected;
+    } cases[] = {
+        {"jörg\r\nJÖRG\r\njörg\r\nJörg", "jörg\r\nJÖRG\r\n"},
+        {"😀\r\n😁\r\n🙀\r\n😀", "😀\r\n😁\r\n🙀\r\n"},
+        {"결과 보기\r\n결과\r\n과 보\r\n기", "결과 보기\r\n"},
+        {"韩版😀女装\r\n😀女\r\n版😀\r\n韩版女装\r\n女装", "韩版😀女装\r\n韩版女装\r\n"},
+        {"ö女\r\n女\r\nö\r\n?", "ö女\r\n?\r\n"},
+        {"韩版女装\r\n女装\r\nA\r\na\r\nb", "韩版女装\r\nA\r\nb\r\n"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(removeTypedDuplicates(QString::fromUtf8(c.text)).toStdString(), c.expected) << c.text;
+}
+
 Text randomText(std::mt19937 &rng) {
     static const char *const pieces[] = {"A",        "a",        "b",    "B",  "\xB0\xA1", "\xA1\xB0",
                                          "\x81\x41", "\x81\x61", "\r\n", "\r", "\n",       "\x81"};
