@@ -3,6 +3,6 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh
-scripts/build.sh
+scripts/build.sh -DORBISEL_WERROR=ON
 cd build
 ctest --output-on-failure --timeout 600 -j"$(nproc)"

@@ -1,3 +1,4 @@
+#include "app/CommandLine.h"
 #include "app/LauncherWindow.h"
 #include "app/Startup.h"
 #include "ledger/LedgerWindows.h"
@@ -8,6 +9,8 @@
 #include <QApplication>
 
 int main(int argc, char *argv[]) {
+    if (const auto exitCode = orbisel::answerCommandLine(argc, argv))
+        return *exitCode;
     orbisel::prepareWebEngine();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orbisel"));

@@ -1,7 +1,8 @@
 # Every build-time setting of the program is a cache variable here, written into one
 # generated header (orbisel/config.h). The program reads no run-time configuration.
+# The project version goes into orbisel/version.h.
 
-set(ORBISEL_VERSION_TEXT "V6.9.2" CACHE STRING "Built-in version text")
+set(ORBISEL_VERSION_TEXT "V${PROJECT_VERSION}" CACHE STRING "Built-in version text")
 
 # Support contact
 set(ORBISEL_SUPPORT_QQ "800012345" CACHE STRING "Support contact number shown in captions and messages")
@@ -45,5 +46,10 @@ set(ORBISEL_SPREADSHEET_PROBE_TIMEOUT_MS 5000 CACHE STRING "Time allowed to ask 
 # JSON document
 set(ORBISEL_JSON_HEAP_LIMIT_BYTES 268435456 CACHE STRING "Largest memory one JSON document's script engine may hold, bytes")
 
+# Debian package
+set(ORBISEL_PACKAGE_MAINTAINER "The Orbisel developers <orbisel@example.com>" CACHE STRING
+  "Maintainer field of the Debian package (name <address>)")
+
 set(ORBISEL_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
 configure_file(${CMAKE_SOURCE_DIR}/cmake/config.h.in ${ORBISEL_GENERATED_DIR}/orbisel/config.h @ONLY)
+configure_file(${CMAKE_SOURCE_DIR}/cmake/version.h.in ${ORBISEL_GENERATED_DIR}/orbisel/version.h @ONLY)

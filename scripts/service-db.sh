@@ -46,7 +46,7 @@ if [ ${#socket} -gt 100 ]; then
 fi
 for tool in mariadbd mariadb mariadb-admin mariadb-install-db; do
   if ! command -v "$tool" >/dev/null 2>&1 && [ ! -x "/usr/sbin/$tool" ]; then
-    echo "$tool not found: install the Debian package mariadb-server (scripts/install-deps.sh)." >&2
+    echo "$tool not found: install the Debian package mariadb-server." >&2
     exit 1
   fi
 done

@@ -302,7 +302,7 @@ Bytes webRequest(std::string_view url, int method, std::string_view bodyText, Te
         return {};
     std::string target = (https ? "https://" : "http://") + host;
     if (port != 0)
-        target += ":" + std::to_string(port);
+        target.append(":").append(std::to_string(port));
     target += escapeTarget(urlPath(url));
     {
         CURLU *parsed = curl_url();
