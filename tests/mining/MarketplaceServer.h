@@ -1,7 +1,7 @@
 #pragma once
 
 #include "LocalServer.h"
-#include "mining/MarketplaceSource.h"
+#include "core/MarketplaceSource.h"
 
 #include <gtest/gtest.h>
 #include <string>
