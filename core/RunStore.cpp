@@ -37,7 +37,8 @@ PRAGMA user_version = 1;
 )";
 
 std::int64_t nowUnix() {
-    return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch())
+    return std::chrono::duration_cast<std::chrono::seconds>(
+               std::chrono::system_clock::now().time_since_epoch())
         .count();
 }
 
@@ -180,7 +181,8 @@ RunSummary summaryOf(Statement &row) {
     return s;
 }
 
-constexpr const char *kSummaryColumns = "SELECT id, name, started, state, queries_done, queries_planned, words FROM runs";
+constexpr const char *kSummaryColumns =
+    "SELECT id, name, started, state, queries_done, queries_planned, words FROM runs";
 
 } // namespace
 
@@ -203,10 +205,11 @@ Result<void, StoreError> RunStore::exec(const char *sql) {
 
 Result<std::unique_ptr<RunStore>, StoreError> RunStore::open(const std::string &path) {
     sqlite3 *db = nullptr;
-    const int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
-                                   nullptr);
+    const int rc = sqlite3_open_v2(
+        path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr);
     if (rc != SQLITE_OK) {
-        StoreError error{StoreErrorKind::CannotOpen, path + ": " + (db ? sqlite3_errmsg(db) : sqlite3_errstr(rc))};
+        StoreError error{StoreErrorKind::CannotOpen,
+                         path + ": " + (db ? sqlite3_errmsg(db) : sqlite3_errstr(rc))};
         sqlite3_close_v2(db);
         return Failure{error};
     }
@@ -226,8 +229,9 @@ Result<std::unique_ptr<RunStore>, StoreError> RunStore::open(const std::string &
         tables = static_cast<int>(t.integer(0));
     }
     if (version > kSchemaVersion)
-        return Failure{StoreError{StoreErrorKind::NewerProgram,
-                                  path + ": written by a newer program (store version " + std::to_string(version) + ")"}};
+        return Failure{
+            StoreError{StoreErrorKind::NewerProgram, path + ": written by a newer program (store version " +
+                                                         std::to_string(version) + ")"}};
     if (version == 0 && tables > 0)
         return Failure{StoreError{StoreErrorKind::Corrupt, path + ": not a run store"}};
     if (auto r = store->exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;"); !r.ok())
@@ -246,10 +250,12 @@ Result<std::unique_ptr<RunStore>, StoreError> RunStore::open(const std::string &
         if (auto r = store->exec("COMMIT"); !r.ok())
             return Failure{r.error()};
     } else {
-        Statement check(db, "SELECT id, name, options, state, started, updated, queries_done, queries_planned, words "
-                            "FROM runs LIMIT 0");
-        Statement checkResults(db, "SELECT pos, word, seed, sources, listings, depth, parent, occurrences FROM "
-                                   "results LIMIT 0");
+        Statement check(
+            db, "SELECT id, name, options, state, started, updated, queries_done, queries_planned, words "
+                "FROM runs LIMIT 0");
+        Statement checkResults(db,
+                               "SELECT pos, word, seed, sources, listings, depth, parent, occurrences FROM "
+                               "results LIMIT 0");
         if (!check.prepared() || !checkResults.prepared())
             return Failure{StoreError{StoreErrorKind::Corrupt, path + ": run tables damaged"}};
     }
@@ -314,8 +320,8 @@ Result<DeepRunOptions, StoreError> RunStore::options(long long runId) {
         return Failure{failure(kindOf(rc))};
     std::optional<DeepRunOptions> o = optionsFromJson(select.text(0));
     if (!o)
-        return Failure{StoreError{StoreErrorKind::Corrupt, m_path + ": options of run " + std::to_string(runId) +
-                                                               " unreadable"}};
+        return Failure{StoreError{StoreErrorKind::Corrupt,
+                                  m_path + ": options of run " + std::to_string(runId) + " unreadable"}};
     return *o;
 }
 
@@ -384,7 +390,8 @@ Result<void, StoreError> RunStore::acquireWriter(long long runId) {
         return Failure{StoreError{StoreErrorKind::CannotOpen, file + ": cannot create the run lock"}};
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(fd);
-        return Failure{StoreError{StoreErrorKind::Locked, "run " + std::to_string(runId) + " is in use by another process"}};
+        return Failure{StoreError{StoreErrorKind::Locked,
+                                  "run " + std::to_string(runId) + " is in use by another process"}};
     }
     m_lockFd = fd;
     m_writerRun = runId;
@@ -444,10 +451,11 @@ Result<std::vector<StoredQuery>, StoreError> RunStore::queries(long long runId) 
     return list;
 }
 
-Result<std::optional<std::string>, StoreError> RunStore::answer(long long runId, AnswerKind kind,
-                                                                const std::string &query, std::int64_t notBeforeUnix) {
-    Statement select(m_db, "SELECT body FROM answers WHERE kind = ?1 AND query = ?2 AND (run = ?3 OR fetched >= ?4) "
-                           "ORDER BY run = ?3 DESC, fetched DESC, id DESC LIMIT 1");
+Result<std::optional<std::string>, StoreError>
+RunStore::answer(long long runId, AnswerKind kind, const std::string &query, std::int64_t notBeforeUnix) {
+    Statement select(
+        m_db, "SELECT body FROM answers WHERE kind = ?1 AND query = ?2 AND (run = ?3 OR fetched >= ?4) "
+              "ORDER BY run = ?3 DESC, fetched DESC, id DESC LIMIT 1");
     select.bind(1, static_cast<long long>(kind)).bind(2, query).bind(3, runId).bind(4, notBeforeUnix);
     const int rc = select.step();
     if (rc == SQLITE_ROW)
@@ -468,7 +476,10 @@ Result<void, StoreError> RunStore::commit(long long runId, const StoreCommit &co
     {
         Statement insert(m_db, "INSERT INTO answers(run, kind, query, fetched, body) VALUES(?, ?, ?, ?, ?)");
         for (const StoredAnswer &a : commit.answers) {
-            insert.bind(1, runId).bind(2, static_cast<long long>(a.kind)).bind(3, a.query).bind(4, a.fetchedUnix);
+            insert.bind(1, runId)
+                .bind(2, static_cast<long long>(a.kind))
+                .bind(3, a.query)
+                .bind(4, a.fetchedUnix);
             insert.bindBlob(5, a.body);
             if (insert.step() != SQLITE_DONE)
                 return fail(insert.rc());
@@ -485,8 +496,9 @@ Result<void, StoreError> RunStore::commit(long long runId, const StoreCommit &co
         }
     }
     {
-        Statement upsert(m_db, "INSERT OR REPLACE INTO results(run, pos, word, seed, sources, listings, depth, "
-                               "parent, occurrences) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?)");
+        Statement upsert(m_db,
+                         "INSERT OR REPLACE INTO results(run, pos, word, seed, sources, listings, depth, "
+                         "parent, occurrences) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?)");
         for (const auto &[pos, row] : commit.rows) {
             upsert.bind(1, runId)
                 .bind(2, static_cast<long long>(pos))

@@ -14,8 +14,8 @@ namespace {
 
 std::optional<QJsonValue> parse(std::string_view json) {
     QJsonParseError error;
-    const QJsonDocument document =
-        QJsonDocument::fromJson(QByteArray::fromRawData(json.data(), static_cast<qsizetype>(json.size())), &error);
+    const QJsonDocument document = QJsonDocument::fromJson(
+        QByteArray::fromRawData(json.data(), static_cast<qsizetype>(json.size())), &error);
     if (error.error != QJsonParseError::NoError || document.isNull())
         return std::nullopt;
     if (document.isArray())
@@ -140,7 +140,8 @@ std::optional<PcAnswer> readPcAnswer(std::string_view answer) {
     for (std::size_t i = 0; i < pc.suggestions.size(); ++i) {
         for (const QJsonValue &group : groups) {
             const QJsonObject g = group.toObject();
-            if (std::fabs(indexNumber(g.value(QStringLiteral("index"))) - static_cast<double>(i + 1)) > 0.0000001)
+            if (std::fabs(indexNumber(g.value(QStringLiteral("index"))) - static_cast<double>(i + 1)) >
+                0.0000001)
                 continue;
             const QJsonValue data = g.value(QStringLiteral("data"));
             if (!data.isArray())
@@ -169,7 +170,8 @@ std::optional<std::vector<std::string>> relatedWords(std::string_view page) {
     if (!root)
         return std::nullopt;
     std::vector<std::string> words;
-    const QJsonValue list = root->toObject().value(QStringLiteral("data")).toObject().value(QStringLiteral("words"));
+    const QJsonValue list =
+        root->toObject().value(QStringLiteral("data")).toObject().value(QStringLiteral("words"));
     for (const QJsonValue &word : list.toArray())
         words.push_back(textOf(word.toObject().value(QStringLiteral("text"))));
     return words;

@@ -37,7 +37,8 @@ size_t onHeader(char *data, size_t size, size_t count, void *user) {
     if (colon == std::string_view::npos)
         return n;
     const Text name = toLowerAscii(line.substr(0, colon));
-    const Text value = trimSpaces(Text(line.substr(colon + 1)).substr(0, line.substr(colon + 1).find_first_of("\r\n")));
+    const Text value =
+        trimSpaces(Text(line.substr(colon + 1)).substr(0, line.substr(colon + 1).find_first_of("\r\n")));
     if (name == "content-type")
         a->result.contentType = value;
     else if (name == "location")
