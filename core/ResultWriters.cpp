@@ -17,7 +17,7 @@ namespace orbisel::core {
 namespace {
 
 constexpr std::array<std::string_view, kDeepSourceCount> kSourceNames = {"pc", "arrow", "mobile", "longtail",
-                                                                          "related"};
+                                                                         "related"};
 constexpr std::size_t kFlushBytes = 1 << 20;
 
 bool endsWithNoCase(std::string_view text, std::string_view suffix) {
@@ -167,8 +167,8 @@ Result<void, WriteError> writeXlsx(const std::string &path, const RowSource &row
         lxw_worksheet *sheet = workbook_add_worksheet(workbook, nullptr);
         bool ok = sheet != nullptr;
         for (lxw_col_t column = 0; ok && column < std::size(kResultColumns); ++column)
-            ok = worksheet_write_string(sheet, 0, column, std::string(kResultColumns[column]).c_str(), nullptr) ==
-                 LXW_NO_ERROR;
+            ok = worksheet_write_string(sheet, 0, column, std::string(kResultColumns[column]).c_str(),
+                                        nullptr) == LXW_NO_ERROR;
         lxw_row_t line = 1;
         std::string number;
         const auto text = [&](lxw_col_t column, const std::string &value) {
@@ -185,8 +185,9 @@ Result<void, WriteError> writeXlsx(const std::string &path, const RowSource &row
                 std::string occurrences;
                 appendNumber(occurrences, row.occurrences);
                 ok = text(0, row.word) && text(1, row.seed) && text(2, sourcesText(row.sources)) &&
-                     (!row.listings || worksheet_write_number(sheet, line, 3, static_cast<double>(*row.listings),
-                                                              nullptr) == LXW_NO_ERROR) &&
+                     (!row.listings ||
+                      worksheet_write_number(sheet, line, 3, static_cast<double>(*row.listings), nullptr) ==
+                          LXW_NO_ERROR) &&
                      text(4, number) && text(5, row.parent) && text(6, occurrences);
                 ++line;
                 return ok;
@@ -249,7 +250,8 @@ Result<void, WriteError> checkOutputWritable(const std::string &path) {
     std::string probe = (folder / ".orbisel-probe-XXXXXX").string();
     const int fd = mkstemp(probe.data());
     if (fd < 0)
-        return Failure{WriteError{WriteErrorKind::FolderNotWritable, folder.string() + ": " + std::strerror(errno)}};
+        return Failure{
+            WriteError{WriteErrorKind::FolderNotWritable, folder.string() + ": " + std::strerror(errno)}};
     ::close(fd);
     ::unlink(probe.c_str());
     return {};

@@ -16,7 +16,7 @@ enum class OutputFormat { Csv, Xlsx, Jsonl };
 std::optional<OutputFormat> outputFormatFor(std::string_view path);
 
 // The column names of every format, in column order.
-inline constexpr std::string_view kResultColumns[] = {"关键词", "种子词", "来源", "商品数",
+inline constexpr std::string_view kResultColumns[] = {"关键词", "种子词", "来源",    "商品数",
                                                       "层级",   "父词",   "出现次数"};
 
 // The command-line name of a source: pc, arrow, mobile, longtail, related.

@@ -39,9 +39,8 @@ std::vector<std::string> splitList(std::string_view commaList) {
 }
 
 std::size_t characterCount(std::string_view utf8) {
-    return static_cast<std::size_t>(std::count_if(utf8.begin(), utf8.end(), [](char c) {
-        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    }));
+    return static_cast<std::size_t>(std::count_if(
+        utf8.begin(), utf8.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
 }
 
 WordFilter::WordFilter(std::vector<std::string> include, std::vector<std::string> exclude, int minChars,
@@ -54,7 +53,9 @@ WordFilter::WordFilter(const DeepRunOptions &options)
     : WordFilter(options.include, options.exclude, options.minChars, options.maxChars) {}
 
 bool WordFilter::keeps(std::string_view word) const {
-    const auto contains = [word](const std::string &part) { return word.find(part) != std::string_view::npos; };
+    const auto contains = [word](const std::string &part) {
+        return word.find(part) != std::string_view::npos;
+    };
     if (!m_include.empty() && std::none_of(m_include.begin(), m_include.end(), contains))
         return false;
     if (std::any_of(m_exclude.begin(), m_exclude.end(), contains))

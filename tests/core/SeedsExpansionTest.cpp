@@ -17,12 +17,12 @@ void writeFile(const std::string &path, const std::string &bytes) {
 
 TEST(Seeds, validUtf8_rejectsMalformedSequences) {
     const std::pair<std::string, bool> cases[] = {
-        {"连衣裙 abc", true},     {"\xF0\x9F\x98\x80", true}, // four-byte emoji
-        {"\xC0\xAF", false},      // overlong "/"
-        {"\xED\xA0\x80", false},  // surrogate
-        {"\xE8\xBF", false},      // cut short
-        {"\xC1\xAC\xD2\xC2", false}, // GBK "连衣"
-        {"\xF4\x90\x80\x80", false}, // beyond U+10FFFF
+        {"连衣裙 abc", true},        {"\xF0\x9F\x98\x80", true}, // four-byte emoji
+        {"\xC0\xAF", false},                                     // overlong "/"
+        {"\xED\xA0\x80", false},                                 // surrogate
+        {"\xE8\xBF", false},                                     // cut short
+        {"\xC1\xAC\xD2\xC2", false},                             // GBK "连衣"
+        {"\xF4\x90\x80\x80", false},                             // beyond U+10FFFF
     };
     for (const auto &[bytes, valid] : cases)
         EXPECT_EQ(isValidUtf8(bytes), valid) << bytes;
