@@ -13,6 +13,7 @@
 #include <fstream>
 #include <sstream>
 #include <sys/resource.h>
+#include <unistd.h>
 #include <unordered_map>
 
 using namespace orbisel;
@@ -29,6 +30,13 @@ double cpuSeconds() {
     timespec t{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
     return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
+
+double currentRssMb() {
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0, resident = 0;
+    statm >> pages >> resident;
+    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / 1048576.0;
 }
 
 std::string fileBytes(const std::string &path) {
@@ -197,6 +205,7 @@ void BM_MillionWords(benchmark::State &state) {
         const long long id = store.value()->createRun(o).value();
         DeepRunEngine engine(*store.value(), id, {"suggest.invalid", "search.invalid"});
         engine.setFetcher(fetcher);
+        state.counters["rss_mb_before_run"] = currentRssMb();
         const auto start = Clock::now();
         if (engine.run() != RunOutcome::Done) {
             state.SkipWithError("run did not finish");
@@ -206,6 +215,7 @@ void BM_MillionWords(benchmark::State &state) {
         const long long words = store.value()->summary(id).value().words;
         rusage usage{};
         getrusage(RUSAGE_SELF, &usage);
+        state.counters["rss_mb_after_run"] = currentRssMb();
         const auto exportStart = Clock::now();
         const auto written = writeResults(folder + "/words.csv", [&](const RowVisitor &visit) {
             return store.value()->forEachResult(id, visit).ok();

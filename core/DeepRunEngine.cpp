@@ -279,6 +279,7 @@ private:
     // Asking (worker threads).
     void workerLoop();
     void account(const Completion &c);
+    bool withinWindow(std::size_t ordinal) const;
     Completion ask(std::size_t ordinal);
     enum class Got { Answer, Failed, Blocked, Aborted };
     Got fetch(AnswerKind kind, const std::string &query, Completion &c, std::string &body);
@@ -313,6 +314,7 @@ private:
     std::deque<std::size_t> todo;
     std::vector<Completion> arrived;
     std::size_t inFlight = 0;
+    std::size_t windowBase = 0; // ordinal of the first query of the level not merged
     bool closing = false;
     bool stop = false;
     bool halt = false;
@@ -681,10 +683,19 @@ void DeepRunEngine::Impl::account(const Completion &c) {
     }
 }
 
+// Answers wait in memory until every earlier query is merged; a query far
+// ahead of the first one not merged waits, so answers cannot pile up behind
+// a slow query or a slow merge.
+bool DeepRunEngine::Impl::withinWindow(std::size_t ordinal) const {
+    const std::size_t window = 4 * static_cast<std::size_t>(std::clamp(options.concurrency, 1, 16)) + 16;
+    return ordinal < windowBase + window;
+}
+
 void DeepRunEngine::Impl::workerLoop() {
     std::unique_lock lock(mutex);
     for (;;) {
-        workCv.wait(lock, [&] { return closing || (!halted() && !todo.empty()); });
+        workCv.wait(lock,
+                    [&] { return closing || (!halted() && !todo.empty() && withinWindow(todo.front())); });
         if (closing)
             return;
         const std::size_t ordinal = todo.front();
@@ -739,6 +750,7 @@ RunOutcome DeepRunEngine::Impl::runLevel(const std::vector<std::size_t> &pending
     {
         std::lock_guard guard(mutex);
         todo.assign(pending.begin(), pending.end());
+        windowBase = pending.empty() ? 0 : pending.front();
         workCv.notify_all();
     }
     std::map<std::size_t, Completion> ready;
@@ -751,13 +763,16 @@ RunOutcome DeepRunEngine::Impl::runLevel(const std::vector<std::size_t> &pending
         {
             std::unique_lock lock(mutex);
             doneCv.wait_for(lock, milliseconds(timing.progressIntervalMs), [&] {
-                return !arrived.empty() || (inFlight == 0 && (todo.empty() || halted()));
+                return !arrived.empty() ||
+                       (inFlight == 0 && (todo.empty() || halted() || !withinWindow(todo.front())));
             });
             batch.swap(arrived);
             if (stop && !ending)
                 ending = RunOutcome::Stopped;
             drained = inFlight == 0 && arrived.empty() && (todo.empty() || halted());
-            levelEnd = drained && !halted();
+            // Workers idle at the window's end count as the level's end for a failure held there.
+            levelEnd = inFlight == 0 && arrived.empty() && !halted() &&
+                       (todo.empty() || !withinWindow(todo.front()));
             failStreakNow = failStreak;
         }
         StoreCommit commit;
@@ -778,6 +793,11 @@ RunOutcome DeepRunEngine::Impl::runLevel(const std::vector<std::size_t> &pending
             mergeQuery(it->second, commit);
             ready.erase(it);
             ++cursor;
+        }
+        {
+            std::lock_guard lock(mutex);
+            windowBase = cursor < pending.size() ? pending[cursor] : pending.back() + 1;
+            workCv.notify_all();
         }
         if (!commit.answers.empty() || !commit.finished.empty()) {
             std::sort(commit.rows.begin(), commit.rows.end(),
