@@ -3,12 +3,14 @@
 #include "core/DeepRunTypes.h"
 #include "core/MarketplaceSource.h"
 #include "core/RunStore.h"
+#include "web/HttpFetch.h"
 
-#include <atomic>
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -25,17 +27,26 @@ struct ResultDelta {
 
 // Waits between attempts; tests shorten them.
 struct EngineTiming {
-    int retryBaseMs = 1000;      // first wait after a transient failure, doubling, plus jitter
-    int maxAttempts = 4;         // one request and three retries
-    int blockedInARow = 3;       // blocked answers in a row that end the run
-    int failuresInARow = 10;     // failed queries in a row, no success between: network down
+    int retryBaseMs = 1000;       // first wait after a transient failure, doubling, plus jitter
+    int maxAttempts = 4;          // one request and three retries
+    int blockedInARow = 3;        // blocked answers in a row that end the run
+    int failuresInARow = 10;      // failed queries in a row, no success between: network down
     int progressIntervalMs = 250; // progress callbacks at most this often
+    long deadlineSeconds = 60;    // one request at most, overall
 };
+
+// Sends one GET; the default is httpGet with the process-wide web request
+// options. Benchmarks install synthetic answers. Called from engine threads.
+using Fetcher = std::function<FetchResult(const std::string &url)>;
 
 // Runs a deep run stored in a RunStore: plans each depth level as an ordered
 // list of queries, asks them with `concurrency` requests in flight, and merges
 // the answers strictly in query order, so the results do not depend on
 // timing. Each merge is committed with the answers it used.
+//
+// A word is counted once per query and source that returned it (出现次数);
+// words are the same word when equal after trimming, ASCII case folding and
+// full-width space folding, and the first spelling is kept.
 class DeepRunEngine {
 public:
     DeepRunEngine(RunStore &store, long long runId, MarketplaceEndpoints endpoints = marketplaceEndpoints());
@@ -43,7 +54,8 @@ public:
     DeepRunEngine(const DeepRunEngine &) = delete;
     DeepRunEngine &operator=(const DeepRunEngine &) = delete;
 
-    void setTiming(const EngineTiming &timing) { m_timing = timing; }
+    void setTiming(const EngineTiming &timing);
+    void setFetcher(Fetcher fetcher);
 
     // Runs (or resumes) the run until it ends; blocks; call it from a worker
     // thread. Callbacks come from the calling thread (progress throttled to a
@@ -54,18 +66,17 @@ public:
     void requestStop();
 
     // After run(): the store's failure when the outcome is StoreFailed or Locked.
-    const std::optional<StoreError> &storeError() const { return m_storeError; }
-    // Requests actually sent over the network by the last run() (cache hits excluded).
-    long long requestsSent() const { return m_requestsSent; }
+    const std::optional<StoreError> &storeError() const;
+    // Requests sent by the last run() (stored and cached answers excluded).
+    long long requestsSent() const;
 
 private:
-    RunStore &m_store;
-    long long m_runId;
-    MarketplaceEndpoints m_endpoints;
-    EngineTiming m_timing;
-    std::atomic<bool> m_stop{false};
-    std::optional<StoreError> m_storeError;
-    long long m_requestsSent = 0;
+    class Impl;
+    std::unique_ptr<Impl> m_impl;
 };
+
+// The form two queries or words are compared in: trimmed, full-width spaces
+// folded to ASCII spaces, ASCII letters in lower case.
+std::string comparisonKey(std::string_view text);
 
 } // namespace orbisel::core

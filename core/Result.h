@@ -6,16 +6,15 @@
 namespace orbisel::core {
 
 // The error side of a Result, for constructing one: `return Failure{reason};`.
-template <class E> struct Failure {
-    E error;
-};
+template <class E> struct Failure { E error; };
 template <class E> Failure(E) -> Failure<E>;
 
 // A value or the reason there is none (std::expected is not yet available).
 template <class T, class E> class Result {
 public:
     Result(T value) : m_data(std::in_place_index<0>, std::move(value)) {}
-    template <class F> Result(Failure<F> failure) : m_data(std::in_place_index<1>, std::move(failure.error)) {}
+    template <class F>
+    Result(Failure<F> failure) : m_data(std::in_place_index<1>, std::move(failure.error)) {}
 
     bool ok() const { return m_data.index() == 0; }
     explicit operator bool() const { return ok(); }

@@ -82,7 +82,8 @@ public:
     Result<DeepRunOptions, StoreError> options(long long runId);
     Result<void, StoreError> deleteRun(long long runId); // refused while a writer holds the run
     // Rows in result order; visit returns false to stop.
-    Result<void, StoreError> forEachResult(long long runId, const std::function<bool(const ResultRow &)> &visit);
+    Result<void, StoreError> forEachResult(long long runId,
+                                           const std::function<bool(const ResultRow &)> &visit);
 
     // The writer's side, used by the engine. acquireWriter takes the run's
     // lock (Locked when another process or store object holds it) until
@@ -94,8 +95,8 @@ public:
     Result<std::vector<StoredQuery>, StoreError> queries(long long runId);
     // The newest answer to the request fetched by this run, else the newest
     // one fetched since `notBeforeUnix` by any run.
-    Result<std::optional<std::string>, StoreError> answer(long long runId, AnswerKind kind, const std::string &query,
-                                                          std::int64_t notBeforeUnix);
+    Result<std::optional<std::string>, StoreError>
+    answer(long long runId, AnswerKind kind, const std::string &query, std::int64_t notBeforeUnix);
     // One transaction.
     Result<void, StoreError> commit(long long runId, const StoreCommit &commit);
 

@@ -10,13 +10,13 @@ namespace orbisel {
 
 // How a GET ended below the HTTP level.
 enum class FetchFailure {
-    None,         // an HTTP answer arrived (any status)
-    BadUrl,       // the request could not be made
-    Refused,      // connection refused or host not found
-    TimedOut,     // connect, stall or overall deadline
-    Dropped,      // connection reset or closed without a complete answer
-    Tls,          // TLS handshake or certificate failure
-    TooLarge,     // body over the cap
+    None,     // an HTTP answer arrived (any status)
+    BadUrl,   // the request could not be made
+    Refused,  // connection refused or host not found
+    TimedOut, // connect, stall or overall deadline
+    Dropped,  // connection reset or closed without a complete answer
+    Tls,      // TLS handshake or certificate failure
+    TooLarge, // body over the cap
     Other,
 };
 
