@@ -118,6 +118,10 @@ std::optional<std::string> finishRunOptions(MineRequest &request, const RunTexts
     return std::nullopt;
 }
 
+bool isCommandName(std::string_view word) {
+    return word == "run" || word == "resume" || word == "list" || word == "export";
+}
+
 std::string usageError(const std::string &message) {
     return "orbisel-mine: " + message + "\nRun 'orbisel-mine --help' for the options.\n";
 }
@@ -191,6 +195,12 @@ ParseOutcome parseCommandLine(int argc, const char *const *argv) {
     addEndpointOptions(*exportRun, request.endpoints);
 
     ParseOutcome outcome;
+    if (argc > 1 && argv[1][0] != '-' && !isCommandName(argv[1])) {
+        outcome.exitCode = kExitUsage;
+        outcome.error =
+            usageError(std::string("unknown command '") + argv[1] + "' (use run, resume, list or export)");
+        return outcome;
+    }
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp &) {

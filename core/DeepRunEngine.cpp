@@ -718,6 +718,7 @@ RunOutcome DeepRunEngine::Impl::runLevel(const std::vector<std::size_t> &pending
                         pauseUntil = std::max(pauseUntil, Clock::now() + milliseconds(pause));
                     }
                     todo.push_front(c.ordinal); // asked again after the pause
+                    workCv.notify_all();
                     break;
                 case Completion::Status::Aborted:
                     break;
