@@ -59,9 +59,10 @@ protected:
     Args withEndpoints(Args args, const std::string &store = "store.sqlite",
                        unsigned servicePort = MariaDbServer::shared().port()) const {
         const std::string host = "127.0.0.1:" + std::to_string(server->port());
-        args.insert(args.end(), {"--suggest-host", host, "--search-host", host, "--ca-file",
-                                 LocalServer::certificateFile(), "--service-host", "127.0.0.1",
-                                 "--service-port", std::to_string(servicePort)});
+        args.insert(args.end(),
+                    {"--suggest-host", m_suggestHost.empty() ? host : m_suggestHost, "--search-host", host,
+                     "--ca-file", LocalServer::certificateFile(), "--service-host", "127.0.0.1",
+                     "--service-port", std::to_string(servicePort)});
         if (!store.empty())
             args.insert(args.end(), {"--store", file(store)});
         return args;
@@ -87,7 +88,8 @@ protected:
             const std::string query = line.substr(question + 1, line.find(' ', question) - question - 1);
             const QUrlQuery items(QString::fromLatin1(query));
             if (items.hasQueryItem("_ksTS"))
-                asked.push_back(items.queryItemValue("q", QUrl::FullyDecoded).toStdString());
+                asked.push_back(
+                    items.queryItemValue("q", QUrl::FullyDecoded).replace('+', ' ').toStdString());
         }
         return asked;
     }
@@ -105,6 +107,7 @@ protected:
 
     static inline LocalServer *server = nullptr;
     QTemporaryDir m_home;
+    std::string m_suggestHost; // empty: the stand-in
 };
 
 TEST_F(MineProgramTest, run_writesTheDeepResultInOrder) {
@@ -236,6 +239,33 @@ TEST_F(MineProgramTest, blockedRun_exitsThreeThenResumeFinishesIt) {
     const Args asked = askedPc();
     EXPECT_EQ(std::count(asked.begin(), asked.end(), "拒0"), 1);
     EXPECT_GE(std::count(asked.begin(), asked.end(), "拒1"), 3);
+}
+
+TEST_F(MineProgramTest, networkDown_exitsFourAndTheRunCanResume) {
+    std::ofstream seeds(file("many.txt"));
+    for (int i = 1; i <= 12; ++i)
+        seeds << "网" << i << "\n";
+    seeds.close();
+    m_suggestHost = "127.0.0.1:" + std::to_string(unusedPort());
+    const MineResult down = mine({"run", "--seeds", file("many.txt"), "--sources", "pc", "--concurrency",
+                                  "16", "--interval-ms", "0", "--retry-base-ms", "1"});
+    EXPECT_EQ(down.exitCode, 4) << down.err;
+    EXPECT_NE(down.err.find("network down"), std::string::npos) << down.err;
+    EXPECT_NE(down.err.find("resume with: orbisel-mine resume 1\n"), std::string::npos) << down.err;
+
+    m_suggestHost.clear();
+    const MineResult resumed = mine({"resume", "1", "--out", file("n.jsonl")});
+    EXPECT_EQ(resumed.exitCode, 0) << resumed.err;
+    EXPECT_EQ(askedPc().size(), 12u);
+}
+
+TEST_F(MineProgramTest, userModifiers_replaceTheBuiltInOnes) {
+    std::filesystem::create_directories(file("data/Orbisel"));
+    std::ofstream(file("data/Orbisel/modifiers.txt")) << "加大\r\n\r\n修身\r\n";
+    const MineResult run = mine({"run", "--seed", "裙", "--expand", "modifiers", "--sources", "pc",
+                                 "--interval-ms", "0", "--concurrency", "1"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(askedPc(), (Args{"裙", "裙 加大", "裙 修身"})) << run.err;
 }
 
 TEST_F(MineProgramTest, serviceStopped_exitsFiveBeforeTouchingTheStore) {
