@@ -122,6 +122,19 @@ std::optional<std::string> finishRunOptions(MineRequest &request, const RunTexts
     return std::nullopt;
 }
 
+// A run number: digits only, at least 1.
+CLI::Validator runNumber() {
+    return CLI::Validator(
+        [](std::string &text) {
+            const bool digits = !text.empty() && text.size() < 16 &&
+                                text.find_first_not_of("0123456789") == std::string::npos;
+            return digits && std::stoll(text) > 0
+                       ? std::string()
+                       : "'" + text + "' is not a run number (orbisel-mine list shows them)";
+        },
+        "NUMBER");
+}
+
 bool isCommandName(std::string_view word) {
     return word == "run" || word == "resume" || word == "list" || word == "export";
 }
@@ -180,7 +193,7 @@ ParseOutcome parseCommandLine(int argc, const char *const *argv) {
     addRunOptions(*run, request, texts);
 
     CLI::App *resume = app.add_subcommand("resume", "Continue a stopped, blocked or killed run");
-    resume->add_option("RUN", request.runId, "Run number (see list)")->required()->check(CLI::PositiveNumber);
+    resume->add_option("RUN", request.runId, "Run number (see list)")->required()->check(runNumber());
     resume->add_option("--out", request.out, "Results file written when the run ends (.csv, .xlsx, .jsonl)");
     addStoreOption(*resume, request);
     addNetworkOptions(*resume, request.network);
@@ -190,9 +203,7 @@ ParseOutcome parseCommandLine(int argc, const char *const *argv) {
     addNetworkOptions(*list, request.network);
 
     CLI::App *exportRun = app.add_subcommand("export", "Write the results of a run to a file");
-    exportRun->add_option("RUN", request.runId, "Run number (see list)")
-        ->required()
-        ->check(CLI::PositiveNumber);
+    exportRun->add_option("RUN", request.runId, "Run number (see list)")->required()->check(runNumber());
     exportRun->add_option("--out", request.out, "Results file: .csv, .xlsx or .jsonl by its extension")
         ->required();
     addStoreOption(*exportRun, request);

@@ -319,6 +319,7 @@ TEST_F(MineProgramTest, badInput_exitsTwoWithOneClearLine) {
         {{"run", "--seed", "a", "--out", file("nowhere/r.csv")}, "store.sqlite", "no such folder"},
         {{"run", "--seed", "a", "--out", file("folder.csv")}, "store.sqlite", "is a folder"},
         {{"resume", "7"}, "store.sqlite", "unknown run 7"},
+        {{"resume", "abc"}, "store.sqlite", "'abc' is not a run number"},
         {{"export", "7", "--out", file("e.csv")}, "store.sqlite", "unknown run 7"},
         {{"export", "7"}, "store.sqlite", "--out"},
         {{"run", "--seed", "a"}, "corrupt.sqlite", "damaged"},
