@@ -140,7 +140,7 @@ bool isCommandName(std::string_view word) {
 }
 
 std::string usageError(const std::string &message) {
-    return "orbisel-mine: " + message + "\nRun 'orbisel-mine --help' for the options.\n";
+    return "orbisel-mine: " + message + " (see orbisel-mine --help)\n";
 }
 
 } // namespace
