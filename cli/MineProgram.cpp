@@ -173,7 +173,6 @@ int exportResults(RunStore &store, long long runId, const std::string &out) {
 
 struct EngineEnd {
     RunOutcome outcome;
-    bool interrupted = false;
     std::optional<core::StoreError> storeError;
 };
 
@@ -242,7 +241,7 @@ EngineEnd driveEngine(RunStore &store, long long runId, const MarketplaceEndpoin
     show(true);
     if (liveLineShown)
         std::cerr << '\n';
-    return {outcome, stopRequested, engine.storeError()};
+    return {outcome, engine.storeError()};
 }
 
 int finishRun(RunStore &store, long long runId, const EngineEnd &end, const std::string &out) {
@@ -250,8 +249,6 @@ int finishRun(RunStore &store, long long runId, const EngineEnd &end, const std:
     const long long words = summary.ok() ? summary.value().words : 0;
     const long long queries = summary.ok() ? summary.value().queriesDone : 0;
     const std::string hint = resumeHint(runId);
-    if (end.interrupted && end.outcome != RunOutcome::StoreFailed)
-        return fail(kExitInterrupted, "stopped; resume with: " + hint);
     switch (end.outcome) {
     case RunOutcome::Done:
     case RunOutcome::MaxQueriesReached:
