@@ -218,6 +218,17 @@ TEST_F(MineProgramTest, interruptedRun_stopsWithResumeHintAndKeepsOneWriter) {
     EXPECT_EQ(readWholeFile(file("i.csv")), slowRunCsv());
 }
 
+TEST_F(MineProgramTest, interruptDuringABlockedPause_stopsAtOnce) {
+    MineProcess running(home(),
+                        withEndpoints({"run", "--seed", "拒1", "--sources", "pc", "--backoff-ms", "600000"}));
+    waitForRequests(1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300)); // into the pause
+    running.signal(SIGINT);
+    const MineResult stopped = running.wait(30);
+    EXPECT_EQ(stopped.exitCode, 130) << stopped.err;
+    EXPECT_EQ(askedPc().size(), 1u);
+}
+
 TEST_F(MineProgramTest, blockedRun_exitsThreeThenResumeFinishesIt) {
     const Args run = {"run", "--seed",       "拒0", "--seed",        "拒1",        "--seed",
                       "拒2", "--sources",    "pc",  "--concurrency", "1",          "--interval-ms",
