@@ -163,14 +163,16 @@ TEST_F(MineProgramTest, sameAnswers_sameFileAtAnyConcurrency) {
     for (int i = 0; i < 2; ++i) {
         files[i] = file(std::string("c") + concurrency[i] + ".csv");
         const MineResult run =
-            mine({"run", "--seed", "连衣裙", "--expand", "letters", "--depth", "2", "--concurrency",
-                  concurrency[i], "--interval-ms", "0", "--cache-hours", "0", "--out", files[i]},
+            mine({"run", "--seed", "连衣裙", "--expand", "letters", "--depth", "2", "--sources",
+                  "pc,arrow,mobile,longtail,related", "--concurrency", concurrency[i], "--interval-ms", "0",
+                  "--cache-hours", "0", "--out", files[i]},
                  std::string("s") + concurrency[i] + ".sqlite");
         ASSERT_EQ(run.exitCode, 0) << run.err;
     }
     const std::string one = readWholeFile(files[0]);
     EXPECT_EQ(one, readWholeFile(files[1]));
     EXPECT_NE(one.find("连衣裙白色,连衣裙,mobile,8,1,连衣裙b,1"), std::string::npos) << one;
+    EXPECT_NE(one.find("|longtail,"), std::string::npos) << one;
 }
 
 TEST_F(MineProgramTest, killedRun_resumesWithoutAskingFinishedQueriesAgain) {
