@@ -300,7 +300,6 @@ private:
     // Rows to report: added from this index on, and changed older ones.
     std::size_t reportedRows = 0;
     std::vector<std::size_t> changedRows;
-    std::vector<std::pair<std::size_t, ResultRow>> commitRows;
     std::function<void(const RunProgress &)> progressCallback;
     std::function<void(const ResultDelta &)> resultsCallback;
     Clock::time_point started;
