@@ -761,7 +761,7 @@ RunOutcome DeepRunEngine::Impl::runLevel(const std::vector<std::size_t> &pending
         int failStreakNow = 0;
         {
             std::unique_lock lock(mutex);
-            doneCv.wait_for(lock, milliseconds(timing.progressIntervalMs), [&] {
+            doneCv.wait_for(lock, milliseconds(std::max(timing.progressIntervalMs, 50)), [&] {
                 return !arrived.empty() ||
                        (inFlight == 0 && (todo.empty() || halted() || !withinWindow(todo.front())));
             });
