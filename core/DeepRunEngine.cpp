@@ -300,7 +300,6 @@ private:
     // Rows to report: added from this index on, and changed older ones.
     std::size_t reportedRows = 0;
     std::vector<std::size_t> changedRows;
-    std::vector<std::pair<std::size_t, ResultRow>> commitRows;
     std::function<void(const RunProgress &)> progressCallback;
     std::function<void(const ResultDelta &)> resultsCallback;
     Clock::time_point started;
@@ -762,7 +761,7 @@ RunOutcome DeepRunEngine::Impl::runLevel(const std::vector<std::size_t> &pending
         int failStreakNow = 0;
         {
             std::unique_lock lock(mutex);
-            doneCv.wait_for(lock, milliseconds(timing.progressIntervalMs), [&] {
+            doneCv.wait_for(lock, milliseconds(std::max(timing.progressIntervalMs, 50)), [&] {
                 return !arrived.empty() ||
                        (inFlight == 0 && (todo.empty() || halted() || !withinWindow(todo.front())));
             });

@@ -67,6 +67,8 @@ struct StoreCommit {
 // results. Several processes may read; one writer per run, held by a lock
 // file beside the store that dies with the process. A store written by a newer
 // program or one that is not a store is refused and left as it is.
+// While an engine runs on a store object, other threads (a window listing or
+// exporting runs) open a store object of their own on the same file.
 class RunStore {
 public:
     ~RunStore();

@@ -292,6 +292,26 @@ TEST_F(DeepRunEngineTest, transientFailures_areRetried_untilAnAnswerComes) {
     }
 }
 
+TEST_F(DeepRunEngineTest, aQueryThatKeepsFailing_givesNoWords_andTheRunGoesOn) {
+    serve(R"({"甲": {"@": "error"}, "乙": {"@": "status", "code": 404}, "丙": {"result": [["丙一", "7"]]}})");
+    auto store = openStore();
+    DeepRunOptions o = options({"甲", "乙", "丙"});
+    o.sources = sources({DeepSource::Pc});
+    o.concurrency = 2;
+    const long long id = store->createRun(o).value();
+    EXPECT_EQ(run(*store, id), RunOutcome::Done);
+    EXPECT_EQ(rowsOf(*store, id), std::vector<std::string>{"丙一|丙|pc|7|1|丙|1"});
+    std::vector<QueryState> states;
+    const std::vector<StoredQuery> queries = store->queries(id).value();
+    for (const StoredQuery &q : queries)
+        states.push_back(q.state);
+    EXPECT_EQ(states, (std::vector<QueryState>{QueryState::Failed, QueryState::Failed, QueryState::Done}));
+    // A server error is retried, a missing page is not.
+    std::vector<std::string> qs = asked("pc");
+    EXPECT_EQ(std::count(qs.begin(), qs.end(), "甲"), timing.maxAttempts);
+    EXPECT_EQ(std::count(qs.begin(), qs.end(), "乙"), 1);
+}
+
 TEST_F(DeepRunEngineTest, blockedAnswers_pauseAndAskAgain_threeInARowStop_resumeFinishes) {
     const char *tail = R"(, "丙": {"result": [["丙一", "7"]]}, "乙": {"@": "times", "n": 3, "first": )";
     const char *answer = R"(, "answer": {"result": [["乙一", "2"]]}}})";
