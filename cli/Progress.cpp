@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <string>
 
 namespace orbisel::cli {
 
@@ -26,13 +27,26 @@ std::string progressLine(const core::RunProgress &progress, bool bar) {
             ? std::clamp(double(progress.queriesDone) / double(progress.queriesPlanned), 0.0, 1.0)
             : 0.0;
     const int filled = static_cast<int>(share * kBarWidth);
-    std::string line = bar ? "[" + std::string(static_cast<std::size_t>(filled), '#') +
-                                 std::string(static_cast<std::size_t>(kBarWidth - filled), '-') + "] "
-                           : "progress: ";
-    char numbers[160];
-    std::snprintf(numbers, sizeof numbers, "%lld/%lld queries  %lld words  %.1f req/s", progress.queriesDone,
-                  progress.queriesPlanned, progress.words, progress.requestsPerSecond);
-    line += numbers;
+    std::string line;
+    if (bar)
+        line.append("[")
+            .append(static_cast<std::size_t>(filled), '#')
+            .append(static_cast<std::size_t>(kBarWidth - filled), '-')
+            .append("] ");
+    else
+        line.append("progress: ");
+    // One decimal of the rate without printf, whose decimal point follows the locale.
+    const long long tenths = std::llround(std::max(progress.requestsPerSecond, 0.0) * 10);
+    line.append(std::to_string(progress.queriesDone))
+        .append("/")
+        .append(std::to_string(progress.queriesPlanned))
+        .append(" queries  ")
+        .append(std::to_string(progress.words))
+        .append(" words  ")
+        .append(std::to_string(tenths / 10))
+        .append(".")
+        .append(std::to_string(tenths % 10))
+        .append(" req/s");
     if (progress.pausedBlocked)
         line += "  paused: refused by the marketplace";
     else if (progress.etaSeconds)
