@@ -159,6 +159,22 @@ std::string escapeTarget(std::string_view path) {
     return out;
 }
 
+bool hasLineBreak(std::string_view text) {
+    return text.find_first_of("\r\n") != std::string_view::npos;
+}
+
+// A CR or LF inside any text that becomes part of a header line would let it
+// start lines of its own. The header block itself is CRLF-separated lines; the
+// user agent is taken from them.
+bool injectsHeaderLines(std::string_view url, const Text *cookies, std::string_view headers) {
+    if (hasLineBreak(url) || (cookies && hasLineBreak(*cookies)))
+        return true;
+    for (const Text &line : splitText(headers, kCrlf))
+        if (hasLineBreak(line))
+            return true;
+    return false;
+}
+
 struct Transfer {
     Bytes body;
     Text headers;
@@ -291,6 +307,8 @@ Bytes webRequest(std::string_view url, int method, std::string_view bodyText, Te
 
     // Everything that can stop the request before it is made comes first:
     // the caller's variables stay untouched on these paths.
+    if (injectsHeaderLines(url, cookies, headers))
+        return {};
     const Text host = urlHost(url);
     if (!usableHost(host))
         return {};
@@ -315,7 +333,7 @@ Bytes webRequest(std::string_view url, int method, std::string_view bodyText, Te
         return {};
 
     Text agent = webRequestUserAgent(headers);
-    agent = agent.substr(0, agent.find_first_of("\r\n")); // a header value cannot span lines
+    agent = agent.substr(0, agent.find_first_of("\r\n")); // read past its line by the lenient rule
     const Text proxyText = webRequestProxyText(url, proxy);
     const std::string curlProxy = startsWithText(proxyText, "http=") ? proxyText.substr(5) : proxyText;
 
@@ -336,6 +354,7 @@ Bytes webRequest(std::string_view url, int method, std::string_view bodyText, Te
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, options.connectTimeoutSeconds);
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, options.stallTimeoutSeconds);
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT, options.deadlineSeconds);
     curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(options.maxBodyBytes));
     curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, noRedirect ? 0L : 1L);
     curl_easy_setopt(curl, CURLOPT_MAXREDIRS, kMaxRedirects);
