@@ -16,7 +16,7 @@ namespace {
 
 WindowSpec launcherSpec() {
     WindowSpec spec;
-    spec.caption = "OrbiselV6.9.2";
+    spec.caption = std::string("Orbisel") + config::kVersionText;
     spec.width = 288;
     spec.height = 407;
     spec.controls = {
@@ -65,7 +65,7 @@ void rotate(Window &w) {
         rotation = 1;
         break;
     case 1:
-        w.setText("标签2", gbk(" 当前版本V6.9.2"));
+        w.setText("标签2", gbk(std::string(" 当前版本") + config::kVersionText));
         rotation = 2;
         break;
     case 2:

@@ -85,7 +85,7 @@ ControlSpec timer(const char *name, const char *container = "") {
 } // namespace
 
 std::string mainWindowCaptionUtf8() {
-    std::string caption = "Vantelo  --【版本 V6.9.2】  有问题请联系QQ";
+    std::string caption = std::string("Vantelo  --【版本 ") + config::kVersionText + "】  有问题请联系QQ";
     caption += config::kSupportQq;
     caption += std::string(46, ' ') + "全网最全面软件" + std::string(11, ' ') + std::string(115, '-');
     return caption;
@@ -160,7 +160,7 @@ WindowSpec mainWindowSpec() {
          .y = 536,
          .w = 856,
          .h = 24,
-         .text = "VanteloV6.9.2",
+         .text = std::string("Vantelo") + config::kVersionText,
          .fontPixels = 21,
          .bold = true},
         timer("时钟1"),
@@ -188,7 +188,7 @@ WindowSpec mainWindowSpec() {
          .y = 16,
          .w = 80,
          .h = 24,
-         .text = "V6.9.2",
+         .text = config::kVersionText,
          .container = "分组框1"},
         {.name = "编辑框8",
          .kind = ControlKind::Edit,
@@ -196,7 +196,7 @@ WindowSpec mainWindowSpec() {
          .y = 48,
          .w = 72,
          .h = 32,
-         .text = "V6.9.2",
+         .text = config::kVersionText,
          .container = "分组框1"},
         {.name = "编辑框10",
          .kind = ControlKind::Edit,

@@ -30,7 +30,7 @@ TEST_F(LauncherWindowTest, creation_connectsOpensNoticeWindowAndStartsTimer) {
     Window *w = open();
     ASSERT_NE(w, nullptr);
     EXPECT_TRUE(w->isVisible());
-    EXPECT_EQ(utf8(w->caption()), "OrbiselV6.9.2");
+    EXPECT_EQ(utf8(w->caption()), std::string("Orbisel") + config::kVersionText);
     EXPECT_EQ(w->size(), QSize(288, 407));
     EXPECT_EQ(connects(), 2); // the launcher, then the notice window
     Window *notice = openWindow(WindowId::Notice);
@@ -50,8 +50,9 @@ TEST_F(LauncherWindowTest, creation_connectsOpensNoticeWindowAndStartsTimer) {
 
 TEST_F(LauncherWindowTest, ticks_rotateStatusLineAndShowCounter) {
     Window *w = open();
-    const std::string expected[] = {std::string("有问题联系老师QQ") + config::kSupportQq, " 当前版本V6.9.2",
-                                    "Orbisel", std::string("有问题联系老师QQ") + config::kSupportQq};
+    const std::string expected[] = {std::string("有问题联系老师QQ") + config::kSupportQq,
+                                    std::string(" 当前版本") + config::kVersionText, "Orbisel",
+                                    std::string("有问题联系老师QQ") + config::kSupportQq};
     for (const std::string &text : expected) {
         w->click("时钟1");
         EXPECT_EQ(utf8(w->text("标签2")), text);
