@@ -2,6 +2,7 @@
 
 #include "web/Text.h"
 
+#include <QLoggingCategory>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -12,6 +13,10 @@
 class QTimer;
 
 namespace orbisel {
+
+// Warnings of the window framework ("orbisel.window"): each one is a
+// programming error, such as a handler naming a control its table lacks.
+Q_DECLARE_LOGGING_CATEGORY(lcWindow)
 
 // Every window of the catalogue.
 enum class WindowId {
