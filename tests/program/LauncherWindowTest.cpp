@@ -1,4 +1,4 @@
-#include "app/LauncherWindow.h"
+#include "program/LauncherWindow.h"
 
 #include "ServiceWindowFixture.h"
 #include "app/Program.h"

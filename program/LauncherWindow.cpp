@@ -1,4 +1,4 @@
-#include "app/LauncherWindow.h"
+#include "program/LauncherWindow.h"
 
 #include "app/Gbk.h"
 #include "app/GlobalState.h"
