@@ -408,4 +408,12 @@ void Window::closeEvent(QCloseEvent *event) {
     markClosed();
 }
 
+void rotateLabel(Window &window, const std::string &label, int &state, const std::array<Text, 3> &texts) {
+    if (state < 1 || state > 3)
+        return;
+    const int shown = state % 3;
+    window.setText(label, texts[shown]);
+    state = shown + 1;
+}
+
 } // namespace orbisel

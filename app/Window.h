@@ -4,6 +4,7 @@
 
 #include <QLoggingCategory>
 #include <QWidget>
+#include <array>
 #include <functional>
 #include <memory>
 #include <string>
@@ -150,5 +151,10 @@ private:
 
     friend void closeWindow(Window *);
 };
+
+// Shows the next of three texts in a status label: `state` 3, 1 and 2 show the
+// first, second and third text and move on to the next; any other value (the
+// rotation was not started) changes nothing.
+void rotateLabel(Window &window, const std::string &label, int &state, const std::array<Text, 3> &texts);
 
 } // namespace orbisel

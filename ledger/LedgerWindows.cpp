@@ -27,10 +27,12 @@ LedgerGrid *ledgerGrid(Window *window) {
 }
 
 // Saves the grid to the ledger file; a failure is told to the user.
-void saveLedger(LedgerGrid *grid) {
+bool saveLedger(LedgerGrid *grid) {
     const QString path = ledgerFilePath();
-    if (!saveLedgerFile(path, grid->content()))
-        messageBox(gbk("账本保存失败，记录没有写入文件：") + toGbk(QDir::toNativeSeparators(path)));
+    if (saveLedgerFile(path, grid->content()))
+        return true;
+    messageBox(gbk("账本保存失败，记录没有写入文件：") + toGbk(QDir::toNativeSeparators(path)));
+    return false;
 }
 
 void openEntryForm() {
@@ -252,11 +254,8 @@ void submitEntry(Window *form) {
     grid->setCellText(row, kLedgerNoteColumn, form->text("编辑框4"));
     // Saved before the confirmation, so the entry is on disk once the user is told
     // it was added; a failed save is reported instead.
-    const QString path = ledgerFilePath();
-    if (saveLedgerFile(path, grid->content()))
+    if (saveLedger(grid))
         messageBox(gbk("已经添加"), kMbOk, gbk("爆单提醒"));
-    else
-        messageBox(gbk("账本保存失败，记录没有写入文件：") + toGbk(QDir::toNativeSeparators(path)));
     closeWindow(form);
 }
 

@@ -253,10 +253,8 @@ MainWindow::MainWindow() : Window(WindowId::Main, mainWindowSpec()) {
 MainWindow::~MainWindow() = default;
 
 void MainWindow::created() {
-    if (!connectService()) {
-        serviceStopped(mainServiceStoppedMessage());
+    if (!connectOrStop(*this, mainServiceStoppedMessage()))
         return;
-    }
     setText("编辑框TOP", topKeywordList());
     setText("编辑框潜力", potentialKeywordList());
     setTimerPeriod("时钟1", 2000);
@@ -265,23 +263,7 @@ void MainWindow::created() {
 }
 
 void MainWindow::rotateStatusLine() {
-    int &state = globalState().mainRotation;
-    switch (state) {
-    case 3:
-        setText("标签2", gbk(kSlogan));
-        state = 1;
-        break;
-    case 1:
-        setText("标签2", text("编辑框7"));
-        state = 2;
-        break;
-    case 2:
-        setText("标签2", text("编辑框6"));
-        state = 3;
-        break;
-    default:
-        break;
-    }
+    rotateLabel(*this, "标签2", globalState().mainRotation, {gbk(kSlogan), text("编辑框7"), text("编辑框6")});
 }
 
 void MainWindow::readNotices() {

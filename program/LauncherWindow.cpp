@@ -58,23 +58,9 @@ void openNoticeWindowOnce() {
 }
 
 void rotate(Window &w) {
-    int &rotation = globalState().launcherRotation;
-    switch (rotation) {
-    case 3:
-        w.setText("标签2", gbk("有问题联系老师QQ") + config::kSupportQq);
-        rotation = 1;
-        break;
-    case 1:
-        w.setText("标签2", gbk(std::string(" 当前版本") + config::kVersionText));
-        rotation = 2;
-        break;
-    case 2:
-        w.setText("标签2", gbk("Orbisel"));
-        rotation = 3;
-        break;
-    default:
-        break;
-    }
+    rotateLabel(w, "标签2", globalState().launcherRotation,
+                {gbk("有问题联系老师QQ") + config::kSupportQq,
+                 gbk(std::string(" 当前版本") + config::kVersionText), gbk("Orbisel")});
 }
 
 void readCounter(Window &w) {

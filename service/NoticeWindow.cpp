@@ -57,23 +57,9 @@ void refresh(Window &w) {
     w.setText("编辑框时间", noticeTimeText(now()));
     for (const char *reader : {"按钮开课时间", "按钮1", "按钮2", "按钮3"})
         w.click(reader);
-    int &rotation = globalState().noticeRotation;
-    switch (rotation) {
-    case 3:
-        w.setText("标签2", gbk("Kelmira---我们不生产关键词  我们是关键词的搬运工"));
-        rotation = 1;
-        break;
-    case 1:
-        w.setText("标签2", w.text("编辑框标签"));
-        rotation = 2;
-        break;
-    case 2:
-        w.setText("标签2", w.text("编辑框课题"));
-        rotation = 3;
-        break;
-    default:
-        break;
-    }
+    rotateLabel(w, "标签2", globalState().noticeRotation,
+                {gbk("Kelmira---我们不生产关键词  我们是关键词的搬运工"), w.text("编辑框标签"),
+                 w.text("编辑框课题")});
 }
 
 void openCourse(Window &w) {
@@ -113,10 +99,8 @@ Window *createNoticeWindow() {
     w->onTick("时钟2", [w] { openCourse(*w); });
     w->onTick("时钟3", [w] { rearmAndSwitch(*w); });
     w->onCreated([w] {
-        if (!connectService()) {
-            serviceStopped(serviceStoppedMessage());
+        if (!connectOrStop(*w))
             return;
-        }
         w->setTimerPeriod("时钟1", 1000);
         w->setTimerPeriod("时钟2", 1000);
         w->setTimerPeriod("时钟3", 1000);

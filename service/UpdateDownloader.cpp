@@ -77,10 +77,8 @@ Window *createUpdateDownloader() {
     w->onCreated([w] {
         if (!connectFtpOrEnd())
             return;
-        if (!connectService()) {
-            serviceStopped(serviceStoppedMessage());
+        if (!connectOrStop(*w))
             return;
-        }
         w->setTimerPeriod("时钟1", 1000);
         w->setTimerPeriod("时钟2", 1000);
     });

@@ -10,16 +10,6 @@
 namespace orbisel {
 namespace {
 
-// The service-stopped rule of a window's creation. serviceStopped ends the
-// program; should it return, the window is closed so that it is never shown.
-bool connectOrStop(Window &window) {
-    if (connectService())
-        return true;
-    serviceStopped(serviceStoppedMessage());
-    closeWindow(&window);
-    return false;
-}
-
 Window *makeIndexWindow() {
     Window *window = newIndexWindow();
     window->onCreated([window] {
