@@ -73,23 +73,30 @@ void createLedger(Window *window) {
 
 WindowSpec ledgerWindowSpec() {
     const int top = kMenuBarHeight;
-    WindowSpec spec;
-    spec.caption = std::string("Orbisel----记账本------------------有问题联系QQ") + config::kSupportQq +
-                   std::string(20, ' ');
-    spec.width = 939;
-    spec.height = 541;
-    ControlSpec menu{.name = "菜单", .kind = ControlKind::Custom, .x = 0, .y = 0, .w = 939, .h = top};
-    menu.make = [](QWidget *parent) -> QWidget * { return new QMenuBar(parent); };
-    ControlSpec grid{.name = "高级表格1", .kind = ControlKind::Custom, .x = 0, .y = top, .w = 936, .h = 416};
-    grid.make = [](QWidget *parent) -> QWidget * {
-        auto *g = new LedgerGrid(parent);
-        g->setRowCount(1);
-        g->setColumnCount(kLedgerColumns);
-        return g;
-    };
+    WindowSpec spec{.caption = std::string("Orbisel----记账本------------------有问题联系QQ") +
+                               config::kSupportQq + std::string(20, ' '),
+                    .width = 939,
+                    .height = 541};
     spec.controls = {
-        menu,
-        grid,
+        {.name = "菜单",
+         .kind = ControlKind::Custom,
+         .x = 0,
+         .y = 0,
+         .w = 939,
+         .h = top,
+         .make = [](QWidget *parent) -> QWidget * { return new QMenuBar(parent); }},
+        {.name = "高级表格1",
+         .kind = ControlKind::Custom,
+         .x = 0,
+         .y = top,
+         .w = 936,
+         .h = 416,
+         .make = [](QWidget *parent) -> QWidget * {
+             auto *g = new LedgerGrid(parent);
+             g->setRowCount(1);
+             g->setColumnCount(kLedgerColumns);
+             return g;
+         }},
         {.name = "标签1",
          .kind = ControlKind::Label,
          .x = 0,
@@ -202,10 +209,7 @@ Window *createLedgerWindow() {
 }
 
 WindowSpec entryFormSpec() {
-    WindowSpec spec;
-    spec.caption = "添加账本";
-    spec.width = 518;
-    spec.height = 187;
+    WindowSpec spec{.caption = "添加账本", .width = 518, .height = 187};
     spec.controls = {
         {.name = "标签1",
          .kind = ControlKind::Label,

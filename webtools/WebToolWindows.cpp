@@ -10,8 +10,10 @@
 namespace orbisel {
 namespace {
 
-Window *makeIndexWindow() {
-    Window *window = newIndexWindow();
+// The windows as the program opens them: their creation connects to the
+// service database first.
+Window *createConnectedIndexWindow() {
+    Window *window = createIndexWindow();
     window->onCreated([window] {
         if (connectOrStop(*window))
             showIndexPage(*window);
@@ -19,8 +21,8 @@ Window *makeIndexWindow() {
     return window;
 }
 
-Window *makeCrowdQueryWindow() {
-    Window *window = newCrowdQueryWindow();
+Window *createConnectedCrowdQueryWindow() {
+    Window *window = createCrowdQueryWindow();
     window->onCreated([window] {
         if (connectOrStop(*window))
             showCrowdPage(*window);
@@ -28,8 +30,8 @@ Window *makeCrowdQueryWindow() {
     return window;
 }
 
-Window *makePayersQueryWindow() {
-    Window *window = newPayersQueryWindow();
+Window *createConnectedPayersQueryWindow() {
+    Window *window = createPayersQueryWindow();
     window->onCreated([window] {
         if (!connectOrStop(*window))
             return;
@@ -39,8 +41,8 @@ Window *makePayersQueryWindow() {
     return window;
 }
 
-Window *makeDataSharingWindow() {
-    Window *window = newDataSharingWindow();
+Window *createConnectedDataSharingWindow() {
+    Window *window = createDataSharingWindow();
     window->onCreated([window] {
         connectService();
         window->setTimerPeriod("时钟1", 1000);
@@ -52,11 +54,11 @@ Window *makeDataSharingWindow() {
 } // namespace
 
 void registerWebToolWindows() {
-    registerWindow(WindowId::Index, makeIndexWindow);
-    registerWindow(WindowId::CrowdQuery, makeCrowdQueryWindow);
-    registerWindow(WindowId::PayersQuery, makePayersQueryWindow);
-    registerWindow(WindowId::DataSharing, makeDataSharingWindow);
-    registerWindow(WindowId::DataSharingBrowser, newDataSharingBrowserWindow);
+    registerWindow(WindowId::Index, createConnectedIndexWindow);
+    registerWindow(WindowId::CrowdQuery, createConnectedCrowdQueryWindow);
+    registerWindow(WindowId::PayersQuery, createConnectedPayersQueryWindow);
+    registerWindow(WindowId::DataSharing, createConnectedDataSharingWindow);
+    registerWindow(WindowId::DataSharingBrowser, createDataSharingBrowserWindow);
 }
 
 } // namespace orbisel
