@@ -287,11 +287,13 @@ TEST_F(WebRequestTest, lineBreakInAnyHeaderText_refusedBeforeAnythingIsSent) {
 }
 
 TEST_F(WebRequestTest, drippingServer_endsAtTheDeadline) {
-    options.stallTimeoutSeconds = 5; // a byte a second never stalls
+    options.stallTimeoutSeconds = 5; // four bytes a second never stall
     options.deadlineSeconds = 2;
     Text headers;
-    EXPECT_EQ(request(http->url("/drip?n=30"), 0, nullptr, {}, nullptr, &headers), "");
-    EXPECT_TRUE(startsWithText(headers, "HTTP/1.1 200 OK\r\nContent-Length: 30\r\n")) << headers;
+    EXPECT_EQ(request(http->url("/drip?n=40&ms=250"), 0, nullptr, {}, nullptr, &headers), "");
+    EXPECT_TRUE(startsWithText(headers, "HTTP/1.1 200 OK\r\nContent-Length: 40\r\n")) << headers;
+    options.deadlineSeconds = 30;
+    EXPECT_EQ(request(http->url("/drip?n=4&ms=250")), "dddd");
 }
 
 TEST_F(WebRequestTest, https_trustsOnlyTheConfiguredAuthority) {

@@ -10,7 +10,8 @@ and prints the port on its first line of stdout. Paths:
   /bigheaders       200 with a header block over 5000 bytes, Set-Cookie last
   /big?n=N          200 with an N-byte body
   /silent           reads the request and never answers
-  /drip?n=N         200 announcing an N-byte body, then one byte per second
+  /drip?n=N[&ms=M]  200 announcing an N-byte body, then one byte every M
+                    milliseconds (default 1000)
   /connections      the number of connections accepted since the previous
                     /connections (itself not counted)
 Marketplace stand-in (answers come from the fixture folder given to setup):
@@ -91,7 +92,9 @@ class Handler(socketserver.BaseRequestHandler):
                 time.sleep(3600)
                 return
             if path == b"/drip":
-                self.drip(conn, int(target.split(b"n=", 1)[1]))
+                query = target.split(b"?", 1)[1].decode("latin-1") if b"?" in target else ""
+                params = dict(urllib.parse.parse_qsl(query))
+                self.drip(conn, int(params.get("n", 60)), int(params.get("ms", 1000)) / 1000)
                 return
             if path == b"/connections":
                 with self.server.lock:
@@ -118,10 +121,10 @@ class Handler(socketserver.BaseRequestHandler):
                 pass
 
     @staticmethod
-    def drip(conn, n):
+    def drip(conn, n, interval=1.0):
         conn.sendall(b"HTTP/1.1 200 OK\r\nContent-Length: %d\r\nConnection: close\r\n\r\n" % n)
         for _ in range(n):
-            time.sleep(1)
+            time.sleep(interval)
             conn.sendall(b"d")
 
     def answer(self, request, target, path):
