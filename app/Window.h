@@ -2,7 +2,9 @@
 
 #include "web/Text.h"
 
+#include <QLoggingCategory>
 #include <QWidget>
+#include <array>
 #include <functional>
 #include <memory>
 #include <string>
@@ -12,6 +14,10 @@
 class QTimer;
 
 namespace orbisel {
+
+// Warnings of the window framework ("orbisel.window"): each one is a
+// programming error, such as a handler naming a control its table lacks.
+Q_DECLARE_LOGGING_CATEGORY(lcWindow)
 
 // Every window of the catalogue.
 enum class WindowId {
@@ -149,5 +155,10 @@ private:
 
     friend void closeWindow(Window *);
 };
+
+// Shows the next of three texts in a status label: `state` 3, 1 and 2 show the
+// first, second and third text and move on to the next; any other value (the
+// rotation was not started) changes nothing.
+void rotateLabel(Window &window, const std::string &label, int &state, const std::array<Text, 3> &texts);
 
 } // namespace orbisel

@@ -33,10 +33,7 @@ void BM_RemoveDuplicates100kLines(benchmark::State &state) {
 BENCHMARK(BM_RemoveDuplicates100kLines)->Unit(benchmark::kMillisecond);
 
 void BM_LoadBothListsIntoHiddenEditBoxes(benchmark::State &state) {
-    WindowSpec spec;
-    spec.caption = "lists";
-    spec.width = 200;
-    spec.height = 200;
+    WindowSpec spec{.caption = "lists", .width = 200, .height = 200};
     spec.controls = {
         {.name = "编辑框TOP", .kind = ControlKind::MultiLineEdit, .w = 88, .h = 112, .shown = false},
         {.name = "编辑框潜力", .kind = ControlKind::MultiLineEdit, .w = 88, .h = 112, .shown = false},

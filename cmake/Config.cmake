@@ -38,6 +38,7 @@ set(ORBISEL_COURSE_TAID "2930457" CACHE STRING "Course page taid")
 # Web request
 set(ORBISEL_HTTP_CONNECT_TIMEOUT_S 15 CACHE STRING "HTTP connect time-out, seconds")
 set(ORBISEL_HTTP_STALL_TIMEOUT_S 30 CACHE STRING "HTTP stall time-out (no byte received), seconds")
+set(ORBISEL_HTTP_DEADLINE_S 120 CACHE STRING "HTTP overall deadline of one request, redirects included, seconds")
 set(ORBISEL_HTTP_MAX_BODY_BYTES 67108864 CACHE STRING "Largest response body accepted, bytes")
 
 # Ledger

@@ -27,10 +27,12 @@ LedgerGrid *ledgerGrid(Window *window) {
 }
 
 // Saves the grid to the ledger file; a failure is told to the user.
-void saveLedger(LedgerGrid *grid) {
+bool saveLedger(LedgerGrid *grid) {
     const QString path = ledgerFilePath();
-    if (!saveLedgerFile(path, grid->content()))
-        messageBox(gbk("账本保存失败，记录没有写入文件：") + toGbk(QDir::toNativeSeparators(path)));
+    if (saveLedgerFile(path, grid->content()))
+        return true;
+    messageBox(gbk("账本保存失败，记录没有写入文件：") + toGbk(QDir::toNativeSeparators(path)));
+    return false;
 }
 
 void openEntryForm() {
@@ -71,23 +73,30 @@ void createLedger(Window *window) {
 
 WindowSpec ledgerWindowSpec() {
     const int top = kMenuBarHeight;
-    WindowSpec spec;
-    spec.caption = std::string("Orbisel----记账本------------------有问题联系QQ") + config::kSupportQq +
-                   std::string(20, ' ');
-    spec.width = 939;
-    spec.height = 541;
-    ControlSpec menu{.name = "菜单", .kind = ControlKind::Custom, .x = 0, .y = 0, .w = 939, .h = top};
-    menu.make = [](QWidget *parent) -> QWidget * { return new QMenuBar(parent); };
-    ControlSpec grid{.name = "高级表格1", .kind = ControlKind::Custom, .x = 0, .y = top, .w = 936, .h = 416};
-    grid.make = [](QWidget *parent) -> QWidget * {
-        auto *g = new LedgerGrid(parent);
-        g->setRowCount(1);
-        g->setColumnCount(kLedgerColumns);
-        return g;
-    };
+    WindowSpec spec{.caption = std::string("Orbisel----记账本------------------有问题联系QQ") +
+                               config::kSupportQq + std::string(20, ' '),
+                    .width = 939,
+                    .height = 541};
     spec.controls = {
-        menu,
-        grid,
+        {.name = "菜单",
+         .kind = ControlKind::Custom,
+         .x = 0,
+         .y = 0,
+         .w = 939,
+         .h = top,
+         .make = [](QWidget *parent) -> QWidget * { return new QMenuBar(parent); }},
+        {.name = "高级表格1",
+         .kind = ControlKind::Custom,
+         .x = 0,
+         .y = top,
+         .w = 936,
+         .h = 416,
+         .make = [](QWidget *parent) -> QWidget * {
+             auto *g = new LedgerGrid(parent);
+             g->setRowCount(1);
+             g->setColumnCount(kLedgerColumns);
+             return g;
+         }},
         {.name = "标签1",
          .kind = ControlKind::Label,
          .x = 0,
@@ -200,10 +209,7 @@ Window *createLedgerWindow() {
 }
 
 WindowSpec entryFormSpec() {
-    WindowSpec spec;
-    spec.caption = "添加账本";
-    spec.width = 518;
-    spec.height = 187;
+    WindowSpec spec{.caption = "添加账本", .width = 518, .height = 187};
     spec.controls = {
         {.name = "标签1",
          .kind = ControlKind::Label,
@@ -252,11 +258,8 @@ void submitEntry(Window *form) {
     grid->setCellText(row, kLedgerNoteColumn, form->text("编辑框4"));
     // Saved before the confirmation, so the entry is on disk once the user is told
     // it was added; a failed save is reported instead.
-    const QString path = ledgerFilePath();
-    if (saveLedgerFile(path, grid->content()))
+    if (saveLedger(grid))
         messageBox(gbk("已经添加"), kMbOk, gbk("爆单提醒"));
-    else
-        messageBox(gbk("账本保存失败，记录没有写入文件：") + toGbk(QDir::toNativeSeparators(path)));
     closeWindow(form);
 }
 

@@ -7,10 +7,8 @@
 namespace orbisel {
 
 WindowSpec dedupeWindowSpec() {
-    WindowSpec spec;
-    spec.caption = std::string("Vantelo-有问题联系QQ") + config::kSupportQq;
-    spec.width = 321;
-    spec.height = 405;
+    WindowSpec spec{
+        .caption = std::string("Vantelo-有问题联系QQ") + config::kSupportQq, .width = 321, .height = 405};
     spec.controls = {
         {.name = "编辑框1",
          .kind = ControlKind::MultiLineEdit,

@@ -39,6 +39,9 @@ socket="$datadir/sock"
 pidfile="$datadir/mariadbd.pid"
 portfile="$datadir/port"
 errlog="$datadir/error.log"
+# The server's own temporary folder: servers sharing /tmp delete each other's
+# temporary tables when they start. It is no database.
+tmpdir="$datadir/tmp"
 
 if [ ${#socket} -gt 100 ]; then
   echo "Data directory path too long for a socket path: $datadir" >&2
@@ -150,9 +153,10 @@ start() {
     exit 1
   fi
 
+  mkdir -p "$tmpdir"
   if [ ! -d "$datadir/mysql" ]; then
     echo "Creating service database in $datadir"
-    if ! mariadb-install-db --no-defaults --datadir="$datadir" "${as_root_user[@]}" \
+    if ! mariadb-install-db --no-defaults --datadir="$datadir" --tmpdir="$tmpdir" --ignore-db-dirs=tmp "${as_root_user[@]}" \
       --auth-root-authentication-method=normal --skip-test-db >"$datadir/install.log" 2>&1; then
       cat "$datadir/install.log" >&2
       echo "Creating the database files failed (log: $datadir/install.log)." >&2
@@ -161,7 +165,7 @@ start() {
   fi
 
   echo "$port" >"$portfile"
-  setsid "$mariadbd_bin" --no-defaults --datadir="$datadir" --socket="$socket" --port="$port" \
+  setsid "$mariadbd_bin" --no-defaults --datadir="$datadir" --tmpdir="$tmpdir" --ignore-db-dirs=tmp --socket="$socket" --port="$port" \
     --bind-address=127.0.0.1 --pid-file="$pidfile" --log-error="$errlog" "${as_root_user[@]}" \
     --skip-log-bin --innodb-buffer-pool-size=32M --character-set-server=utf8mb4 \
     </dev/null >>"$errlog" 2>&1 &

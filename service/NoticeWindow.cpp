@@ -13,27 +13,23 @@ namespace orbisel {
 namespace {
 
 WindowSpec noticeSpec() {
-    WindowSpec spec;
-    spec.caption = "只能打开一个";
-    spec.width = 432;
-    spec.height = 245;
-    spec.visibleWhenCreated = false;
+    WindowSpec spec{.caption = "只能打开一个", .width = 432, .height = 245, .visibleWhenCreated = false};
     spec.controls = {
-        {"标签2", ControlKind::Label, 16, 16, 392, 24},
-        {"编辑框时间", ControlKind::Edit, 16, 48, 64, 24, "666"},
-        {"按钮1", ControlKind::Button, 8, 104, 40, 16},
-        {"编辑框课题", ControlKind::Edit, 88, 112, 128, 24, "2"},
-        {"按钮开课时间", ControlKind::Button, 16, 128, 48, 16},
-        {"按钮2", ControlKind::Button, 16, 128, 40, 16},
-        {"编辑框课程", ControlKind::Edit, 88, 136, 152, 24, "3"},
-        {"编辑框更新", ControlKind::Edit, 88, 160, 152, 24, "4"},
-        {"编辑框开课", ControlKind::Edit, 16, 168, 48, 32, "1"},
-        {"编辑框标签", ControlKind::Edit, 88, 184, 152, 24, "5"},
-        {"按钮3", ControlKind::Button, 368, 88, 40, 16},
-        {"编辑框1", ControlKind::Edit, 368, 112, 48, 24, "假"},
-        {"时钟1", ControlKind::Timer},
-        {"时钟2", ControlKind::Timer},
-        {"时钟3", ControlKind::Timer},
+        {.name = "标签2", .kind = ControlKind::Label, .x = 16, .y = 16, .w = 392, .h = 24},
+        {.name = "编辑框时间", .kind = ControlKind::Edit, .x = 16, .y = 48, .w = 64, .h = 24, .text = "666"},
+        {.name = "按钮1", .kind = ControlKind::Button, .x = 8, .y = 104, .w = 40, .h = 16},
+        {.name = "编辑框课题", .kind = ControlKind::Edit, .x = 88, .y = 112, .w = 128, .h = 24, .text = "2"},
+        {.name = "按钮开课时间", .kind = ControlKind::Button, .x = 16, .y = 128, .w = 48, .h = 16},
+        {.name = "按钮2", .kind = ControlKind::Button, .x = 16, .y = 128, .w = 40, .h = 16},
+        {.name = "编辑框课程", .kind = ControlKind::Edit, .x = 88, .y = 136, .w = 152, .h = 24, .text = "3"},
+        {.name = "编辑框更新", .kind = ControlKind::Edit, .x = 88, .y = 160, .w = 152, .h = 24, .text = "4"},
+        {.name = "编辑框开课", .kind = ControlKind::Edit, .x = 16, .y = 168, .w = 48, .h = 32, .text = "1"},
+        {.name = "编辑框标签", .kind = ControlKind::Edit, .x = 88, .y = 184, .w = 152, .h = 24, .text = "5"},
+        {.name = "按钮3", .kind = ControlKind::Button, .x = 368, .y = 88, .w = 40, .h = 16},
+        {.name = "编辑框1", .kind = ControlKind::Edit, .x = 368, .y = 112, .w = 48, .h = 24, .text = "假"},
+        {.name = "时钟1", .kind = ControlKind::Timer},
+        {.name = "时钟2", .kind = ControlKind::Timer},
+        {.name = "时钟3", .kind = ControlKind::Timer},
     };
     return spec;
 }
@@ -57,23 +53,9 @@ void refresh(Window &w) {
     w.setText("编辑框时间", noticeTimeText(now()));
     for (const char *reader : {"按钮开课时间", "按钮1", "按钮2", "按钮3"})
         w.click(reader);
-    int &rotation = globalState().noticeRotation;
-    switch (rotation) {
-    case 3:
-        w.setText("标签2", gbk("Kelmira---我们不生产关键词  我们是关键词的搬运工"));
-        rotation = 1;
-        break;
-    case 1:
-        w.setText("标签2", w.text("编辑框标签"));
-        rotation = 2;
-        break;
-    case 2:
-        w.setText("标签2", w.text("编辑框课题"));
-        rotation = 3;
-        break;
-    default:
-        break;
-    }
+    rotateLabel(w, "标签2", globalState().noticeRotation,
+                {gbk("Kelmira---我们不生产关键词  我们是关键词的搬运工"), w.text("编辑框标签"),
+                 w.text("编辑框课题")});
 }
 
 void openCourse(Window &w) {
@@ -113,10 +95,8 @@ Window *createNoticeWindow() {
     w->onTick("时钟2", [w] { openCourse(*w); });
     w->onTick("时钟3", [w] { rearmAndSwitch(*w); });
     w->onCreated([w] {
-        if (!connectService()) {
-            serviceStopped(serviceStoppedMessage());
+        if (!connectOrStop(*w))
             return;
-        }
         w->setTimerPeriod("时钟1", 1000);
         w->setTimerPeriod("时钟2", 1000);
         w->setTimerPeriod("时钟3", 1000);

@@ -16,4 +16,12 @@ void serviceStopped(const Text &message) {
     endProgram(0);
 }
 
+bool connectOrStop(Window &window, const Text &message) {
+    if (connectService())
+        return true;
+    serviceStopped(message);
+    closeWindow(&window);
+    return false;
+}
+
 } // namespace orbisel

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "service/ServiceDb.h"
 #include "web/Text.h"
 
 namespace orbisel {
@@ -9,5 +10,11 @@ void registerServiceWindows();
 
 // Shows the message (default title, OK only), then ends the program with code 0.
 void serviceStopped(const Text &message);
+
+class Window;
+// The service-stopped rule of a window's creation: connects to the service
+// database, or shows the message and ends the program; should that return, the
+// window is closed so that it is never shown. True when connected.
+bool connectOrStop(Window &window, const Text &message = serviceStoppedMessage());
 
 } // namespace orbisel

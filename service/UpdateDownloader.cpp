@@ -13,18 +13,29 @@ namespace orbisel {
 namespace {
 
 WindowSpec downloaderSpec() {
-    WindowSpec spec;
-    spec.caption = "";
-    spec.width = 420;
-    spec.height = 101;
+    WindowSpec spec{.width = 420, .height = 101};
     spec.controls = {
-        {"进度条1", ControlKind::ProgressBar, 48, 16, 296, 24},
-        {"编辑框1", ControlKind::Edit, 224, 48, 96, 24},
-        {"按钮1", ControlKind::Button, 360, 16, 48, 24, "下载", false},
-        {"按钮2", ControlKind::Button, 24, 48, 40, 16, "", false},
-        {"按钮3", ControlKind::Button, 336, 56, 72, 16, "链接FTP", false},
-        {"时钟1", ControlKind::Timer},
-        {"时钟2", ControlKind::Timer},
+        {.name = "进度条1", .kind = ControlKind::ProgressBar, .x = 48, .y = 16, .w = 296, .h = 24},
+        {.name = "编辑框1", .kind = ControlKind::Edit, .x = 224, .y = 48, .w = 96, .h = 24},
+        {.name = "按钮1",
+         .kind = ControlKind::Button,
+         .x = 360,
+         .y = 16,
+         .w = 48,
+         .h = 24,
+         .text = "下载",
+         .shown = false},
+        {.name = "按钮2", .kind = ControlKind::Button, .x = 24, .y = 48, .w = 40, .h = 16, .shown = false},
+        {.name = "按钮3",
+         .kind = ControlKind::Button,
+         .x = 336,
+         .y = 56,
+         .w = 72,
+         .h = 16,
+         .text = "链接FTP",
+         .shown = false},
+        {.name = "时钟1", .kind = ControlKind::Timer},
+        {.name = "时钟2", .kind = ControlKind::Timer},
     };
     return spec;
 }
@@ -77,10 +88,8 @@ Window *createUpdateDownloader() {
     w->onCreated([w] {
         if (!connectFtpOrEnd())
             return;
-        if (!connectService()) {
-            serviceStopped(serviceStoppedMessage());
+        if (!connectOrStop(*w))
             return;
-        }
         w->setTimerPeriod("时钟1", 1000);
         w->setTimerPeriod("时钟2", 1000);
     });

@@ -3,10 +3,10 @@
 #include "app/Gbk.h"
 #include "app/Responsive.h"
 #include "orbisel/config.h"
+#include "web/Curl.h"
 #include "web/SaveFile.h"
 
 #include <QDir>
-#include <curl/curl.h>
 #include <memory>
 
 namespace orbisel {
@@ -22,9 +22,7 @@ CurlHandle &session() {
 }
 
 CurlHandle newSession() {
-    static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
-    CURL *handle = initialised ? curl_easy_init() : nullptr;
-    session() = handle ? CurlHandle(handle, &curl_easy_cleanup) : nullptr;
+    session() = CurlHandle(newCurlEasy());
     return session();
 }
 

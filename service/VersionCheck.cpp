@@ -2,6 +2,7 @@
 
 #include "app/Gbk.h"
 #include "app/Program.h"
+#include "orbisel/config.h"
 #include "service/ServiceAddress.h"
 #include "service/ServiceDb.h"
 
@@ -15,7 +16,7 @@ enum class Asker { Main, Payers };
 // A latest version that could not be read (empty) is no new version.
 void checkVersion(Window &window, const std::string &latestBox) {
     const Text latest = window.text(latestBox);
-    if (latest.empty() || latest == window.text("编辑框9"))
+    if (latest.empty() || latest == gbk(config::kVersionText))
         return;
     QPointer<Window> guard(&window);
     window.click("按钮17");

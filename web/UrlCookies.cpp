@@ -46,17 +46,12 @@ Text urlPath(std::string_view url) {
     return slash ? Text(url.substr(slash - 1)) : Text("/");
 }
 
-Text urlEncode(std::string_view text, bool keepUnreserved, bool asUtf8) {
-    if (text.empty())
-        return {};
-    const Text bytes = asUtf8 ? gbkToUtf8(text) : Text(text);
+Text percentEncode(std::string_view bytes, bool (*keep)(unsigned char)) {
     static constexpr char kHex[] = "0123456789ABCDEF";
     Text out;
     out.reserve(bytes.size() * 3);
     for (unsigned char c : bytes) {
-        const bool plain = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
-                           c == '-' || c == '.';
-        if (keepUnreserved && plain) {
+        if (keep(c)) {
             out += static_cast<char>(c);
         } else {
             out += '%';
@@ -65,6 +60,18 @@ Text urlEncode(std::string_view text, bool keepUnreserved, bool asUtf8) {
         }
     }
     return out;
+}
+
+Text urlEncode(std::string_view text, bool keepUnreserved, bool asUtf8) {
+    if (text.empty())
+        return {};
+    const Text bytes = asUtf8 ? gbkToUtf8(text) : Text(text);
+    if (!keepUnreserved)
+        return percentEncode(bytes, [](unsigned char) { return false; });
+    return percentEncode(bytes, [](unsigned char c) {
+        return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '-' ||
+               c == '.';
+    });
 }
 
 Text mergeCookies(Text &sent, std::string_view received) {

@@ -18,6 +18,9 @@ int urlPort(std::string_view url);
 // kept; "/" when there is none.
 Text urlPath(std::string_view url);
 
+// Percent-encodes ("%XX", uppercase hex) every byte for which `keep` is false.
+Text percentEncode(std::string_view bytes, bool (*keep)(unsigned char));
+
 // Percent-encodes every byte ("%XX", uppercase hex) of the text, or of its
 // UTF-8 form with `asUtf8`; with `keepUnreserved`, "-", ".", digits and ASCII
 // letters stay as they are.

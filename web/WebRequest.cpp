@@ -1,12 +1,12 @@
 #include "web/WebRequest.h"
 
+#include "web/Curl.h"
 #include "web/SaveFile.h"
 #include "web/TextRules.h"
 #include "web/UrlCookies.h"
 
 #include <QStandardPaths>
 #include <array>
-#include <curl/curl.h>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -30,11 +30,6 @@ std::mutex &defaultsMutex() {
 WebRequestOptions &defaultsStorage() {
     static WebRequestOptions options;
     return options;
-}
-
-void initCurlOnce() {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
 // The persistent cookie store of one folder: a cookie jar shared by every
@@ -91,19 +86,18 @@ private:
             return;
         // A file from an older build may be readable by others: the cookies are secrets.
         ::chmod(file_.c_str(), 0600);
-        CURL *curl = curl_easy_init();
+        const CurlEasy curl = newCurlEasy();
         if (!curl)
             return;
-        attach(curl);
+        attach(curl.get());
         std::string line;
         while (std::getline(in, line)) {
             if (!line.empty() && line.back() == '\r')
                 line.pop_back();
             if (line.empty() || (line[0] == '#' && !line.starts_with("#HttpOnly_")))
                 continue;
-            curl_easy_setopt(curl, CURLOPT_COOKIELIST, line.c_str());
+            curl_easy_setopt(curl.get(), CURLOPT_COOKIELIST, line.c_str());
         }
-        curl_easy_cleanup(curl);
     }
 
     static void lock(CURL *, curl_lock_data data, curl_lock_access, void *self) {
@@ -148,18 +142,23 @@ bool usableHost(std::string_view host) {
 
 // The request target with bytes a URL cannot carry (controls, space, non-ASCII) percent-encoded.
 std::string escapeTarget(std::string_view path) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    for (unsigned char c : path) {
-        if (c <= 0x20 || c >= 0x7F) {
-            out += '%';
-            out += kHex[c >> 4];
-            out += kHex[c & 0x0F];
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out;
+    return percentEncode(path, [](unsigned char c) { return c > 0x20 && c < 0x7F; });
+}
+
+bool hasLineBreak(std::string_view text) {
+    return text.find_first_of("\r\n") != std::string_view::npos;
+}
+
+// A CR or LF inside any text that becomes part of a header line would let it
+// start lines of its own. The header block itself is CRLF-separated lines; the
+// user agent is taken from them.
+bool injectsHeaderLines(std::string_view url, const Text *cookies, std::string_view headers) {
+    if (hasLineBreak(url) || (cookies && hasLineBreak(*cookies)))
+        return true;
+    for (const Text &line : splitText(headers, kCrlf))
+        if (hasLineBreak(line))
+            return true;
+    return false;
 }
 
 struct Transfer {
@@ -191,13 +190,16 @@ size_t onHeader(char *data, size_t size, size_t count, void *user) {
     return n;
 }
 
-struct CurlHandle {
-    CURL *curl = curl_easy_init();
-    struct curl_slist *headers = nullptr;
-    ~CurlHandle() {
-        if (curl)
-            curl_easy_cleanup(curl);
-        curl_slist_free_all(headers);
+// Request header lines for libcurl; outlives the easy handle that sends them.
+struct HeaderLines {
+    struct curl_slist *items = nullptr;
+    HeaderLines() = default;
+    HeaderLines(const HeaderLines &) = delete;
+    HeaderLines &operator=(const HeaderLines &) = delete;
+    ~HeaderLines() { curl_slist_free_all(items); }
+    void add(const char *line) {
+        if (struct curl_slist *grown = curl_slist_append(items, line))
+            items = grown;
     }
 };
 
@@ -294,6 +296,8 @@ Bytes webRequest(std::string_view url, int method, std::string_view bodyText, Te
 
     // Everything that can stop the request before it is made comes first:
     // the caller's variables stay untouched on these paths.
+    if (injectsHeaderLines(url, cookies, headers))
+        return {};
     const Text host = urlHost(url);
     if (!usableHost(host))
         return {};
@@ -311,14 +315,14 @@ Bytes webRequest(std::string_view url, int method, std::string_view bodyText, Te
         if (!ok)
             return {};
     }
-    initCurlOnce();
-    CurlHandle handle;
-    CURL *curl = handle.curl;
+    HeaderLines headerLines;
+    const CurlEasy easy = newCurlEasy();
+    CURL *curl = easy.get();
     if (!curl)
         return {};
 
     Text agent = webRequestUserAgent(headers);
-    agent = agent.substr(0, agent.find_first_of("\r\n")); // a header value cannot span lines
+    agent = agent.substr(0, agent.find_first_of("\r\n")); // read past its line by the lenient rule
     const Text proxyText = webRequestProxyText(url, proxy);
     const std::string curlProxy = startsWithText(proxyText, "http=") ? proxyText.substr(5) : proxyText;
 
@@ -339,6 +343,7 @@ Bytes webRequest(std::string_view url, int method, std::string_view bodyText, Te
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, options.connectTimeoutSeconds);
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, options.stallTimeoutSeconds);
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT, options.deadlineSeconds);
     curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(options.maxBodyBytes));
     curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, noRedirect ? 0L : 1L);
     curl_easy_setopt(curl, CURLOPT_MAXREDIRS, kMaxRedirects);
@@ -357,12 +362,12 @@ Bytes webRequest(std::string_view url, int method, std::string_view bodyText, Te
         // "Name:" alone would tell libcurl to drop the header; "Name;" sends it empty.
         if (endsWithText(trimSpaces(line), ":"))
             line = trimSpaces(line).substr(0, trimSpaces(line).size() - 1) + ";";
-        handle.headers = curl_slist_append(handle.headers, line.c_str());
+        headerLines.add(line.c_str());
     }
     // libcurl adds neither of these on its own behalf.
-    handle.headers = curl_slist_append(handle.headers, "Content-Type:");
-    handle.headers = curl_slist_append(handle.headers, "Expect:");
-    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, handle.headers);
+    headerLines.add("Content-Type:");
+    headerLines.add("Expect:");
+    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headerLines.items);
 
     if (method == 0) {
         curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);

@@ -14,6 +14,8 @@ struct WebRequestOptions {
     long connectTimeoutSeconds = config::kHttpConnectTimeoutSeconds;
     // The transfer ends when no byte arrives for this long.
     long stallTimeoutSeconds = config::kHttpStallTimeoutSeconds;
+    // The whole request, redirects included, ends after this long.
+    long deadlineSeconds = config::kHttpDeadlineSeconds;
     // A larger response body ends the transfer; the result is then empty.
     long long maxBodyBytes = config::kHttpMaxBodyBytes;
     // Certificate authorities trusted for https (PEM file); empty: the system's.
@@ -40,9 +42,10 @@ std::string cookieStoreFile(const std::string &dir);
 // receives the default headers; `bodyBytes` receives `bodyText` for methods
 // other than GET when it is empty. Methods: 0 GET, 1 POST, 2 HEAD, 3 PUT,
 // 4 OPTIONS, 5 DELETE, 6 TRACE, 7 CONNECT; other numbers mean GET.
-// When the request cannot be made at all (unusable URL) the result is empty
-// and no variable is written; when it fails on the way (refused, time-out,
-// TLS failure, body over the cap) the result is empty and `returnedHeaders`
+// When the request cannot be made at all (unusable URL; a URL, cookie text or
+// header line holding CR or LF) nothing is sent, the result is
+// empty and no variable is written; when it fails on the way (refused, time-out,
+// deadline, TLS failure, body over the cap) the result is empty and `returnedHeaders`
 // holds the final response's header block if one arrived, else 5000 spaces.
 // Safe to call from several threads at once.
 Bytes webRequest(std::string_view url, int method = 0, std::string_view bodyText = {},

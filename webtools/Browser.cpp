@@ -23,15 +23,13 @@ void prepareWebEngine() {
 }
 
 ControlSpec browserControl(int x, int y, int w, int h) {
-    ControlSpec spec;
-    spec.name = kBrowserControl;
-    spec.kind = ControlKind::Custom;
-    spec.x = x;
-    spec.y = y;
-    spec.w = w;
-    spec.h = h;
-    spec.make = [](QWidget *parent) -> QWidget * { return new QWebEngineView(parent); };
-    return spec;
+    return {.name = kBrowserControl,
+            .kind = ControlKind::Custom,
+            .x = x,
+            .y = y,
+            .w = w,
+            .h = h,
+            .make = [](QWidget *parent) -> QWidget * { return new QWebEngineView(parent); }};
 }
 
 void setBrowserAddress(Window &window, const Text &address) {

@@ -25,23 +25,6 @@ constexpr const char *kExplanation =
     "\r\n"
     "软件在某些配置低的浏览器走势图可能显示不出来可以访问网页【点击上方按钮】查询（建议使用UC浏览器）";
 
-ControlSpec control(std::string name, ControlKind kind, int x, int y, int w, int h, std::string text = {}) {
-    ControlSpec spec;
-    spec.name = std::move(name);
-    spec.kind = kind;
-    spec.x = x;
-    spec.y = y;
-    spec.w = w;
-    spec.h = h;
-    spec.text = std::move(text);
-    return spec;
-}
-
-ControlSpec inGroup(ControlSpec spec, std::string group) {
-    spec.container = std::move(group);
-    return spec;
-}
-
 std::string contactCaption(std::string prefix) {
     return prefix + config::kSupportQq;
 }
@@ -90,62 +73,102 @@ void applyFullScreenLayout(Window &window) {
         browser->resize(layout.browser);
 }
 
-Window *newIndexWindow() {
-    WindowSpec spec{"窗口1", 760, 416, true, {browserControl(8, 8, 1160, 656)}};
+Window *createIndexWindow() {
+    WindowSpec spec{.caption = "窗口1", .width = 760, .height = 416};
+    spec.controls = {browserControl(8, 8, 1160, 656)};
     return new Window(WindowId::Index, spec);
 }
 
-Window *newCrowdQueryWindow() {
-    WindowSpec spec{contactCaption("淘宝人群查询--------------有问题联系QQ"),
-                    894,
-                    470,
-                    true,
-                    {browserControl(0, 8, 880, 432)}};
+Window *createCrowdQueryWindow() {
+    WindowSpec spec{
+        .caption = contactCaption("淘宝人群查询--------------有问题联系QQ"), .width = 894, .height = 470};
+    spec.controls = {browserControl(0, 8, 880, 432)};
     return new Window(WindowId::CrowdQuery, spec);
 }
 
-Window *newPayersQueryWindow() {
-    ControlSpec group = control("分组框1", ControlKind::GroupBox, 0, 0, 160, 120);
-    group.shown = false;
-    WindowSpec spec{
-        contactCaption("今日付款人数查询---有问题联系QQ") + std::string(170, '-'),
-        1097,
-        620,
-        true,
-        {
-            control("标签1", ControlKind::Label, 104, 8, 144, 32, "关键词:"),
-            control("编辑框1", ControlKind::Edit, 264, 8, 368, 32),
-            control("按钮1", ControlKind::Button, 768, 8, 136, 32, "查询"),
-            browserControl(16, 48, 1200, 616),
-            group,
-            inGroup(control("编辑框9", ControlKind::Edit, 8, 16, 64, 20, config::kVersionText), "分组框1"),
-            inGroup(control("编辑框999", ControlKind::Edit, 80, 16, 64, 20, config::kVersionText), "分组框1"),
-            inGroup(control("按钮16", ControlKind::Button, 8, 48, 64, 20), "分组框1"),
-            inGroup(control("按钮17", ControlKind::Button, 80, 48, 64, 20), "分组框1"),
-            inGroup(control("时钟1", ControlKind::Timer, 0, 0, 0, 0), "分组框1"),
-            inGroup(control("时钟2", ControlKind::Timer, 0, 0, 0, 0), "分组框1"),
-        }};
+Window *createPayersQueryWindow() {
+    WindowSpec spec{.caption = contactCaption("今日付款人数查询---有问题联系QQ") + std::string(170, '-'),
+                    .width = 1097,
+                    .height = 620};
+    spec.controls = {
+        {.name = "标签1", .kind = ControlKind::Label, .x = 104, .y = 8, .w = 144, .h = 32, .text = "关键词:"},
+        {.name = "编辑框1", .kind = ControlKind::Edit, .x = 264, .y = 8, .w = 368, .h = 32},
+        {.name = "按钮1", .kind = ControlKind::Button, .x = 768, .y = 8, .w = 136, .h = 32, .text = "查询"},
+        browserControl(16, 48, 1200, 616),
+        {.name = "分组框1",
+         .kind = ControlKind::GroupBox,
+         .x = 0,
+         .y = 0,
+         .w = 160,
+         .h = 120,
+         .shown = false},
+        {.name = "编辑框9",
+         .kind = ControlKind::Edit,
+         .x = 8,
+         .y = 16,
+         .w = 64,
+         .h = 20,
+         .text = config::kVersionText,
+         .container = "分组框1"},
+        {.name = "编辑框999",
+         .kind = ControlKind::Edit,
+         .x = 80,
+         .y = 16,
+         .w = 64,
+         .h = 20,
+         .text = config::kVersionText,
+         .container = "分组框1"},
+        {.name = "按钮16",
+         .kind = ControlKind::Button,
+         .x = 8,
+         .y = 48,
+         .w = 64,
+         .h = 20,
+         .container = "分组框1"},
+        {.name = "按钮17",
+         .kind = ControlKind::Button,
+         .x = 80,
+         .y = 48,
+         .w = 64,
+         .h = 20,
+         .container = "分组框1"},
+        {.name = "时钟1", .kind = ControlKind::Timer, .container = "分组框1"},
+        {.name = "时钟2", .kind = ControlKind::Timer, .container = "分组框1"},
+    };
     auto *window = new Window(WindowId::PayersQuery, spec);
     window->onClick("按钮1", [window] { queryPayers(*window); });
     return window;
 }
 
-Window *newDataSharingWindow() {
-    ControlSpec explanation = control("编辑框1", ControlKind::MultiLineEdit, 8, 104, 352, 144);
-    explanation.text = kExplanation;
-    explanation.bold = true;
-    explanation.styleSheet = "QPlainTextEdit { color: red; background-color: yellow; }";
-    WindowSpec spec{"生意参谋数据共享",
-                    380,
-                    280,
-                    true,
-                    {
-                        control("按钮1", ControlKind::Button, 24, 56, 104, 32, "打开网页访问"),
-                        control("按钮2", ControlKind::Button, 160, 56, 104, 32, "进入软件访问"),
-                        control("按钮3", ControlKind::Button, 312, 0, 56, 24, "帮助"),
-                        explanation,
-                        control("时钟1", ControlKind::Timer, 0, 0, 0, 0),
-                    }};
+Window *createDataSharingWindow() {
+    WindowSpec spec{.caption = "生意参谋数据共享", .width = 380, .height = 280};
+    spec.controls = {
+        {.name = "按钮1",
+         .kind = ControlKind::Button,
+         .x = 24,
+         .y = 56,
+         .w = 104,
+         .h = 32,
+         .text = "打开网页访问"},
+        {.name = "按钮2",
+         .kind = ControlKind::Button,
+         .x = 160,
+         .y = 56,
+         .w = 104,
+         .h = 32,
+         .text = "进入软件访问"},
+        {.name = "按钮3", .kind = ControlKind::Button, .x = 312, .y = 0, .w = 56, .h = 24, .text = "帮助"},
+        {.name = "编辑框1",
+         .kind = ControlKind::MultiLineEdit,
+         .x = 8,
+         .y = 104,
+         .w = 352,
+         .h = 144,
+         .text = kExplanation,
+         .bold = true,
+         .styleSheet = "QPlainTextEdit { color: red; background-color: yellow; }"},
+        {.name = "时钟1", .kind = ControlKind::Timer},
+    };
     auto *window = new Window(WindowId::DataSharing, spec);
     window->onClick("按钮1", [] { openAddress(dataSharePageAddress()); });
     window->onClick("按钮2", [] { loadWindow(WindowId::DataSharingBrowser); });
@@ -153,8 +176,9 @@ Window *newDataSharingWindow() {
     return window;
 }
 
-Window *newDataSharingBrowserWindow() {
-    WindowSpec spec{"", 380, 250, true, {browserControl(8, 8, 1112, 648)}};
+Window *createDataSharingBrowserWindow() {
+    WindowSpec spec{.width = 380, .height = 250};
+    spec.controls = {browserControl(8, 8, 1112, 648)};
     auto *window = new Window(WindowId::DataSharingBrowser, spec);
     window->onCreated([window] {
         setBrowserAddress(*window, dataSharePageAddress());

@@ -31,11 +31,11 @@ void applyFullScreenLayout(Window &window);
 // Windows built from their control tables with the handlers that need no
 // service database; the creation steps that connect are bound by
 // registerWebToolWindows.
-Window *newIndexWindow();
-Window *newCrowdQueryWindow();
-Window *newPayersQueryWindow();
-Window *newDataSharingWindow();
-Window *newDataSharingBrowserWindow(); // complete, including its creation
+Window *createIndexWindow();
+Window *createCrowdQueryWindow();
+Window *createPayersQueryWindow();
+Window *createDataSharingWindow();
+Window *createDataSharingBrowserWindow(); // complete, including its creation
 
 // Creation steps after the service connect.
 void showIndexPage(Window &window);

@@ -10,18 +10,10 @@
 namespace orbisel {
 namespace {
 
-// The service-stopped rule of a window's creation. serviceStopped ends the
-// program; should it return, the window is closed so that it is never shown.
-bool connectOrStop(Window &window) {
-    if (connectService())
-        return true;
-    serviceStopped(serviceStoppedMessage());
-    closeWindow(&window);
-    return false;
-}
-
-Window *makeIndexWindow() {
-    Window *window = newIndexWindow();
+// The windows as the program opens them: their creation connects to the
+// service database first.
+Window *createConnectedIndexWindow() {
+    Window *window = createIndexWindow();
     window->onCreated([window] {
         if (connectOrStop(*window))
             showIndexPage(*window);
@@ -29,8 +21,8 @@ Window *makeIndexWindow() {
     return window;
 }
 
-Window *makeCrowdQueryWindow() {
-    Window *window = newCrowdQueryWindow();
+Window *createConnectedCrowdQueryWindow() {
+    Window *window = createCrowdQueryWindow();
     window->onCreated([window] {
         if (connectOrStop(*window))
             showCrowdPage(*window);
@@ -38,8 +30,8 @@ Window *makeCrowdQueryWindow() {
     return window;
 }
 
-Window *makePayersQueryWindow() {
-    Window *window = newPayersQueryWindow();
+Window *createConnectedPayersQueryWindow() {
+    Window *window = createPayersQueryWindow();
     window->onCreated([window] {
         if (!connectOrStop(*window))
             return;
@@ -49,8 +41,8 @@ Window *makePayersQueryWindow() {
     return window;
 }
 
-Window *makeDataSharingWindow() {
-    Window *window = newDataSharingWindow();
+Window *createConnectedDataSharingWindow() {
+    Window *window = createDataSharingWindow();
     window->onCreated([window] {
         connectService();
         window->setTimerPeriod("时钟1", 1000);
@@ -62,11 +54,11 @@ Window *makeDataSharingWindow() {
 } // namespace
 
 void registerWebToolWindows() {
-    registerWindow(WindowId::Index, makeIndexWindow);
-    registerWindow(WindowId::CrowdQuery, makeCrowdQueryWindow);
-    registerWindow(WindowId::PayersQuery, makePayersQueryWindow);
-    registerWindow(WindowId::DataSharing, makeDataSharingWindow);
-    registerWindow(WindowId::DataSharingBrowser, newDataSharingBrowserWindow);
+    registerWindow(WindowId::Index, createConnectedIndexWindow);
+    registerWindow(WindowId::CrowdQuery, createConnectedCrowdQueryWindow);
+    registerWindow(WindowId::PayersQuery, createConnectedPayersQueryWindow);
+    registerWindow(WindowId::DataSharing, createConnectedDataSharingWindow);
+    registerWindow(WindowId::DataSharingBrowser, createDataSharingBrowserWindow);
 }
 
 } // namespace orbisel

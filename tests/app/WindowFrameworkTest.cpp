@@ -12,6 +12,7 @@
 #include <QTest>
 #include <QTextDocument>
 #include <QTimer>
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 using namespace orbisel;
@@ -210,6 +211,34 @@ TEST_F(FrameworkTest, hiddenButton_runsAsNamedHandler) {
     w.click("按钮1");
     w.widgetAs<QPushButton>("按钮1")->click();
     EXPECT_EQ(clicks, 2);
+}
+
+TEST_F(FrameworkTest, nameMissingFromTheTable_failsTheTestWhenTheWindowIsCreated) {
+    struct Case {
+        const char *missing;
+        std::function<void(WindowSpec &)> editTable;
+        std::function<void(Window &)> bind;
+    };
+    const Case cases[] = {
+        {"按钮9", {}, [](Window &w) { w.onClick("按钮9", [] {}); }},
+        {"时钟9", {}, [](Window &w) { w.onTick("时钟9", [] {}); }},
+        {"编辑框9", {}, [](Window &w) { w.onCreated([&w] { w.setText("编辑框9", "x"); }); }},
+        {"分组框9", [](WindowSpec &spec) { spec.controls[1].container = "分组框9"; }, {}},
+    };
+    for (const Case &c : cases) {
+        registerWindow(WindowId::Dedupe, [&c] {
+            WindowSpec spec = sampleSpec();
+            if (c.editTable)
+                c.editTable(spec);
+            auto *w = new Window(WindowId::Dedupe, spec);
+            if (c.bind)
+                c.bind(*w);
+            return w;
+        });
+        EXPECT_NONFATAL_FAILURE(loadWindow(WindowId::Dedupe),
+                                std::string("no control named \"") + c.missing + "\"");
+        test::closeAllWindows();
+    }
 }
 
 TEST_F(FrameworkTest, findProgramWindow_findsLocalAndOtherProcessWindows) {

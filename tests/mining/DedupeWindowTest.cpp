@@ -51,10 +51,7 @@ TEST_F(MiningWindows, dedupeWindow_keepsTypedCharactersGbkLacks) {
 }
 
 TEST_F(MiningWindows, runListFilter_replacesResultBoxWithMatches) {
-    WindowSpec spec;
-    spec.caption = "filter";
-    spec.width = 300;
-    spec.height = 300;
+    WindowSpec spec{.caption = "filter", .width = 300, .height = 300};
     spec.controls = {
         {.name = "超级编辑框1", .kind = ControlKind::MultiLineEdit, .w = 100, .h = 100},
         {.name = "编辑框TOP", .kind = ControlKind::MultiLineEdit, .w = 10, .h = 10, .shown = false},

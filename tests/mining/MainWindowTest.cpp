@@ -7,6 +7,7 @@
 #include "service/ServiceDb.h"
 #include "tests/support/MariaDbServer.h"
 #include "tests/support/ProgramSeams.h"
+#include "web/TextRules.h"
 
 #include <QPushButton>
 #include <QTest>
@@ -319,7 +320,11 @@ TEST_F(MainWindowTest, closingDuringRun_endsRunAndClosesWindow) {
 }
 
 TEST_F(MainWindowTest, statusLine_rotatesSloganAndServiceNotices) {
-    EXPECT_EQ(utf8(window->text("标签2")), "VanteloV6.9.2");
+    const std::string version = config::kVersionText;
+    EXPECT_EQ(utf8(window->text("标签2")), "Vantelo" + version);
+    EXPECT_TRUE(containsText(utf8(window->caption()), "【版本 " + version + "】"));
+    EXPECT_EQ(utf8(window->text("编辑框9")), version);
+    EXPECT_EQ(utf8(window->text("编辑框8")), version); // until the first read of the latest version
     EXPECT_EQ(window->timerPeriod("时钟1"), 2000);
     EXPECT_EQ(window->timerPeriod("时钟2"), 1000);
 

@@ -6,7 +6,10 @@
 #include "service/ServiceDb.h"
 #include "tests/support/MariaDbServer.h"
 #include "tests/support/ProgramSeams.h"
+#include "web/WebRequest.h"
 
+#include <QElapsedTimer>
+#include <QTimer>
 #include <gtest/gtest.h>
 #include <regex>
 
@@ -146,6 +149,27 @@ TEST_F(MarketplaceRunTest, networkDown_twoMessagesPerSeedAndTheRunGoesOn) {
     for (const char *name : {"编辑框1", "编辑框2", "编辑框3", "编辑框4", "编辑框5"})
         EXPECT_EQ(column(name), "") << name;
     EXPECT_EQ(seedLog(), (Strings{"连衣裙", "帽 女"}));
+}
+
+TEST_F(MarketplaceRunTest, closingDuringADrippingAnswer_waitsNoLongerThanTheDeadline) {
+    const WebRequestOptions defaults = webRequestDefaults();
+    WebRequestOptions options = defaults;
+    options.deadlineSeconds = 2; // the answer of 滴 takes 30 s, a byte a second
+    setWebRequestDefaults(options);
+    for (const char *box : {"选择框2", "选择框3", "选择框4", "选择框5"})
+        window->setChecked(box, false);
+
+    QElapsedTimer clock;
+    clock.start();
+    QTimer::singleShot(300, window, [this] { window->close(); });
+    run("滴\r\n连衣裙");
+    const qint64 waited = clock.elapsed();
+    setWebRequestDefaults(defaults);
+
+    EXPECT_EQ(openWindow(WindowId::Main), nullptr);
+    EXPECT_LT(waited, 20000);
+    EXPECT_EQ(server->requestLines().size(), 1u);
+    EXPECT_TRUE(seams.messages.empty());
 }
 
 } // namespace

@@ -2,29 +2,90 @@
 
 #include "ServiceWindowFixture.h"
 #include "app/Program.h"
+#include "web/TextRules.h"
 
 namespace orbisel::test {
 namespace {
 
 // The version-check controls of the main window and the payers query window.
 Window *createCheckedWindow(WindowId id) {
-    WindowSpec spec;
-    spec.caption = id == WindowId::Main ? "Vantelo" : "payers";
-    spec.width = 400;
-    spec.height = 300;
+    WindowSpec spec{.caption = id == WindowId::Main ? "Vantelo" : "payers", .width = 400, .height = 300};
     spec.controls = {
-        {"分组框1", ControlKind::GroupBox, 200, 72, 296, 128, "", false},
-        {"编辑框9", ControlKind::Edit, 32, 16, 80, 24, "V6.9.2", true, true, "分组框1"},
-        {"编辑框8", ControlKind::Edit, 32, 48, 72, 32, "V6.9.2", true, true, "分组框1"},
-        {"编辑框999", ControlKind::Edit, 32, 48, 72, 32, "V6.9.2", true, true, "分组框1"},
-        {"编辑框10", ControlKind::Edit, 120, 24, 168, 24, "", true, true, "分组框1"},
-        {"按钮16", ControlKind::Button, 144, 56, 64, 24, "", true, true, "分组框1"},
-        {"按钮17", ControlKind::Button, 72, 88, 48, 24, "", true, true, "分组框1"},
-        {"时钟1", ControlKind::Timer},
-        {"时钟2", ControlKind::Timer},
-        {"编辑框更新", ControlKind::Edit, 584, 408, 96, 16, "", false},
-        {"按钮13", ControlKind::Button, 1008, 480, 112, 24, "更新软件", false},
-        {"按钮4", ControlKind::Button, 1120, 496, 96, 32, "下载新版本"},
+        {.name = "分组框1",
+         .kind = ControlKind::GroupBox,
+         .x = 200,
+         .y = 72,
+         .w = 296,
+         .h = 128,
+         .shown = false},
+        // Only the version setting is compared, never a box's text.
+        {.name = "编辑框9",
+         .kind = ControlKind::Edit,
+         .x = 32,
+         .y = 16,
+         .w = 80,
+         .h = 24,
+         .text = "V0.0.1",
+         .container = "分组框1"},
+        {.name = "编辑框8",
+         .kind = ControlKind::Edit,
+         .x = 32,
+         .y = 48,
+         .w = 72,
+         .h = 32,
+         .container = "分组框1"},
+        {.name = "编辑框999",
+         .kind = ControlKind::Edit,
+         .x = 32,
+         .y = 48,
+         .w = 72,
+         .h = 32,
+         .container = "分组框1"},
+        {.name = "编辑框10",
+         .kind = ControlKind::Edit,
+         .x = 120,
+         .y = 24,
+         .w = 168,
+         .h = 24,
+         .container = "分组框1"},
+        {.name = "按钮16",
+         .kind = ControlKind::Button,
+         .x = 144,
+         .y = 56,
+         .w = 64,
+         .h = 24,
+         .container = "分组框1"},
+        {.name = "按钮17",
+         .kind = ControlKind::Button,
+         .x = 72,
+         .y = 88,
+         .w = 48,
+         .h = 24,
+         .container = "分组框1"},
+        {.name = "时钟1", .kind = ControlKind::Timer},
+        {.name = "时钟2", .kind = ControlKind::Timer},
+        {.name = "编辑框更新",
+         .kind = ControlKind::Edit,
+         .x = 584,
+         .y = 408,
+         .w = 96,
+         .h = 16,
+         .shown = false},
+        {.name = "按钮13",
+         .kind = ControlKind::Button,
+         .x = 1008,
+         .y = 480,
+         .w = 112,
+         .h = 24,
+         .text = "更新软件",
+         .shown = false},
+        {.name = "按钮4",
+         .kind = ControlKind::Button,
+         .x = 1120,
+         .y = 496,
+         .w = 96,
+         .h = 32,
+         .text = "下载新版本"},
     };
     auto *w = new Window(id, spec);
     // Both windows connect to the service when created, before their checks start.
@@ -50,7 +111,7 @@ protected:
         registerWindow(WindowId::Main, [] { return createCheckedWindow(WindowId::Main); });
         registerWindow(WindowId::PayersQuery, [] { return createCheckedWindow(WindowId::PayersQuery); });
         registerWindow(WindowId::UpdateDownloader, [] {
-            return new Window(WindowId::UpdateDownloader, WindowSpec{"", 420, 101, true, {}});
+            return new Window(WindowId::UpdateDownloader, WindowSpec{.width = 420, .height = 101});
         });
     }
 
@@ -76,7 +137,7 @@ void expectMessage(const MessageBoxRequest &actual, const MessageBoxRequest &exp
 }
 
 TEST_F(VersionCheckTest, sameOrUnreadLatestVersion_neverAsks) {
-    for (const std::string latest : {"V6.9.2", ""}) {
+    for (const std::string &latest : {std::string(config::kVersionText), std::string()}) {
         SCOPED_TRACE(latest);
         setRow("ID=8", {"", "https://example.com/update", latest, ""});
         setRow("账号=8787", {"", "", latest, ""});
@@ -98,7 +159,9 @@ TEST_F(VersionCheckTest, sameOrUnreadLatestVersion_neverAsks) {
 }
 
 TEST_F(VersionCheckTest, differentLatestVersion_asksOnceAndNoEndsProgram) {
-    for (const std::string latest : {"V7.0.0", "v6.9.2", "V6.9.2 "}) {
+    const std::string version = config::kVersionText;
+    for (const std::string &latest :
+         {version + ".1", toLowerAscii(version), version + " ", std::string("V0.0.1")}) {
         for (WindowId id : {WindowId::Main, WindowId::PayersQuery}) {
             SCOPED_TRACE(latest + (id == WindowId::Main ? " main" : " payers"));
             seams.messages.clear();

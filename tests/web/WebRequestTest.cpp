@@ -55,6 +55,9 @@ protected:
                           options);
     }
 
+    // Connections the server accepted since the previous call.
+    int connectionsSinceLastCall() { return std::stoi(request(http->url("/connections"))); }
+
     static inline LocalServer *http = nullptr;
     static inline LocalServer *https = nullptr;
     static inline std::string storeDir;
@@ -278,6 +281,50 @@ TEST_F(WebRequestTest, failures_giveEmptyResultsAndTheDocumentedVariables) {
         EXPECT_EQ(webRequest(url, 1, "t", &c, &r, &e, &h, false, &b, {}, true, options), "") << url;
         EXPECT_EQ(c + r + e + h + b, "crehb") << url;
     }
+}
+
+TEST_F(WebRequestTest, lineBreakInAnyHeaderText_refusedBeforeAnythingIsSent) {
+    struct Case {
+        std::string path;
+        const char *cookies;
+        const char *headers;
+    };
+    const Case cases[] = {
+        {"/echo?q=a\r\nX-Injected: 1", "", ""},
+        {"/echo?q=a\nX-Injected: 1", "", ""},
+        {"/echo#a\rb", "", ""},
+        {"/echo", "a=1\r\nX-Injected: 1", ""},
+        {"/echo", "a=1\n", ""},
+        {"/echo", "", "X-A: 1\r\nX-B: 2\nX-Injected: 1"},
+        {"/echo", "", "X-A: 1\r"},
+        {"/echo", "", "User-Agent: bot\rX-Injected: 1"},
+    };
+    connectionsSinceLastCall();
+    for (const Case &c : cases) {
+        const std::string url = http->url(c.path);
+        Text cookies = c.cookies, returned = "r", extra = c.headers, headers = "h";
+        Bytes body = "b";
+        EXPECT_EQ(
+            webRequest(url, 1, "t", &cookies, &returned, &extra, &headers, false, &body, {}, true, options),
+            "")
+            << c.path << c.cookies << c.headers;
+        EXPECT_EQ(cookies + returned + extra + headers + body, Text(c.cookies) + "r" + c.headers + "hb");
+    }
+    EXPECT_EQ(connectionsSinceLastCall(), 0);
+    // CRLF between header lines is the separator, not an injection.
+    Text extra = "X-A: 1\r\nX-B: 2\r\n";
+    EXPECT_TRUE(containsText(request(http->url("/echo"), 0, &extra), "\r\nX-A: 1\r\nX-B: 2\r\n"));
+    EXPECT_EQ(connectionsSinceLastCall(), 1);
+}
+
+TEST_F(WebRequestTest, drippingServer_endsAtTheDeadline) {
+    options.stallTimeoutSeconds = 5; // four bytes a second never stall
+    options.deadlineSeconds = 2;
+    Text headers;
+    EXPECT_EQ(request(http->url("/drip?n=40&ms=250"), 0, nullptr, {}, nullptr, &headers), "");
+    EXPECT_TRUE(startsWithText(headers, "HTTP/1.1 200 OK\r\nContent-Length: 40\r\n")) << headers;
+    options.deadlineSeconds = 30;
+    EXPECT_EQ(request(http->url("/drip?n=4&ms=250")), "dddd");
 }
 
 TEST_F(WebRequestTest, https_trustsOnlyTheConfiguredAuthority) {

@@ -10,6 +10,10 @@ and prints the port on its first line of stdout. Paths:
   /bigheaders       200 with a header block over 5000 bytes, Set-Cookie last
   /big?n=N          200 with an N-byte body
   /silent           reads the request and never answers
+  /drip?n=N[&ms=M]  200 announcing an N-byte body, then one byte every M
+                    milliseconds (default 1000)
+  /connections      the number of connections accepted since the previous
+                    /connections (itself not counted)
 Marketplace stand-in (answers come from the fixture folder given to setup):
   /market/setup?dir=D  loads D/sug-pc.json, D/sug-mobile.json and D/search.json
                        (objects keyed by the q value) and clears the request log
@@ -25,7 +29,8 @@ Marketplace stand-in (answers come from the fixture folder given to setup):
   entry {"@": directive} answers otherwise: "slow" (waits "delay" seconds, then
   "answer"), "error" (500 with an HTML page), "callback" ("answer" wrapped in
   a JavaScript call), "raw" ("body" as it is), "drop" (closes without an
-  answer), "silent" (never answers).
+  answer), "silent" (never answers), "drip" (announces a body of "bytes"
+  bytes, then sends one a second).
   Deep-run additions:
   setup also takes delay=S (every answer waits S seconds) and synthetic=N
   (an unknown q answers N words "q词0".."q词N-1" with listing counts instead
@@ -77,6 +82,8 @@ def response(status, headers=(), body=b""):
 class Handler(socketserver.BaseRequestHandler):
     def handle(self):
         conn = self.request
+        with self.server.lock:
+            self.server.connections += 1
         if self.server.tls is not None:
             try:
                 conn = self.server.tls.wrap_socket(conn, server_side=True)
@@ -91,9 +98,23 @@ class Handler(socketserver.BaseRequestHandler):
             if path == b"/silent":
                 time.sleep(3600)
                 return
+            if path == b"/drip":
+                query = target.split(b"?", 1)[1].decode("latin-1") if b"?" in target else ""
+                params = dict(urllib.parse.parse_qsl(query))
+                self.drip(conn, int(params.get("n", 60)), int(params.get("ms", 1000)) / 1000)
+                return
+            if path == b"/connections":
+                with self.server.lock:
+                    count = self.server.connections - 1
+                    self.server.connections = 0
+                conn.sendall(response(b"200 OK", [], str(count).encode()))
+                return
             if path in (b"/sug", b"/search") or path.startswith(b"/market/"):
                 answer = self.server.market.answer(request, target, path)
                 if answer is None:
+                    return
+                if callable(answer):
+                    answer(conn)
                     return
                 conn.sendall(answer)
                 return
@@ -105,6 +126,13 @@ class Handler(socketserver.BaseRequestHandler):
                 conn.close()
             except OSError:
                 pass
+
+    @staticmethod
+    def drip(conn, n, interval=1.0):
+        conn.sendall(b"HTTP/1.1 200 OK\r\nContent-Length: %d\r\nConnection: close\r\n\r\n" % n)
+        for _ in range(n):
+            time.sleep(interval)
+            conn.sendall(b"d")
 
     def answer(self, request, target, path):
         if path == b"/setcookie":
@@ -240,6 +268,8 @@ class Marketplace:
             elif directive == "silent":
                 time.sleep(3600)
                 return None
+            elif directive == "drip":
+                return lambda conn: Handler.drip(conn, int(entry.get("bytes", 60)))
             entry = entry.get("answer")
         return response(b"200 OK", [b"Content-Type: " + content_type], render(entry).encode("utf-8"))
 
@@ -252,6 +282,8 @@ class Server(socketserver.ThreadingTCPServer):
 def main():
     server = Server(("127.0.0.1", 0), Handler)
     server.tls = None
+    server.lock = threading.Lock()
+    server.connections = 0
     server.market = Marketplace()
     if len(sys.argv) == 4 and sys.argv[1] == "--tls":
         ctx = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)

@@ -49,7 +49,7 @@ struct KeywordCase {
 class PayersQuery : public ::testing::TestWithParam<KeywordCase> {};
 
 TEST_P(PayersQuery, queryButton_navigatesToPopularitySearchForKeyword) {
-    WindowPtr window(newPayersQueryWindow());
+    WindowPtr window(createPayersQueryWindow());
     EXPECT_EQ(browserAddress(*window), "") << "blank until the first query";
     QSignalSpy navigations(window->widgetAs<QWebEngineView>(kBrowserControl), &QWebEngineView::loadFinished);
     window->setText("编辑框1", gbk(GetParam().keywordUtf8));
@@ -76,14 +76,14 @@ TEST(WebToolAddresses, fixedPagesUseConfiguredHosts) {
 }
 
 TEST(WebToolWindows, indexAndCrowdWindows_showTheirPagesWithExactCaptions) {
-    WindowPtr index(newIndexWindow());
+    WindowPtr index(createIndexWindow());
     showIndexPage(*index);
     EXPECT_EQ(utf8(index->caption()), "窗口1");
     EXPECT_EQ(index->size(), QSize(760, 416));
     EXPECT_EQ(index->widget(kBrowserControl)->geometry(), QRect(8, 8, 1160, 656));
     EXPECT_EQ(browserAddress(*index), indexSiteAddress());
 
-    WindowPtr crowd(newCrowdQueryWindow());
+    WindowPtr crowd(createCrowdQueryWindow());
     EXPECT_EQ(crowd->size(), QSize(894, 470));
     EXPECT_EQ(crowd->widget(kBrowserControl)->geometry(), QRect(0, 8, 880, 432));
     showCrowdPage(*crowd);
@@ -97,7 +97,7 @@ TEST(WebToolWindows, indexAndCrowdWindows_showTheirPagesWithExactCaptions) {
 }
 
 TEST(WebToolWindows, payersWindow_keepsVersionCheckInHiddenGroup) {
-    WindowPtr window(newPayersQueryWindow());
+    WindowPtr window(createPayersQueryWindow());
     EXPECT_EQ(utf8(window->caption()),
               std::string("今日付款人数查询---有问题联系QQ") + config::kSupportQq + std::string(170, '-'));
     EXPECT_FALSE(window->isShown("分组框1"));
@@ -132,8 +132,8 @@ INSTANTIATE_TEST_SUITE_P(Screens, FullScreen,
 class DataSharing : public ::testing::Test {
 protected:
     void SetUp() override {
-        registerWindow(WindowId::DataSharing, newDataSharingWindow);
-        registerWindow(WindowId::DataSharingBrowser, newDataSharingBrowserWindow);
+        registerWindow(WindowId::DataSharing, createDataSharingWindow);
+        registerWindow(WindowId::DataSharingBrowser, createDataSharingBrowserWindow);
     }
     ProgramSeams seams;
 };
@@ -203,7 +203,7 @@ protected:
                                              "<h1 style=\"font-size:48px\">生意参谋数据共享 中文显示</h1>"
                                              "<p style=\"font-size:32px\">今日付款人数 人群查询</p>"
                                              "</body></html>")));
-        registerWindow(WindowId::DataSharingBrowser, newDataSharingBrowserWindow);
+        registerWindow(WindowId::DataSharingBrowser, createDataSharingBrowserWindow);
     }
     test::LocalWebServer server;
     ProgramSeams seams;

@@ -1,9 +1,6 @@
-#include "app/CommandLine.h"
-#include "app/LauncherWindow.h"
 #include "app/Startup.h"
-#include "ledger/LedgerWindows.h"
-#include "mining/MiningWindows.h"
-#include "service/ServiceWindows.h"
+#include "program/CommandLine.h"
+#include "program/ProgramWindows.h"
 #include "webtools/WebToolWindows.h"
 
 #include <QApplication>
@@ -14,10 +11,6 @@ int main(int argc, char *argv[]) {
     orbisel::prepareWebEngine();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orbisel"));
-    orbisel::registerLauncherWindow();
-    orbisel::registerServiceWindows();
-    orbisel::registerMiningWindows();
-    orbisel::registerWebToolWindows();
-    orbisel::registerLedgerWindows();
+    orbisel::registerProgramWindows();
     return orbisel::runProgram(orbisel::WindowId::Launcher);
 }

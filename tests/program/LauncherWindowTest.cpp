@@ -1,4 +1,4 @@
-#include "app/LauncherWindow.h"
+#include "program/LauncherWindow.h"
 
 #include "ServiceWindowFixture.h"
 #include "app/Program.h"
@@ -30,7 +30,7 @@ TEST_F(LauncherWindowTest, creation_connectsOpensNoticeWindowAndStartsTimer) {
     Window *w = open();
     ASSERT_NE(w, nullptr);
     EXPECT_TRUE(w->isVisible());
-    EXPECT_EQ(utf8(w->caption()), "OrbiselV6.9.2");
+    EXPECT_EQ(utf8(w->caption()), std::string("Orbisel") + config::kVersionText);
     EXPECT_EQ(w->size(), QSize(288, 407));
     EXPECT_EQ(connects(), 2); // the launcher, then the notice window
     Window *notice = openWindow(WindowId::Notice);
@@ -50,8 +50,9 @@ TEST_F(LauncherWindowTest, creation_connectsOpensNoticeWindowAndStartsTimer) {
 
 TEST_F(LauncherWindowTest, ticks_rotateStatusLineAndShowCounter) {
     Window *w = open();
-    const std::string expected[] = {std::string("有问题联系老师QQ") + config::kSupportQq, " 当前版本V6.9.2",
-                                    "Orbisel", std::string("有问题联系老师QQ") + config::kSupportQq};
+    const std::string expected[] = {std::string("有问题联系老师QQ") + config::kSupportQq,
+                                    std::string(" 当前版本") + config::kVersionText, "Orbisel",
+                                    std::string("有问题联系老师QQ") + config::kSupportQq};
     for (const std::string &text : expected) {
         w->click("时钟1");
         EXPECT_EQ(utf8(w->text("标签2")), text);
@@ -138,7 +139,8 @@ TEST_F(LauncherWindowTest, buttons_openToolWindowsAndSupportChat) {
         {"按钮10", WindowId::CrowdQuery}, {"按钮5", WindowId::DataSharing}, {"按钮11", WindowId::Ledger},
     };
     for (const auto &[button, id] : tools)
-        registerWindow(id, [id] { return new Window(id, WindowSpec{"tool", 100, 100, true, {}}); });
+        registerWindow(
+            id, [id] { return new Window(id, WindowSpec{.caption = "tool", .width = 100, .height = 100}); });
     Window *w = open();
     for (const auto &[button, id] : tools) {
         w->click(button);

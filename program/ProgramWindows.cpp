@@ -1,0 +1,19 @@
+#include "program/ProgramWindows.h"
+
+#include "ledger/LedgerWindows.h"
+#include "mining/MiningWindows.h"
+#include "program/LauncherWindow.h"
+#include "service/ServiceWindows.h"
+#include "webtools/WebToolWindows.h"
+
+namespace orbisel {
+
+void registerProgramWindows() {
+    registerLauncherWindow();
+    registerServiceWindows();
+    registerMiningWindows();
+    registerWebToolWindows();
+    registerLedgerWindows();
+}
+
+} // namespace orbisel
