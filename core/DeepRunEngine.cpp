@@ -865,8 +865,7 @@ RunOutcome DeepRunEngine::Impl::run(const std::function<void(const RunProgress &
     }
     if (!fetcher) {
         const WebRequestOptions web = webRequestDefaults();
-        const long deadline = timing.deadlineSeconds;
-        fetcher = [web, deadline](const std::string &url) { return httpGet(url, web, deadline); };
+        fetcher = [web](const std::string &url) { return httpGet(url, web); };
     }
     doneAtStart = queriesDone;
     reportedRows = rows.size();

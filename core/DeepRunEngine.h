@@ -32,7 +32,6 @@ struct EngineTiming {
     int blockedInARow = 3;        // blocked answers in a row that end the run
     int failuresInARow = 10;      // failed queries in a row, no success between: network down
     int progressIntervalMs = 250; // progress callbacks at most this often
-    long deadlineSeconds = 60;    // one request at most, overall
 };
 
 // Sends one GET; the default is httpGet with the process-wide web request

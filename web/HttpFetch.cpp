@@ -1,10 +1,10 @@
 #include "web/HttpFetch.h"
 
+#include "web/Curl.h"
 #include "web/TextRules.h"
 #include "web/UrlCookies.h"
 
 #include <curl/curl.h>
-#include <mutex>
 
 namespace orbisel {
 namespace {
@@ -79,15 +79,14 @@ FetchFailure failureOf(CURLcode rc) {
 
 } // namespace
 
-FetchResult httpGet(std::string_view url, const WebRequestOptions &options, long deadlineSeconds) {
+FetchResult httpGet(std::string_view url, const WebRequestOptions &options) {
     // A URL is one line: CR, LF and other controls would split the request.
     for (unsigned char c : url) {
         if (c < 0x20 || c == 0x7F)
             return FetchResult{FetchFailure::BadUrl};
     }
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-    CURL *curl = curl_easy_init();
+    const CurlEasy handle = newCurlEasy();
+    CURL *curl = handle.get();
     if (!curl)
         return FetchResult{FetchFailure::Other};
     const std::string target(url);
@@ -112,8 +111,7 @@ FetchResult httpGet(std::string_view url, const WebRequestOptions &options, long
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, options.connectTimeoutSeconds);
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, options.stallTimeoutSeconds);
-    if (deadlineSeconds > 0)
-        curl_easy_setopt(curl, CURLOPT_TIMEOUT, deadlineSeconds);
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT, options.deadlineSeconds);
     curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(options.maxBodyBytes));
     curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 0L);
     curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
@@ -127,7 +125,6 @@ FetchResult httpGet(std::string_view url, const WebRequestOptions &options, long
         curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &answer.result.status);
     else
         answer.result.body.clear();
-    curl_easy_cleanup(curl);
     curl_slist_free_all(headers);
     return std::move(answer.result);
 }

@@ -30,9 +30,8 @@ struct FetchResult {
     Bytes body;
 };
 
-// Safe to call from several threads at once. `deadlineSeconds` bounds the
-// whole transfer (0: only the options' connect and stall time-outs).
-FetchResult httpGet(std::string_view url, const WebRequestOptions &options = webRequestDefaults(),
-                    long deadlineSeconds = 60);
+// Safe to call from several threads at once. The options' deadline bounds the
+// whole transfer beside the connect and stall time-outs.
+FetchResult httpGet(std::string_view url, const WebRequestOptions &options = webRequestDefaults());
 
 } // namespace orbisel

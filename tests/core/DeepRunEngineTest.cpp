@@ -118,7 +118,7 @@ protected:
 
     QTemporaryDir dir;
     int fixtureCount = 0;
-    EngineTiming timing{.retryBaseMs = 5, .progressIntervalMs = 0, .deadlineSeconds = 20};
+    EngineTiming timing{.retryBaseMs = 5, .progressIntervalMs = 0};
     std::function<void(const RunProgress &)> onProgress;
     long long lastSent = 0;
 };
