@@ -12,4 +12,10 @@ using CurlEasy = std::unique_ptr<CURL, decltype(&curl_easy_cleanup)>;
 // any thread); null when either fails.
 CurlEasy newCurlEasy();
 
+struct WebRequestOptions;
+// The settings every HTTP(S) transfer shares: http and https only, HTTP/1.1, no
+// signals, TLS verified (against the options' CA file when given), the
+// connect, stall and overall time-outs and the body cap.
+void setTransferLimits(CURL *curl, const WebRequestOptions &options);
+
 } // namespace orbisel
