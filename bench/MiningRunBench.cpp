@@ -4,7 +4,7 @@
 #include "app/Gbk.h"
 #include "app/Program.h"
 #include "mining/MainWindow.h"
-#include "mining/MarketplaceSource.h"
+#include "core/MarketplaceSource.h"
 #include "service/ServiceDb.h"
 #include "tests/support/MariaDbServer.h"
 #include "tests/support/ProgramSeams.h"

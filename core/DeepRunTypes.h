@@ -33,6 +33,7 @@ inline constexpr ExpansionSet expansionBit(Expansion e) {
 struct DeepRunOptions {
     std::vector<std::string> seeds; // distinct, in input order
     ExpansionSet expansions = 0;
+    std::vector<std::string> modifiers; // words of the modifiers expansion; empty: the built-in list
     DeepSourceSet sources = kDefaultSources;
     int depth = 1;                    // 1..5
     int concurrency = 4;              // 1..16

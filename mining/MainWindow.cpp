@@ -5,7 +5,7 @@
 #include "app/Responsive.h"
 #include "mining/ListActions.h"
 #include "mining/ResultExport.h"
-#include "mining/SuggestionSource.h"
+#include "core/SuggestionSource.h"
 #include "orbisel/config.h"
 #include "service/ServiceDb.h"
 #include "service/ServiceWindows.h"

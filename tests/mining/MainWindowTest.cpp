@@ -2,7 +2,7 @@
 
 #include "app/Gbk.h"
 #include "app/Program.h"
-#include "mining/SuggestionSource.h"
+#include "core/SuggestionSource.h"
 #include "orbisel/config.h"
 #include "service/ServiceDb.h"
 #include "tests/support/MariaDbServer.h"

@@ -2,7 +2,7 @@
 #include "app/Gbk.h"
 #include "app/Program.h"
 #include "mining/MainWindow.h"
-#include "mining/SuggestionSource.h"
+#include "core/SuggestionSource.h"
 #include "service/ServiceDb.h"
 #include "tests/support/MariaDbServer.h"
 #include "tests/support/ProgramSeams.h"

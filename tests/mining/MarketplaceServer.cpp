@@ -42,11 +42,16 @@ std::string MarketplaceServer::host() const {
 }
 
 void MarketplaceServer::clearLog() {
-    m_ready = webRequest(m_server.url("/market/setup?dir=" + urlEncode(m_fixtureDir))) == "ok";
+    m_ready = webRequest(m_server.url("/market/setup?dir=" + urlEncode(m_fixtureDir) + m_setupExtra)) == "ok";
 }
 
 bool MarketplaceServer::useFixtures(const std::string &dir) {
+    return useFixtures(dir, 0, 0);
+}
+
+bool MarketplaceServer::useFixtures(const std::string &dir, double delaySeconds, int syntheticWords) {
     m_fixtureDir = dir;
+    m_setupExtra = "&delay=" + std::to_string(delaySeconds) + "&synthetic=" + std::to_string(syntheticWords);
     clearLog();
     return m_ready;
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "LocalServer.h"
-#include "mining/MarketplaceSource.h"
+#include "core/MarketplaceSource.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -31,6 +31,9 @@ public:
     void clearLog();
     // Answers from the fixture files of another folder from now on.
     bool useFixtures(const std::string &dir);
+    // The same, every answer waiting `delaySeconds`, and unknown queries
+    // answered with `syntheticWords` words derived from the query.
+    bool useFixtures(const std::string &dir, double delaySeconds, int syntheticWords);
 
     static std::string fixtureDir();
 
@@ -38,6 +41,7 @@ private:
     LocalServer m_server{LocalServer::Mode::Https};
     std::string m_cookieDir;
     std::string m_fixtureDir = fixtureDir();
+    std::string m_setupExtra; // further parameters of the setup request
     bool m_ready = false;
 };
 

@@ -1,4 +1,4 @@
-#include "mining/MarketplaceSource.h"
+#include "core/MarketplaceSource.h"
 
 #include "MarketplaceServer.h"
 #include "web/Clock.h"

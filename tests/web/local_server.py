@@ -26,6 +26,13 @@ Marketplace stand-in (answers come from the fixture folder given to setup):
   "answer"), "error" (500 with an HTML page), "callback" ("answer" wrapped in
   a JavaScript call), "raw" ("body" as it is), "drop" (closes without an
   answer), "silent" (never answers).
+  Deep-run additions:
+  setup also takes delay=S (every answer waits S seconds) and synthetic=N
+  (an unknown q answers N words "q词0".."q词N-1" with listing counts instead
+  of nothing). Directives: "status" (answers HTTP "code", e.g. 403 or 429),
+  "login" (302 to a login page on another host), "html" (200 with an HTML
+  page where JSON was asked), "times" (the first "n" requests of this q on
+  this endpoint get the directive "first", later ones "answer").
 """
 import json
 import os
@@ -133,8 +140,11 @@ class Marketplace:
         self.lock = threading.Lock()
         self.tables = {"pc": {}, "mobile": {}, "search": {}}
         self.log = []
+        self.delay = 0.0
+        self.synthetic = 0
+        self.counts = {}
 
-    def setup(self, folder):
+    def setup(self, folder, delay=0.0, synthetic=0):
         tables = {}
         for key, name in (("pc", "sug-pc.json"), ("mobile", "sug-mobile.json"), ("search", "search.json")):
             file = os.path.join(folder, name)
@@ -145,12 +155,15 @@ class Marketplace:
         with self.lock:
             self.tables = tables
             self.log = []
+            self.delay = delay
+            self.synthetic = synthetic
+            self.counts = {}
 
     def answer(self, request, target, path):
         query = target.split(b"?", 1)[1].decode("latin-1") if b"?" in target else ""
         params = dict(urllib.parse.parse_qsl(query, keep_blank_values=True, encoding="utf-8", errors="replace"))
         if path == b"/market/setup":
-            self.setup(params.get("dir", ""))
+            self.setup(params.get("dir", ""), float(params.get("delay", "0")), int(params.get("synthetic", "0")))
             return response(b"200 OK", [], b"ok")
         if path == b"/market/log":
             with self.lock:
@@ -162,19 +175,37 @@ class Marketplace:
             self.log.append(request.split(b"\r\n", 1)[0].decode("latin-1"))
             tables = self.tables
         q = params.get("q", "")
+        if self.delay > 0:
+            time.sleep(self.delay)
         if path == b"/sug":
             pc = "_ksTS" in params and params.get("k") == "1" and "bucketid" in params
-            if pc:
-                entry = tables["pc"].get(q, {"result": []})
+            if pc and q not in tables["pc"] and self.synthetic > 0:
+                entry = self.synthetic_answer(q)
+            elif not pc and q not in tables["mobile"] and q not in tables["pc"] and self.synthetic > 0:
+                entry = self.synthetic_answer(q)
+            elif pc:
+                entry = self.counted(("pc", q), tables["pc"].get(q, {"result": []}))
             elif q in tables["mobile"]:
-                entry = tables["mobile"][q]
+                entry = self.counted(("mobile", q), tables["mobile"][q])
             else:
-                entry = tables["pc"].get(q, {"result": []})
+                entry = self.counted(("mobile", q), tables["pc"].get(q, {"result": []}))
                 if isinstance(entry, dict) and "@" not in entry:
                     entry = {"result": entry.get("result", [])}
             return self.reply(entry, lambda value: compact(value), b"application/json;charset=UTF-8")
-        entry = tables["search"].get(q)
+        entry = self.counted(("search", q), tables["search"].get(q))
         return self.reply(entry, lambda value: self.page(q, value), b"text/html;charset=UTF-8")
+
+    def synthetic_answer(self, q):
+        return {"result": [[q + "词" + str(i), str(1000 + i)] for i in range(self.synthetic)]}
+
+    def counted(self, key, entry):
+        """Resolves a "times" directive by the number of requests of this q so far."""
+        if not (isinstance(entry, dict) and entry.get("@") == "times"):
+            return entry
+        with self.lock:
+            seen = self.counts.get(key, 0)
+            self.counts[key] = seen + 1
+        return entry["first"] if seen < int(entry.get("n", 1)) else entry.get("answer")
 
     @staticmethod
     def page(q, related):
@@ -197,6 +228,15 @@ class Marketplace:
                 return response(b"200 OK", [b"Content-Type: " + content_type], entry["body"].encode("utf-8"))
             elif directive == "drop":
                 return None
+            elif directive == "status":
+                code = int(entry.get("code", 403))
+                return response(b"%d Refused" % code, [b"Content-Type: text/html"], b"<html>refused</html>")
+            elif directive == "login":
+                return response(b"302 Found", [b"Location: https://login.example.invalid/member/login.jhtml"],
+                                b"")
+            elif directive == "html":
+                return response(b"200 OK", [b"Content-Type: text/html;charset=UTF-8"],
+                                "<html><body>请登录</body></html>".encode("utf-8"))
             elif directive == "silent":
                 time.sleep(3600)
                 return None

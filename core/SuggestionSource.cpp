@@ -1,6 +1,6 @@
-#include "mining/SuggestionSource.h"
+#include "core/SuggestionSource.h"
 
-#include "mining/MarketplaceSource.h"
+#include "core/MarketplaceSource.h"
 
 namespace orbisel {
 namespace {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mining/SuggestionSource.h"
+#include "core/SuggestionSource.h"
 #include "web/Text.h"
 
 #include "json/JsonDocument.h"

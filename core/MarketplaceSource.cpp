@@ -1,4 +1,4 @@
-#include "mining/MarketplaceSource.h"
+#include "core/MarketplaceSource.h"
 
 #include "orbisel/config.h"
 #include "web/DateTime.h"

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "core/DeepRunTypes.h"
+#include "core/MarketplaceSource.h"
+#include "core/RunStore.h"
+#include "web/HttpFetch.h"
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace orbisel::core {
+
+enum class RunOutcome { Done, MaxQueriesReached, Stopped, Blocked, NetworkDown, StoreFailed, Locked };
+
+// Rows the results gained since the last call: `added` follow the rows
+// already reported, in result order; `changed` carry their row index.
+struct ResultDelta {
+    std::vector<ResultRow> added;
+    std::vector<std::pair<std::size_t, ResultRow>> changed;
+};
+
+// Waits between attempts; tests shorten them.
+struct EngineTiming {
+    int retryBaseMs = 1000;       // first wait after a transient failure, doubling, plus jitter
+    int maxAttempts = 4;          // one request and three retries
+    int blockedInARow = 3;        // blocked answers in a row that end the run
+    int failuresInARow = 10;      // failed queries in a row, no success between: network down
+    int progressIntervalMs = 250; // progress callbacks at most this often
+    long deadlineSeconds = 60;    // one request at most, overall
+};
+
+// Sends one GET; the default is httpGet with the process-wide web request
+// options. Benchmarks install synthetic answers. Called from engine threads.
+using Fetcher = std::function<FetchResult(const std::string &url)>;
+
+// Runs a deep run stored in a RunStore: plans each depth level as an ordered
+// list of queries, asks them with `concurrency` requests in flight, and merges
+// the answers strictly in query order, so the results do not depend on
+// timing. Each merge is committed with the answers it used.
+//
+// A word is counted once per query and source that returned it (出现次数);
+// words are the same word when equal after trimming, ASCII case folding and
+// full-width space folding, and the first spelling is kept.
+class DeepRunEngine {
+public:
+    DeepRunEngine(RunStore &store, long long runId, MarketplaceEndpoints endpoints = marketplaceEndpoints());
+    ~DeepRunEngine();
+    DeepRunEngine(const DeepRunEngine &) = delete;
+    DeepRunEngine &operator=(const DeepRunEngine &) = delete;
+
+    void setTiming(const EngineTiming &timing);
+    void setFetcher(Fetcher fetcher);
+
+    // Runs (or resumes) the run until it ends; blocks; call it from a worker
+    // thread. Callbacks come from the calling thread (progress throttled to a
+    // few per second, plus once at the end).
+    RunOutcome run(const std::function<void(const RunProgress &)> &onProgress = {},
+                   const std::function<void(const ResultDelta &)> &onResults = {});
+    // Thread-safe: no new requests, the requests in flight finish, everything is committed.
+    void requestStop();
+
+    // After run(): the store's failure when the outcome is StoreFailed or Locked.
+    const std::optional<StoreError> &storeError() const;
+    // Requests sent by the last run() (stored and cached answers excluded).
+    long long requestsSent() const;
+
+private:
+    class Impl;
+    std::unique_ptr<Impl> m_impl;
+};
+
+// The form two queries or words are compared in: trimmed, full-width spaces
+// folded to ASCII spaces, ASCII letters in lower case.
+std::string comparisonKey(std::string_view text);
+
+} // namespace orbisel::core

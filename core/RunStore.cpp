@@ -1,0 +1,561 @@
+#include "core/RunStore.h"
+
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QStandardPaths>
+#include <chrono>
+#include <fcntl.h>
+#include <map>
+#include <sqlite3.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace orbisel::core {
+namespace {
+
+constexpr int kSchemaVersion = 1;
+
+constexpr const char *kSchema = R"(
+CREATE TABLE runs(id INTEGER PRIMARY KEY AUTOINCREMENT, name TEXT NOT NULL, options TEXT NOT NULL,
+  state INTEGER NOT NULL, started INTEGER NOT NULL, updated INTEGER NOT NULL,
+  queries_done INTEGER NOT NULL DEFAULT 0, queries_planned INTEGER NOT NULL DEFAULT 0,
+  words INTEGER NOT NULL DEFAULT 0);
+CREATE TABLE queries(run INTEGER NOT NULL, ordinal INTEGER NOT NULL, depth INTEGER NOT NULL,
+  text TEXT NOT NULL, seed INTEGER NOT NULL, parent TEXT NOT NULL, state INTEGER NOT NULL,
+  PRIMARY KEY(run, ordinal)) WITHOUT ROWID;
+CREATE TABLE answers(id INTEGER PRIMARY KEY, run INTEGER NOT NULL, kind INTEGER NOT NULL,
+  query TEXT NOT NULL, fetched INTEGER NOT NULL, body BLOB NOT NULL);
+CREATE INDEX answers_request ON answers(kind, query, fetched);
+CREATE INDEX answers_run ON answers(run);
+CREATE TABLE results(run INTEGER NOT NULL, pos INTEGER NOT NULL, word TEXT NOT NULL, seed TEXT NOT NULL,
+  sources INTEGER NOT NULL, listings INTEGER, depth INTEGER NOT NULL, parent TEXT NOT NULL,
+  occurrences INTEGER NOT NULL, PRIMARY KEY(run, pos)) WITHOUT ROWID;
+PRAGMA user_version = 1;
+)";
+
+std::int64_t nowUnix() {
+    return std::chrono::duration_cast<std::chrono::seconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+// One prepared statement, reset when it goes out of scope.
+class Statement {
+public:
+    Statement(sqlite3 *db, const char *sql) { m_rc = sqlite3_prepare_v2(db, sql, -1, &m_stmt, nullptr); }
+    ~Statement() { sqlite3_finalize(m_stmt); }
+    Statement(const Statement &) = delete;
+    Statement &operator=(const Statement &) = delete;
+
+    bool prepared() const { return m_rc == SQLITE_OK; }
+    Statement &bind(int i, long long v) {
+        sqlite3_bind_int64(m_stmt, i, v);
+        return *this;
+    }
+    Statement &bind(int i, const std::string &v) {
+        sqlite3_bind_text(m_stmt, i, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
+        return *this;
+    }
+    Statement &bindBlob(int i, const std::string &v) {
+        sqlite3_bind_blob(m_stmt, i, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
+        return *this;
+    }
+    Statement &bindNull(int i) {
+        sqlite3_bind_null(m_stmt, i);
+        return *this;
+    }
+    // SQLITE_ROW, SQLITE_DONE or an error code.
+    int step() { return m_rc = sqlite3_step(m_stmt); }
+    void reset() {
+        sqlite3_reset(m_stmt);
+        sqlite3_clear_bindings(m_stmt);
+    }
+    int rc() const { return m_rc; }
+    long long integer(int i) const { return sqlite3_column_int64(m_stmt, i); }
+    bool isNull(int i) const { return sqlite3_column_type(m_stmt, i) == SQLITE_NULL; }
+    std::string text(int i) const {
+        const auto *p = static_cast<const char *>(sqlite3_column_blob(m_stmt, i));
+        return p ? std::string(p, static_cast<std::size_t>(sqlite3_column_bytes(m_stmt, i))) : std::string();
+    }
+
+private:
+    sqlite3_stmt *m_stmt = nullptr;
+    int m_rc = SQLITE_OK;
+};
+
+StoreErrorKind kindOf(int rc) {
+    switch (rc & 0xFF) {
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        return StoreErrorKind::Corrupt;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return StoreErrorKind::Locked;
+    case SQLITE_CANTOPEN:
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+        return StoreErrorKind::CannotOpen;
+    default:
+        return StoreErrorKind::WriteFailed;
+    }
+}
+
+QJsonArray toJson(const std::vector<std::string> &list) {
+    QJsonArray array;
+    for (const std::string &s : list)
+        array.append(QString::fromStdString(s));
+    return array;
+}
+
+std::vector<std::string> fromJson(const QJsonValue &value) {
+    std::vector<std::string> list;
+    for (const QJsonValue &v : value.toArray())
+        list.push_back(v.toString().toStdString());
+    return list;
+}
+
+std::string optionsJson(const DeepRunOptions &o) {
+    QJsonObject json;
+    json["seeds"] = toJson(o.seeds);
+    json["expansions"] = o.expansions;
+    json["sources"] = o.sources;
+    json["depth"] = o.depth;
+    json["concurrency"] = o.concurrency;
+    json["intervalMs"] = o.intervalMs;
+    json["backoffMs"] = o.backoffMs;
+    json["maxQueries"] = o.maxQueries;
+    json["cacheHours"] = o.cacheHours;
+    json["include"] = toJson(o.include);
+    json["exclude"] = toJson(o.exclude);
+    json["minChars"] = o.minChars;
+    json["maxChars"] = o.maxChars;
+    json["name"] = QString::fromStdString(o.name);
+    return QJsonDocument(json).toJson(QJsonDocument::Compact).toStdString();
+}
+
+std::optional<DeepRunOptions> optionsFromJson(const std::string &text) {
+    const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(text));
+    if (!document.isObject())
+        return std::nullopt;
+    const QJsonObject json = document.object();
+    DeepRunOptions o;
+    o.seeds = fromJson(json["seeds"]);
+    o.expansions = static_cast<ExpansionSet>(json["expansions"].toInt(o.expansions));
+    o.sources = static_cast<DeepSourceSet>(json["sources"].toInt(o.sources));
+    o.depth = json["depth"].toInt(o.depth);
+    o.concurrency = json["concurrency"].toInt(o.concurrency);
+    o.intervalMs = json["intervalMs"].toInt(o.intervalMs);
+    o.backoffMs = json["backoffMs"].toInt(o.backoffMs);
+    o.maxQueries = json["maxQueries"].toInt(o.maxQueries);
+    o.cacheHours = json["cacheHours"].toInt(o.cacheHours);
+    o.include = fromJson(json["include"]);
+    o.exclude = fromJson(json["exclude"]);
+    o.minChars = json["minChars"].toInt(o.minChars);
+    o.maxChars = json["maxChars"].toInt(o.maxChars);
+    o.name = json["name"].toString().toStdString();
+    return o;
+}
+
+// Whether some open file holds the lock of the file now (a probe that takes and drops it).
+bool lockHeld(const std::string &file) {
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool held = ::flock(fd, LOCK_EX | LOCK_NB) != 0;
+    ::close(fd);
+    return held;
+}
+
+RunSummary summaryOf(Statement &row) {
+    RunSummary s;
+    s.id = row.integer(0);
+    s.name = row.text(1);
+    s.startedUnix = row.integer(2);
+    s.state = static_cast<RunState>(row.integer(3));
+    s.queriesDone = row.integer(4);
+    s.queriesPlanned = row.integer(5);
+    s.words = row.integer(6);
+    return s;
+}
+
+constexpr const char *kSummaryColumns =
+    "SELECT id, name, started, state, queries_done, queries_planned, words FROM runs";
+
+} // namespace
+
+RunStore::RunStore(std::string path, sqlite3 *db) : m_path(std::move(path)), m_db(db) {}
+
+RunStore::~RunStore() {
+    releaseWriter();
+    sqlite3_close_v2(m_db);
+}
+
+StoreError RunStore::failure(StoreErrorKind kind) const {
+    return StoreError{kind, m_path + ": " + sqlite3_errmsg(m_db)};
+}
+
+Result<void, StoreError> RunStore::exec(const char *sql) {
+    if (sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+        return Failure{failure(kindOf(sqlite3_errcode(m_db)))};
+    return {};
+}
+
+Result<std::unique_ptr<RunStore>, StoreError> RunStore::open(const std::string &path) {
+    sqlite3 *db = nullptr;
+    const int rc = sqlite3_open_v2(
+        path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+        StoreError error{StoreErrorKind::CannotOpen,
+                         path + ": " + (db ? sqlite3_errmsg(db) : sqlite3_errstr(rc))};
+        sqlite3_close_v2(db);
+        return Failure{error};
+    }
+    std::unique_ptr<RunStore> store(new RunStore(path, db));
+    sqlite3_busy_timeout(db, 10000);
+    // Read before anything is written: a foreign or newer file stays as it is.
+    int version = 0;
+    int tables = 0;
+    {
+        Statement v(db, "PRAGMA user_version");
+        if (!v.prepared() || v.step() != SQLITE_ROW)
+            return Failure{store->failure(kindOf(sqlite3_errcode(db)))};
+        version = static_cast<int>(v.integer(0));
+        Statement t(db, "SELECT count(*) FROM sqlite_master");
+        if (!t.prepared() || t.step() != SQLITE_ROW)
+            return Failure{store->failure(kindOf(sqlite3_errcode(db)))};
+        tables = static_cast<int>(t.integer(0));
+    }
+    if (version > kSchemaVersion)
+        return Failure{
+            StoreError{StoreErrorKind::NewerProgram, path + ": written by a newer program (store version " +
+                                                         std::to_string(version) + ")"}};
+    if (version == 0 && tables > 0)
+        return Failure{StoreError{StoreErrorKind::Corrupt, path + ": not a run store"}};
+    if (auto r = store->exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;"); !r.ok())
+        return Failure{r.error()};
+    if (version == 0) {
+        if (auto r = store->exec("BEGIN IMMEDIATE"); !r.ok())
+            return Failure{r.error()};
+        // Another process may have created the schema meanwhile.
+        Statement v(db, "PRAGMA user_version");
+        if (v.step() == SQLITE_ROW && v.integer(0) == 0) {
+            if (auto r = store->exec(kSchema); !r.ok()) {
+                store->exec("ROLLBACK");
+                return Failure{r.error()};
+            }
+        }
+        if (auto r = store->exec("COMMIT"); !r.ok())
+            return Failure{r.error()};
+    } else {
+        Statement check(
+            db, "SELECT id, name, options, state, started, updated, queries_done, queries_planned, words "
+                "FROM runs LIMIT 0");
+        Statement checkResults(db,
+                               "SELECT pos, word, seed, sources, listings, depth, parent, occurrences FROM "
+                               "results LIMIT 0");
+        if (!check.prepared() || !checkResults.prepared())
+            return Failure{StoreError{StoreErrorKind::Corrupt, path + ": run tables damaged"}};
+    }
+    return store;
+}
+
+Result<long long, StoreError> RunStore::createRun(const DeepRunOptions &options) {
+    Statement insert(m_db, "INSERT INTO runs(name, options, state, started, updated) VALUES(?, ?, ?, ?, ?)");
+    const std::int64_t now = nowUnix();
+    insert.bind(1, options.name)
+        .bind(2, optionsJson(options))
+        .bind(3, static_cast<long long>(RunState::Running))
+        .bind(4, now)
+        .bind(5, now);
+    if (insert.step() != SQLITE_DONE)
+        return Failure{failure(kindOf(insert.rc()))};
+    return static_cast<long long>(sqlite3_last_insert_rowid(m_db));
+}
+
+Result<std::vector<RunSummary>, StoreError> RunStore::listRuns() {
+    Statement select(m_db, (std::string(kSummaryColumns) + " ORDER BY id").c_str());
+    std::vector<RunSummary> runs;
+    while (select.step() == SQLITE_ROW) {
+        runs.push_back(summaryOf(select));
+        // A run left "running" by a process that is gone stands stopped.
+        if (runs.back().state == RunState::Running && !lockHeld(runLockPath(m_path, runs.back().id)))
+            runs.back().state = RunState::Stopped;
+    }
+    if (select.rc() != SQLITE_DONE)
+        return Failure{failure(kindOf(select.rc()))};
+    return runs;
+}
+
+Result<RunSummary, StoreError> RunStore::summary(long long runId) {
+    Statement select(m_db, (std::string(kSummaryColumns) + " WHERE id = ?").c_str());
+    select.bind(1, runId);
+    const int rc = select.step();
+    if (rc == SQLITE_DONE)
+        return Failure{StoreError{StoreErrorKind::UnknownRun, "no run " + std::to_string(runId)}};
+    if (rc != SQLITE_ROW)
+        return Failure{failure(kindOf(rc))};
+    RunSummary s = summaryOf(select);
+    if (s.state == RunState::Running && m_writerRun != runId && !lockHeld(runLockPath(m_path, runId)))
+        s.state = RunState::Stopped;
+    return s;
+}
+
+Result<void, StoreError> RunStore::checkRun(long long runId) {
+    auto s = summary(runId);
+    if (!s.ok())
+        return Failure{s.error()};
+    return {};
+}
+
+Result<DeepRunOptions, StoreError> RunStore::options(long long runId) {
+    Statement select(m_db, "SELECT options FROM runs WHERE id = ?");
+    select.bind(1, runId);
+    const int rc = select.step();
+    if (rc == SQLITE_DONE)
+        return Failure{StoreError{StoreErrorKind::UnknownRun, "no run " + std::to_string(runId)}};
+    if (rc != SQLITE_ROW)
+        return Failure{failure(kindOf(rc))};
+    std::optional<DeepRunOptions> o = optionsFromJson(select.text(0));
+    if (!o)
+        return Failure{StoreError{StoreErrorKind::Corrupt,
+                                  m_path + ": options of run " + std::to_string(runId) + " unreadable"}};
+    return *o;
+}
+
+Result<void, StoreError> RunStore::deleteRun(long long runId) {
+    if (auto r = checkRun(runId); !r.ok())
+        return r;
+    const bool ownWriter = m_writerRun == runId;
+    if (!ownWriter) {
+        if (auto r = acquireWriter(runId); !r.ok())
+            return r;
+    }
+    Result<void, StoreError> result = exec("BEGIN IMMEDIATE");
+    if (result.ok()) {
+        for (const char *sql : {"DELETE FROM queries WHERE run = ?", "DELETE FROM results WHERE run = ?",
+                                "DELETE FROM answers WHERE run = ?", "DELETE FROM runs WHERE id = ?"}) {
+            Statement del(m_db, sql);
+            del.bind(1, runId);
+            if (del.step() != SQLITE_DONE) {
+                result = Failure{failure(kindOf(del.rc()))};
+                break;
+            }
+        }
+        if (result.ok())
+            result = exec("COMMIT");
+        if (!result.ok())
+            exec("ROLLBACK");
+    }
+    const std::string lockFile = runLockPath(m_path, runId);
+    releaseWriter();
+    if (result.ok())
+        ::unlink(lockFile.c_str());
+    return result;
+}
+
+Result<void, StoreError> RunStore::forEachResult(long long runId,
+                                                 const std::function<bool(const ResultRow &)> &visit) {
+    if (auto r = checkRun(runId); !r.ok())
+        return r;
+    Statement select(m_db, "SELECT word, seed, sources, listings, depth, parent, occurrences FROM results "
+                           "WHERE run = ? ORDER BY pos");
+    select.bind(1, runId);
+    ResultRow row;
+    while (select.step() == SQLITE_ROW) {
+        row.word = select.text(0);
+        row.seed = select.text(1);
+        row.sources = static_cast<DeepSourceSet>(select.integer(2));
+        row.listings = select.isNull(3) ? std::nullopt : std::optional<long long>(select.integer(3));
+        row.depth = static_cast<int>(select.integer(4));
+        row.parent = select.text(5);
+        row.occurrences = select.integer(6);
+        if (!visit(row))
+            return {};
+    }
+    if (select.rc() != SQLITE_DONE)
+        return Failure{failure(kindOf(select.rc()))};
+    return {};
+}
+
+Result<void, StoreError> RunStore::acquireWriter(long long runId) {
+    if (m_writerRun == runId)
+        return {};
+    releaseWriter();
+    const std::string file = runLockPath(m_path, runId);
+    const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return Failure{StoreError{StoreErrorKind::CannotOpen, file + ": cannot create the run lock"}};
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return Failure{StoreError{StoreErrorKind::Locked,
+                                  "run " + std::to_string(runId) + " is in use by another process"}};
+    }
+    m_lockFd = fd;
+    m_writerRun = runId;
+    return {};
+}
+
+void RunStore::releaseWriter() {
+    if (m_lockFd >= 0)
+        ::close(m_lockFd);
+    m_lockFd = -1;
+    m_writerRun = 0;
+}
+
+Result<void, StoreError> RunStore::setState(long long runId, RunState state, long long queriesPlanned) {
+    Statement update(m_db, "UPDATE runs SET state = ?, queries_planned = ?, updated = ? WHERE id = ?");
+    update.bind(1, static_cast<long long>(state)).bind(2, queriesPlanned).bind(3, nowUnix()).bind(4, runId);
+    if (update.step() != SQLITE_DONE)
+        return Failure{failure(kindOf(update.rc()))};
+    return {};
+}
+
+Result<void, StoreError> RunStore::addQueries(long long runId, const std::vector<StoredQuery> &queries) {
+    if (auto r = exec("BEGIN IMMEDIATE"); !r.ok())
+        return r;
+    Statement insert(m_db, "INSERT OR REPLACE INTO queries(run, ordinal, depth, text, seed, parent, state) "
+                           "VALUES(?, ?, ?, ?, ?, ?, ?)");
+    for (const StoredQuery &q : queries) {
+        insert.bind(1, runId)
+            .bind(2, q.ordinal)
+            .bind(3, q.depth)
+            .bind(4, q.text)
+            .bind(5, q.seedIndex)
+            .bind(6, q.parent)
+            .bind(7, static_cast<long long>(q.state));
+        if (insert.step() != SQLITE_DONE) {
+            const StoreError error = failure(kindOf(insert.rc()));
+            exec("ROLLBACK");
+            return Failure{error};
+        }
+        insert.reset();
+    }
+    return exec("COMMIT");
+}
+
+Result<std::vector<StoredQuery>, StoreError> RunStore::queries(long long runId) {
+    Statement select(m_db, "SELECT ordinal, depth, text, seed, parent, state FROM queries WHERE run = ? "
+                           "ORDER BY ordinal");
+    select.bind(1, runId);
+    std::vector<StoredQuery> list;
+    while (select.step() == SQLITE_ROW) {
+        list.push_back({select.integer(0), static_cast<int>(select.integer(1)), select.text(2),
+                        static_cast<int>(select.integer(3)), select.text(4),
+                        static_cast<QueryState>(select.integer(5))});
+    }
+    if (select.rc() != SQLITE_DONE)
+        return Failure{failure(kindOf(select.rc()))};
+    return list;
+}
+
+Result<std::optional<std::string>, StoreError>
+RunStore::answer(long long runId, AnswerKind kind, const std::string &query, std::int64_t notBeforeUnix) {
+    Statement select(
+        m_db, "SELECT body FROM answers WHERE kind = ?1 AND query = ?2 AND (run = ?3 OR fetched >= ?4) "
+              "ORDER BY run = ?3 DESC, fetched DESC, id DESC LIMIT 1");
+    select.bind(1, static_cast<long long>(kind)).bind(2, query).bind(3, runId).bind(4, notBeforeUnix);
+    const int rc = select.step();
+    if (rc == SQLITE_ROW)
+        return std::optional<std::string>(select.text(0));
+    if (rc != SQLITE_DONE)
+        return Failure{failure(kindOf(rc))};
+    return std::optional<std::string>();
+}
+
+Result<void, StoreError> RunStore::commit(long long runId, const StoreCommit &commit) {
+    if (auto r = exec("BEGIN IMMEDIATE"); !r.ok())
+        return r;
+    auto fail = [&](int rc) {
+        const StoreError error = failure(kindOf(rc));
+        exec("ROLLBACK");
+        return Result<void, StoreError>(Failure{error});
+    };
+    {
+        Statement insert(m_db, "INSERT INTO answers(run, kind, query, fetched, body) VALUES(?, ?, ?, ?, ?)");
+        for (const StoredAnswer &a : commit.answers) {
+            insert.bind(1, runId)
+                .bind(2, static_cast<long long>(a.kind))
+                .bind(3, a.query)
+                .bind(4, a.fetchedUnix);
+            insert.bindBlob(5, a.body);
+            if (insert.step() != SQLITE_DONE)
+                return fail(insert.rc());
+            insert.reset();
+        }
+    }
+    {
+        Statement update(m_db, "UPDATE queries SET state = ? WHERE run = ? AND ordinal = ?");
+        for (const auto &[ordinal, state] : commit.finished) {
+            update.bind(1, static_cast<long long>(state)).bind(2, runId).bind(3, ordinal);
+            if (update.step() != SQLITE_DONE)
+                return fail(update.rc());
+            update.reset();
+        }
+    }
+    {
+        Statement upsert(m_db,
+                         "INSERT OR REPLACE INTO results(run, pos, word, seed, sources, listings, depth, "
+                         "parent, occurrences) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?)");
+        for (const auto &[pos, row] : commit.rows) {
+            upsert.bind(1, runId)
+                .bind(2, static_cast<long long>(pos))
+                .bind(3, row.word)
+                .bind(4, row.seed)
+                .bind(5, row.sources)
+                .bind(7, row.depth)
+                .bind(8, row.parent)
+                .bind(9, row.occurrences);
+            if (row.listings)
+                upsert.bind(6, *row.listings);
+            else
+                upsert.bindNull(6);
+            if (upsert.step() != SQLITE_DONE)
+                return fail(upsert.rc());
+            upsert.reset();
+        }
+    }
+    {
+        Statement update(m_db, "UPDATE runs SET queries_done = ?, words = ?, updated = ? WHERE id = ?");
+        update.bind(1, commit.queriesDone).bind(2, commit.words).bind(3, nowUnix()).bind(4, runId);
+        if (update.step() != SQLITE_DONE)
+            return fail(update.rc());
+    }
+    return exec("COMMIT");
+}
+
+std::string defaultStorePath() {
+    const QString dir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    const std::string folder = dir.toStdString();
+    if (!folder.empty() && !QDir(dir).exists()) {
+        QDir().mkpath(dir);
+        ::chmod(folder.c_str(), 0700);
+    }
+    return folder + "/mining.sqlite";
+}
+
+std::string runLockPath(const std::string &storePath, long long runId) {
+    return storePath + ".run-" + std::to_string(runId) + ".lock";
+}
+
+std::string describe(const StoreError &error) {
+    switch (error.kind) {
+    case StoreErrorKind::CannotOpen:
+        return "cannot open the store: " + error.detail;
+    case StoreErrorKind::Corrupt:
+        return "the store is damaged or not a run store: " + error.detail;
+    case StoreErrorKind::Locked:
+        return "the store is locked by another run: " + error.detail;
+    case StoreErrorKind::NewerProgram:
+        return "the store was written by a newer program: " + error.detail;
+    case StoreErrorKind::UnknownRun:
+        return "unknown run: " + error.detail;
+    case StoreErrorKind::WriteFailed:
+        return "cannot write the store: " + error.detail;
+    }
+    return error.detail;
+}
+
+} // namespace orbisel::core

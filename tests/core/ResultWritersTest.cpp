@@ -1,0 +1,144 @@
+#include "core/ResultWriters.h"
+
+#include <QTemporaryDir>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace orbisel::core {
+namespace {
+
+std::string readFile(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+// One member of a zip file, through Python's zipfile module.
+std::string zipMember(const std::string &zip, const std::string &member) {
+    const std::string command = "/usr/bin/python3 -c 'import sys,zipfile; "
+                                "sys.stdout.buffer.write(zipfile.ZipFile(sys.argv[1]).read(sys.argv[2]))' '" +
+                                zip + "' '" + member + "'";
+    std::string out;
+    if (FILE *pipe = popen(command.c_str(), "r")) {
+        char buffer[4096];
+        std::size_t got;
+        while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+            out.append(buffer, got);
+        pclose(pipe);
+    }
+    return out;
+}
+
+std::vector<ResultRow> sampleRows() {
+    ResultRow plain{"连衣裙a", "连衣裙", sourceBit(DeepSource::Pc) | sourceBit(DeepSource::Mobile), 1234, 1,
+                    "连衣裙a", 2};
+    ResultRow awkward{
+        "say \"hi\", 1\nx\\y\t", "连衣裙", sourceBit(DeepSource::Related), std::nullopt, 2, "连衣裙a", 1};
+    return {plain, awkward};
+}
+
+RowSource rowsOf(const std::vector<ResultRow> &rows) {
+    return [rows](const RowVisitor &visit) {
+        for (const ResultRow &row : rows)
+            if (!visit(row))
+                break;
+        return true;
+    };
+}
+
+class ResultWritersTest : public ::testing::Test {
+protected:
+    std::string path(const std::string &name) const { return m_dir.path().toStdString() + "/" + name; }
+    QTemporaryDir m_dir;
+};
+
+TEST_F(ResultWritersTest, sourcesText_inSourceOrder) {
+    EXPECT_EQ(sourcesText(0), "");
+    EXPECT_EQ(sourcesText(sourceBit(DeepSource::Related) | sourceBit(DeepSource::Pc) |
+                          sourceBit(DeepSource::LongTail)),
+              "pc|longtail|related");
+    EXPECT_EQ(sourcesText(0x1F), "pc|arrow|mobile|longtail|related");
+}
+
+TEST_F(ResultWritersTest, formatFollowsTheExtension) {
+    EXPECT_EQ(outputFormatFor("a/b.CSV"), OutputFormat::Csv);
+    EXPECT_EQ(outputFormatFor("结果.xlsx"), OutputFormat::Xlsx);
+    EXPECT_EQ(outputFormatFor("x.jsonl"), OutputFormat::Jsonl);
+    EXPECT_EQ(outputFormatFor("x.json"), std::nullopt);
+    EXPECT_EQ(outputFormatFor("csv"), std::nullopt);
+}
+
+TEST_F(ResultWritersTest, csv_bomCrlfAndQuoting) {
+    ASSERT_TRUE(writeResults(path("r.csv"), rowsOf(sampleRows())).ok());
+    EXPECT_EQ(readFile(path("r.csv")), "\xEF\xBB\xBF关键词,种子词,来源,商品数,层级,父词,出现次数\r\n"
+                                       "连衣裙a,连衣裙,pc|mobile,1234,1,连衣裙a,2\r\n"
+                                       "\"say \"\"hi\"\", 1\nx\\y\t\",连衣裙,related,,2,连衣裙a,1\r\n");
+}
+
+TEST_F(ResultWritersTest, jsonl_oneObjectPerRowWithEscapes) {
+    ASSERT_TRUE(writeResults(path("r.jsonl"), rowsOf(sampleRows())).ok());
+    EXPECT_EQ(
+        readFile(path("r.jsonl")),
+        "{\"关键词\":\"连衣裙a\",\"种子词\":\"连衣裙\",\"来源\":\"pc|mobile\",\"商品数\":1234,"
+        "\"层级\":1,\"父词\":\"连衣裙a\",\"出现次数\":2}\n"
+        "{\"关键词\":\"say \\\"hi\\\", 1\\u000ax\\\\y\\u0009\",\"种子词\":\"连衣裙\",\"来源\":\"related\","
+        "\"商品数\":null,\"层级\":2,\"父词\":\"连衣裙a\",\"出现次数\":1}\n");
+}
+
+TEST_F(ResultWritersTest, xlsx_textCellsAndListingsAsNumbers) {
+    ASSERT_TRUE(writeResults(path("r.xlsx"), rowsOf(sampleRows())).ok());
+    const std::string sheet = zipMember(path("r.xlsx"), "xl/worksheets/sheet1.xml");
+    ASSERT_FALSE(sheet.empty());
+    EXPECT_NE(sheet.find("<c r=\"A1\" t=\"inlineStr\"><is><t>关键词</t>"), std::string::npos);
+    EXPECT_NE(sheet.find("<c r=\"C2\" t=\"inlineStr\"><is><t>pc|mobile</t>"), std::string::npos);
+    EXPECT_NE(sheet.find("<c r=\"D2\"><v>1234</v></c>"), std::string::npos);
+    EXPECT_NE(sheet.find("<c r=\"E2\" t=\"inlineStr\"><is><t>1</t>"), std::string::npos);
+    EXPECT_EQ(sheet.find("r=\"D3\""), std::string::npos); // no listing count: no cell
+    EXPECT_NE(sheet.find("<c r=\"G3\" t=\"inlineStr\"><is><t>1</t>"), std::string::npos);
+}
+
+TEST_F(ResultWritersTest, failedRows_leaveTheOldFileAndNoTemporaryOne) {
+    const RowSource failing = [](const RowVisitor &visit) {
+        visit(sampleRows()[0]);
+        return false;
+    };
+    for (const std::string name : {"old.csv", "old.xlsx", "old.jsonl"}) {
+        std::ofstream(path(name)) << "old";
+        const auto written = writeResults(path(name), failing);
+        ASSERT_FALSE(written.ok()) << name;
+        EXPECT_EQ(written.error().kind, WriteErrorKind::ReadFailed) << name;
+        EXPECT_EQ(readFile(path(name)), "old") << name;
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir.path().toStdString()),
+                            std::filesystem::directory_iterator()),
+              3);
+}
+
+TEST_F(ResultWritersTest, checkOutputWritable_beforeARun) {
+    std::filesystem::create_directory(path("folder.csv"));
+    const std::pair<std::string, std::optional<WriteErrorKind>> cases[] = {
+        {path("new.csv"), std::nullopt},
+        {path("new.txt"), WriteErrorKind::UnknownFormat},
+        {path("missing/new.csv"), WriteErrorKind::FolderNotWritable},
+        {path("folder.csv"), WriteErrorKind::FolderNotWritable},
+        {"/proc/new.csv", WriteErrorKind::FolderNotWritable},
+    };
+    for (const auto &[target, kind] : cases) {
+        const auto checked = checkOutputWritable(target);
+        EXPECT_EQ(checked.ok(), !kind) << target;
+        if (kind && !checked.ok()) {
+            EXPECT_EQ(checked.error().kind, *kind) << target;
+        }
+    }
+    EXPECT_FALSE(std::filesystem::exists(path("new.csv")));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir.path().toStdString()),
+                            std::filesystem::directory_iterator()),
+              1);
+}
+
+} // namespace
+} // namespace orbisel::core
