@@ -1,0 +1,234 @@
+#include "cli/MineCommandLine.h"
+
+#include "core/ResultWriters.h"
+#include "core/WordFilter.h"
+#include "orbisel/config.h"
+
+#include <CLI/CLI.hpp>
+#include <array>
+
+namespace orbisel::cli {
+
+namespace {
+
+using core::Failure;
+
+constexpr std::array<const char *, core::kExpansionCount> kExpansionNames = {"letters", "digits", "modifiers",
+                                                                             "questions"};
+constexpr const char *kTestingGroup = "Testing (local stand-in servers)";
+
+std::string versionText() {
+    return std::string("orbisel-mine ") + config::kVersionText;
+}
+
+void addStoreOption(CLI::App &command, MineRequest &request) {
+    command.add_option("--store", request.store,
+                       "Run store (SQLite); default: mining.sqlite in the user data folder");
+}
+
+void addEndpointOptions(CLI::App &command, Endpoints &endpoints) {
+    command.add_option("--suggest-host", endpoints.suggestHost, "Suggestion host[:port] (https)")
+        ->group(kTestingGroup);
+    command.add_option("--search-host", endpoints.searchHost, "Search page host[:port] (https)")
+        ->group(kTestingGroup);
+    command.add_option("--ca-file", endpoints.caFile, "Trust these certificate authorities (PEM) for https")
+        ->group(kTestingGroup);
+    command.add_option("--service-host", endpoints.serviceHost, "Service database host")
+        ->group(kTestingGroup);
+    command.add_option("--service-port", endpoints.servicePort, "Service database port")
+        ->check(CLI::Range(1, 65535))
+        ->group(kTestingGroup);
+}
+
+// The options of `run`, read into the request; lists are kept as text until checked.
+struct RunTexts {
+    std::string expand;
+    std::string sources = "pc,arrow,mobile";
+    std::string include;
+    std::string exclude;
+};
+
+void addRunOptions(CLI::App &run, MineRequest &request, RunTexts &texts) {
+    core::DeepRunOptions &o = request.options;
+    auto *seeds = run.add_option("--seeds", request.seedsFile,
+                                 "Seeds file: one seed a line, UTF-8 (with or without BOM) or GBK");
+    auto *seed = run.add_option("--seed", request.seedTexts, "A seed (repeatable)")->allow_extra_args(false);
+    seeds->excludes(seed);
+    seed->excludes(seeds);
+    run.add_option("--expand", texts.expand,
+                   "Widen each seed before depth 1, comma list of: letters (a-z appended), digits (0-9 "
+                   "appended), modifiers (\" \" + attribute word; modifiers.txt in the user data folder "
+                   "replaces the built-in list), questions (\" \" + buyer-intent word); default: none");
+    run.add_option("--sources", texts.sources, "Comma list of: pc, arrow, mobile, longtail, related")
+        ->capture_default_str();
+    run.add_option("--depth", o.depth, "Levels: the words found at one level are asked at the next (1-5)")
+        ->check(CLI::Range(1, 5))
+        ->capture_default_str();
+    run.add_option("--concurrency", o.concurrency, "Requests in flight (1-16)")
+        ->check(CLI::Range(1, 16))
+        ->capture_default_str();
+    run.add_option("--interval-ms", o.intervalMs, "Least time between request starts to one host, ms")
+        ->check(CLI::Range(0, 600000))
+        ->capture_default_str();
+    run.add_option("--backoff-ms", o.backoffMs,
+                   "Pause after the marketplace refuses us, ms (doubles each time; 3 refusals in a row "
+                   "stop the run)")
+        ->check(CLI::Range(0, 86400000))
+        ->capture_default_str();
+    run.add_option("--max-queries", o.maxQueries, "Queries asked at most; reaching it ends the run normally")
+        ->check(CLI::Range(1, 100000000))
+        ->capture_default_str();
+    run.add_option("--cache-hours", o.cacheHours,
+                   "Reuse stored answers younger than this (0: always ask the marketplace)")
+        ->check(CLI::Range(0, 87600))
+        ->capture_default_str();
+    run.add_option("--include", texts.include, "Keep only words containing one of these (comma list)");
+    run.add_option("--exclude", texts.exclude, "Drop words containing any of these (comma list)");
+    run.add_option("--min-chars", o.minChars, "Keep words of at least this many characters (0: no bound)")
+        ->check(CLI::Range(0, 1000));
+    run.add_option("--max-chars", o.maxChars, "Keep words of at most this many characters (0: no bound)")
+        ->check(CLI::Range(0, 1000));
+    run.add_option("--name", o.name, "Name of the run, shown by list");
+    run.add_option("--out", request.out,
+                   "Results file written when the run ends; .csv, .xlsx or .jsonl by its extension");
+    addStoreOption(run, request);
+    addEndpointOptions(run, request.endpoints);
+}
+
+// Checks the lists and bounds CLI11 cannot, and moves them into the options.
+std::optional<std::string> finishRunOptions(MineRequest &request, const RunTexts &texts) {
+    core::DeepRunOptions &o = request.options;
+    const auto sources = parseSources(texts.sources);
+    if (!sources.ok())
+        return sources.error();
+    o.sources = sources.value();
+    const auto expansions = parseExpansions(texts.expand);
+    if (!expansions.ok())
+        return expansions.error();
+    o.expansions = expansions.value();
+    o.include = core::splitList(texts.include);
+    o.exclude = core::splitList(texts.exclude);
+    if (o.minChars > 0 && o.maxChars > 0 && o.minChars > o.maxChars)
+        return "--min-chars " + std::to_string(o.minChars) + " is more than --max-chars " +
+               std::to_string(o.maxChars);
+    if (request.seedsFile.empty() && request.seedTexts.empty())
+        return std::string("no seeds: give --seeds FILE or --seed TEXT");
+    if (!request.out.empty() && !core::outputFormatFor(request.out))
+        return "--out " + request.out + ": unknown format; use a .csv, .xlsx or .jsonl file";
+    return std::nullopt;
+}
+
+std::string usageError(const std::string &message) {
+    return "orbisel-mine: " + message + "\nRun 'orbisel-mine --help' for the options.\n";
+}
+
+} // namespace
+
+core::Result<core::DeepSourceSet, std::string> parseSources(const std::string &list) {
+    core::DeepSourceSet set = 0;
+    for (const std::string &item : core::splitList(list)) {
+        int found = -1;
+        for (int i = 0; i < core::kDeepSourceCount; ++i)
+            if (item == core::sourceName(static_cast<core::DeepSource>(i)))
+                found = i;
+        if (found < 0)
+            return Failure{"unknown source '" + item + "' (use pc, arrow, mobile, longtail, related)"};
+        set |= core::sourceBit(static_cast<core::DeepSource>(found));
+    }
+    if (!set)
+        return Failure{std::string("--sources names no source (use pc, arrow, mobile, longtail, related)")};
+    return set;
+}
+
+core::Result<core::ExpansionSet, std::string> parseExpansions(const std::string &list) {
+    core::ExpansionSet set = 0;
+    for (const std::string &item : core::splitList(list)) {
+        int found = -1;
+        for (int i = 0; i < core::kExpansionCount; ++i)
+            if (item == kExpansionNames[static_cast<std::size_t>(i)])
+                found = i;
+        if (found < 0)
+            return Failure{"unknown expansion '" + item + "' (use letters, digits, modifiers, questions)"};
+        set |= core::expansionBit(static_cast<core::Expansion>(found));
+    }
+    return set;
+}
+
+ParseOutcome parseCommandLine(int argc, const char *const *argv) {
+    MineRequest request;
+    RunTexts texts;
+    CLI::App app("Deep keyword mining on the marketplace's search suggestions. Runs are kept in a store, "
+                 "so a stopped run can be resumed and exported again.",
+                 "orbisel-mine");
+    app.set_version_flag("--version", versionText(), "Print the version and exit");
+    app.require_subcommand(1);
+    app.footer(
+        "Exit codes: 0 done (also when --max-queries was reached), 1 store or results file failed, "
+        "2 usage or input error, 3 blocked by the marketplace, 4 network down, 5 service stopped, "
+        "130 interrupted (Ctrl-C).\nExample: orbisel-mine run --seed 连衣裙 --expand letters --depth 2 "
+        "--out 连衣裙.xlsx");
+
+    CLI::App *run = app.add_subcommand("run", "Start a run; prints its number first");
+    addRunOptions(*run, request, texts);
+
+    CLI::App *resume = app.add_subcommand("resume", "Continue a stopped, blocked or killed run");
+    resume->add_option("RUN", request.runId, "Run number (see list)")->required()->check(CLI::PositiveNumber);
+    resume->add_option("--out", request.out, "Results file written when the run ends (.csv, .xlsx, .jsonl)");
+    addStoreOption(*resume, request);
+    addEndpointOptions(*resume, request.endpoints);
+
+    CLI::App *list = app.add_subcommand("list", "Show every stored run");
+    addStoreOption(*list, request);
+    addEndpointOptions(*list, request.endpoints);
+
+    CLI::App *exportRun = app.add_subcommand("export", "Write the results of a run to a file");
+    exportRun->add_option("RUN", request.runId, "Run number (see list)")
+        ->required()
+        ->check(CLI::PositiveNumber);
+    exportRun->add_option("--out", request.out, "Results file: .csv, .xlsx or .jsonl by its extension")
+        ->required();
+    addStoreOption(*exportRun, request);
+    addEndpointOptions(*exportRun, request.endpoints);
+
+    ParseOutcome outcome;
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp &) {
+        outcome.output = app.help();
+        return outcome;
+    } catch (const CLI::CallForAllHelp &) {
+        outcome.output = app.help("", CLI::AppFormatMode::All);
+        return outcome;
+    } catch (const CLI::CallForVersion &) {
+        outcome.output = versionText() + "\n";
+        return outcome;
+    } catch (const CLI::ParseError &e) {
+        outcome.exitCode = kExitUsage;
+        outcome.error = usageError(e.what());
+        return outcome;
+    }
+
+    if (run->parsed()) {
+        request.command = Command::Run;
+        if (auto problem = finishRunOptions(request, texts)) {
+            outcome.exitCode = kExitUsage;
+            outcome.error = usageError(*problem);
+            return outcome;
+        }
+    } else if (resume->parsed())
+        request.command = Command::Resume;
+    else if (list->parsed())
+        request.command = Command::List;
+    else
+        request.command = Command::Export;
+    if (request.command != Command::Run && !request.out.empty() && !core::outputFormatFor(request.out)) {
+        outcome.exitCode = kExitUsage;
+        outcome.error =
+            usageError("--out " + request.out + ": unknown format; use a .csv, .xlsx or .jsonl file");
+        return outcome;
+    }
+    outcome.request = std::move(request);
+    return outcome;
+}
+
+} // namespace orbisel::cli

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "core/DeepRunTypes.h"
+#include "core/Result.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace orbisel::cli {
+
+// Exit codes of orbisel-mine.
+enum ExitCode : int {
+    kExitDone = 0,
+    kExitFailed = 1, // the store or the results file failed while running
+    kExitUsage = 2,  // usage or input error
+    kExitBlocked = 3,
+    kExitNetworkDown = 4,
+    kExitServiceStopped = 5,
+    kExitInterrupted = 130,
+};
+
+enum class Command { Run, Resume, List, Export };
+
+// Where the program talks to; the defaults come from the build configuration.
+// Tests point them at their local servers.
+struct Endpoints {
+    std::string suggestHost;
+    std::string searchHost;
+    std::string caFile;       // empty: the system's certificate authorities
+    std::string serviceHost;  // empty: the configured one
+    unsigned servicePort = 0; // 0: the configured one
+};
+
+struct MineRequest {
+    Command command = Command::Run;
+    core::DeepRunOptions options;       // run: everything but the seeds
+    std::string seedsFile;              // run: --seeds
+    std::vector<std::string> seedTexts; // run: --seed, as given
+    long long runId = 0;                // resume, export
+    std::string out;                    // empty: no results file
+    std::string store;                  // empty: the default store
+    Endpoints endpoints;
+};
+
+// What the command line asks for, or what to print and the exit code when it
+// is --help, --version or a usage error.
+struct ParseOutcome {
+    std::optional<MineRequest> request;
+    int exitCode = kExitDone;
+    std::string output; // for stdout (help, version)
+    std::string error;  // for stderr
+};
+ParseOutcome parseCommandLine(int argc, const char *const *argv);
+
+// The comma lists of --sources and --expand; the error names the unknown item.
+core::Result<core::DeepSourceSet, std::string> parseSources(const std::string &list);
+core::Result<core::ExpansionSet, std::string> parseExpansions(const std::string &list);
+
+} // namespace orbisel::cli

@@ -1,0 +1,417 @@
+#include "cli/MineProgram.h"
+
+#include "cli/MineCommandLine.h"
+#include "cli/Progress.h"
+#include "core/DeepRunEngine.h"
+#include "core/Expansion.h"
+#include "core/ResultWriters.h"
+#include "core/RunStore.h"
+#include "core/Seeds.h"
+#include "orbisel/config.h"
+#include "service/ServiceDb.h"
+#include "web/Encoding.h"
+#include "web/WebRequest.h"
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <ctime>
+#include <filesystem>
+#include <iostream>
+#include <mutex>
+#include <thread>
+#include <unistd.h>
+
+namespace orbisel::cli {
+
+namespace {
+
+using core::RunOutcome;
+using core::RunStore;
+using namespace std::chrono_literals;
+
+volatile std::sig_atomic_t g_stopSignal = 0;
+
+void onStopSignal(int signal) {
+    g_stopSignal = signal;
+}
+
+// SIGINT and SIGTERM ask the run to stop; a second one ends the process at once
+// (the store stays consistent: every answer is committed in its own transaction).
+void catchStopSignals() {
+    struct sigaction action {};
+    action.sa_handler = onStopSignal;
+    action.sa_flags = SA_RESETHAND;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+int fail(int code, const std::string &message) {
+    std::cerr << "orbisel-mine: " << message << std::endl;
+    return code;
+}
+
+std::string resumeHint(long long runId) {
+    return "orbisel-mine resume " + std::to_string(runId);
+}
+
+MarketplaceEndpoints applyEndpoints(const Endpoints &endpoints) {
+    ServiceEndpoint &service = serviceEndpoint();
+    if (!endpoints.serviceHost.empty())
+        service.host = endpoints.serviceHost;
+    if (endpoints.servicePort)
+        service.port = endpoints.servicePort;
+    if (!endpoints.caFile.empty()) {
+        WebRequestOptions options = webRequestDefaults();
+        options.caFile = endpoints.caFile;
+        setWebRequestDefaults(options);
+    }
+    return {endpoints.suggestHost.empty() ? config::kSuggestHost : endpoints.suggestHost,
+            endpoints.searchHost.empty() ? config::kSearchHost : endpoints.searchHost};
+}
+
+// Like the keyword window: no service database, no run. A newer published
+// version is only mentioned.
+bool passServiceGate() {
+    if (!connectService()) {
+        std::cerr << gbkToUtf8(mainServiceStoppedMessage()) << std::endl;
+        return false;
+    }
+    const Text published = readServiceRow("ID=8")[2];
+    if (!published.empty() && published != config::kVersionText)
+        std::cerr << "notice: version " << gbkToUtf8(published) << " is published (this is "
+                  << config::kVersionText << ")" << std::endl;
+    disconnectService();
+    return true;
+}
+
+std::string storeProblem(const core::StoreError &error, const std::string &path) {
+    switch (error.kind) {
+    case core::StoreErrorKind::Corrupt:
+        return core::describe(error) + " (the file is left as it is; use --store for another one)";
+    case core::StoreErrorKind::NewerProgram:
+        return core::describe(error) + " (written by a newer orbisel-mine; it is left as it is)";
+    case core::StoreErrorKind::Locked:
+        return core::describe(error) + " (another orbisel-mine is running it)";
+    default:
+        return core::describe(error) + " (" + path + ")";
+    }
+}
+
+std::string writeProblem(const core::WriteError &error) {
+    switch (error.kind) {
+    case core::WriteErrorKind::UnknownFormat:
+        return error.detail + ": unknown format; use a .csv, .xlsx or .jsonl file";
+    case core::WriteErrorKind::FolderNotWritable:
+        return "cannot write " + error.detail;
+    case core::WriteErrorKind::TooManyRows:
+        return error.detail + ": too many rows for a worksheet; use .csv or .jsonl";
+    case core::WriteErrorKind::ReadFailed:
+        return error.detail + ": the stored results could not be read";
+    case core::WriteErrorKind::WriteFailed:
+        break;
+    }
+    return "writing " + error.detail + " failed (disk full?)";
+}
+
+const char *stateName(core::RunState state) {
+    switch (state) {
+    case core::RunState::Running:
+        return "running";
+    case core::RunState::Done:
+        return "done";
+    case core::RunState::Stopped:
+        return "stopped";
+    case core::RunState::Blocked:
+        return "blocked";
+    case core::RunState::Failed:
+        break;
+    }
+    return "failed";
+}
+
+std::string localTimeText(std::int64_t unixSeconds) {
+    const std::time_t t = static_cast<std::time_t>(unixSeconds);
+    std::tm local{};
+    localtime_r(&t, &local);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", &local);
+    return text;
+}
+
+core::Result<std::unique_ptr<RunStore>, std::string> openStore(const std::string &given) {
+    const std::string path = given.empty() ? core::defaultStorePath() : given;
+    auto store = RunStore::open(path);
+    if (!store.ok())
+        return core::Failure{storeProblem(store.error(), path)};
+    return std::move(store).value();
+}
+
+// Writes the run's stored results to `out`; the exit code.
+int exportResults(RunStore &store, long long runId, const std::string &out) {
+    std::optional<core::StoreError> readError;
+    long long rows = 0;
+    const auto written = core::writeResults(out, [&](const core::RowVisitor &visit) {
+        const auto read = store.forEachResult(runId, [&](const core::ResultRow &row) {
+            ++rows;
+            return visit(row);
+        });
+        if (!read.ok())
+            readError = read.error();
+        return read.ok();
+    });
+    if (!written.ok()) {
+        if (readError)
+            return fail(kExitFailed, storeProblem(*readError, store.path()));
+        return fail(kExitFailed, writeProblem(written.error()) + "; the run is kept: orbisel-mine export " +
+                                     std::to_string(runId) + " --out FILE");
+    }
+    std::cerr << "wrote " << rows << " rows to " << out << std::endl;
+    return kExitDone;
+}
+
+struct EngineEnd {
+    RunOutcome outcome;
+    bool interrupted = false;
+    std::optional<core::StoreError> storeError;
+};
+
+// Runs the engine on a worker thread while this one shows progress and
+// watches for Ctrl-C.
+EngineEnd driveEngine(RunStore &store, long long runId, const MarketplaceEndpoints &endpoints) {
+    core::DeepRunEngine engine(store, runId, endpoints);
+    std::mutex mutex;
+    core::RunProgress latest;
+    bool fresh = false;
+    std::atomic<bool> finished{false};
+    RunOutcome outcome = RunOutcome::Done;
+
+    catchStopSignals();
+    std::thread worker([&] {
+        outcome = engine.run([&](const core::RunProgress &progress) {
+            std::lock_guard lock(mutex);
+            latest = progress;
+            fresh = true;
+        });
+        finished = true;
+    });
+
+    const bool terminal = isatty(STDERR_FILENO);
+    const auto plainEvery = 5s;
+    auto lastPlain = std::chrono::steady_clock::now();
+    bool liveLineShown = false;
+    bool stopRequested = false;
+    const auto show = [&](bool final) {
+        core::RunProgress progress;
+        {
+            std::lock_guard lock(mutex);
+            if (!fresh)
+                return;
+            fresh = false;
+            progress = latest;
+        }
+        if (terminal) {
+            std::cerr << '\r' << progressLine(progress, true) << "\x1b[K" << std::flush;
+            liveLineShown = true;
+        } else if (final || std::chrono::steady_clock::now() - lastPlain >= plainEvery) {
+            std::cerr << progressLine(progress, false) << std::endl;
+            lastPlain = std::chrono::steady_clock::now();
+        }
+    };
+    while (!finished) {
+        std::this_thread::sleep_for(100ms);
+        if (g_stopSignal && !stopRequested) {
+            stopRequested = true;
+            engine.requestStop();
+            if (liveLineShown)
+                std::cerr << '\n';
+            liveLineShown = false;
+            std::cerr << "stopping: waiting for the requests in flight" << std::endl;
+        }
+        if (terminal || !stopRequested)
+            show(false);
+    }
+    worker.join();
+    show(true);
+    if (liveLineShown)
+        std::cerr << '\n';
+    return {outcome, stopRequested, engine.storeError()};
+}
+
+int finishRun(RunStore &store, long long runId, const EngineEnd &end, const std::string &out) {
+    const auto summary = store.summary(runId);
+    const long long words = summary.ok() ? summary.value().words : 0;
+    const long long queries = summary.ok() ? summary.value().queriesDone : 0;
+    const std::string hint = resumeHint(runId);
+    if (end.interrupted && end.outcome != RunOutcome::StoreFailed)
+        return fail(kExitInterrupted, "stopped; resume with: " + hint);
+    switch (end.outcome) {
+    case RunOutcome::Done:
+    case RunOutcome::MaxQueriesReached:
+        std::cerr << (end.outcome == RunOutcome::Done ? "done: " : "query limit reached: ") << queries
+                  << " queries, " << words << " words" << std::endl;
+        return out.empty() ? kExitDone : exportResults(store, runId, out);
+    case RunOutcome::Stopped:
+        return fail(kExitInterrupted, "stopped; resume with: " + hint);
+    case RunOutcome::Blocked:
+        return fail(kExitBlocked,
+                    "blocked: the marketplace refused our requests 3 times in a row; wait a while "
+                    "or change network, then resume with: " +
+                        hint);
+    case RunOutcome::NetworkDown:
+        return fail(kExitNetworkDown,
+                    "network down: 10 requests in a row failed; check the connection, then resume with: " +
+                        hint);
+    case RunOutcome::Locked:
+        return fail(kExitUsage, "run " + std::to_string(runId) + " is being run by another orbisel-mine");
+    case RunOutcome::StoreFailed:
+        break;
+    }
+    return fail(kExitFailed, (end.storeError ? storeProblem(*end.storeError, store.path())
+                                             : std::string("the run store failed")) +
+                                 "; what was committed is kept: " + hint);
+}
+
+// The seeds of a new run, and the user's modifier list when it is used.
+std::optional<std::string> prepareRunOptions(const MineRequest &request, core::DeepRunOptions &options) {
+    if (!request.seedsFile.empty()) {
+        auto seeds = core::readSeedsFile(request.seedsFile);
+        if (!seeds.ok())
+            return seeds.error().kind == core::SeedsErrorKind::NoSeeds
+                       ? "no seeds in " + seeds.error().detail
+                       : "cannot read the seeds file " + seeds.error().detail;
+        options.seeds = std::move(seeds).value();
+    } else {
+        options.seeds = core::distinctSeeds(request.seedTexts);
+        if (options.seeds.empty())
+            return std::string("no seeds: every --seed is blank");
+    }
+    if (options.expansions & core::expansionBit(core::Expansion::Modifiers)) {
+        const std::string path = core::userModifiersPath();
+        std::error_code error;
+        if (std::filesystem::exists(path, error)) {
+            auto modifiers = core::readSeedsFile(path);
+            if (!modifiers.ok() && modifiers.error().kind == core::SeedsErrorKind::CannotRead)
+                return "cannot read the modifier list " + modifiers.error().detail;
+            if (modifiers.ok())
+                options.modifiers = std::move(modifiers).value();
+        }
+    }
+    return std::nullopt;
+}
+
+int checkOut(const std::string &out) {
+    if (out.empty())
+        return kExitDone;
+    const auto writable = core::checkOutputWritable(out);
+    return writable.ok() ? kExitDone : fail(kExitUsage, writeProblem(writable.error()));
+}
+
+int runCommand(const MineRequest &request, const MarketplaceEndpoints &endpoints) {
+    core::DeepRunOptions options = request.options;
+    if (auto problem = prepareRunOptions(request, options))
+        return fail(kExitUsage, *problem);
+    if (int code = checkOut(request.out))
+        return code;
+    auto store = openStore(request.store);
+    if (!store.ok())
+        return fail(kExitUsage, store.error());
+    const auto runId = store.value()->createRun(options);
+    if (!runId.ok())
+        return fail(kExitFailed, storeProblem(runId.error(), store.value()->path()));
+    std::cout << "run " << runId.value() << std::endl;
+    const EngineEnd end = driveEngine(*store.value(), runId.value(), endpoints);
+    return finishRun(*store.value(), runId.value(), end, request.out);
+}
+
+// The run's summary, or the exit code of why there is none.
+core::Result<core::RunSummary, int> knownRun(RunStore &store, long long runId) {
+    auto summary = store.summary(runId);
+    if (summary.ok())
+        return std::move(summary).value();
+    if (summary.error().kind == core::StoreErrorKind::UnknownRun)
+        return core::Failure{fail(kExitUsage, "unknown run " + std::to_string(runId) +
+                                                  " (orbisel-mine list shows the stored runs)")};
+    return core::Failure{fail(kExitUsage, storeProblem(summary.error(), store.path()))};
+}
+
+int resumeCommand(const MineRequest &request, const MarketplaceEndpoints &endpoints) {
+    if (int code = checkOut(request.out))
+        return code;
+    auto store = openStore(request.store);
+    if (!store.ok())
+        return fail(kExitUsage, store.error());
+    const auto summary = knownRun(*store.value(), request.runId);
+    if (!summary.ok())
+        return summary.error();
+    std::cout << "run " << request.runId << std::endl;
+    if (summary.value().state == core::RunState::Done) {
+        std::cerr << "run " << request.runId << " is already done" << std::endl;
+        return request.out.empty() ? kExitDone : exportResults(*store.value(), request.runId, request.out);
+    }
+    const EngineEnd end = driveEngine(*store.value(), request.runId, endpoints);
+    return finishRun(*store.value(), request.runId, end, request.out);
+}
+
+int listCommand(const MineRequest &request) {
+    auto store = openStore(request.store);
+    if (!store.ok())
+        return fail(kExitUsage, store.error());
+    const auto runs = store.value()->listRuns();
+    if (!runs.ok())
+        return fail(kExitUsage, storeProblem(runs.error(), store.value()->path()));
+    char line[256];
+    std::snprintf(line, sizeof line, "%5s  %-16s  %-8s  %15s  %9s  %s\n", "run", "started", "state",
+                  "queries", "words", "name");
+    std::cout << line;
+    for (const core::RunSummary &run : runs.value()) {
+        const std::string queries =
+            std::to_string(run.queriesDone) + "/" + std::to_string(run.queriesPlanned);
+        std::snprintf(line, sizeof line, "%5lld  %-16s  %-8s  %15s  %9lld  ", run.id,
+                      localTimeText(run.startedUnix).c_str(), stateName(run.state), queries.c_str(),
+                      run.words);
+        std::cout << line << run.name << '\n';
+    }
+    std::cout << std::flush;
+    return kExitDone;
+}
+
+int exportCommand(const MineRequest &request) {
+    if (int code = checkOut(request.out))
+        return code;
+    auto store = openStore(request.store);
+    if (!store.ok())
+        return fail(kExitUsage, store.error());
+    const auto summary = knownRun(*store.value(), request.runId);
+    if (!summary.ok())
+        return summary.error();
+    return exportResults(*store.value(), request.runId, request.out);
+}
+
+} // namespace
+
+int runMineProgram(int argc, const char *const *argv) {
+    ParseOutcome parsed = parseCommandLine(argc, argv);
+    std::cout << parsed.output << std::flush;
+    std::cerr << parsed.error << std::flush;
+    if (!parsed.request)
+        return parsed.exitCode;
+    const MineRequest &request = *parsed.request;
+    const MarketplaceEndpoints endpoints = applyEndpoints(request.endpoints);
+    if (!passServiceGate())
+        return kExitServiceStopped;
+    switch (request.command) {
+    case Command::Run:
+        return runCommand(request, endpoints);
+    case Command::Resume:
+        return resumeCommand(request, endpoints);
+    case Command::List:
+        return listCommand(request);
+    case Command::Export:
+        break;
+    }
+    return exportCommand(request);
+}
+
+} // namespace orbisel::cli

@@ -1,0 +1,303 @@
+#include "LocalServer.h"
+#include "MineProcess.h"
+#include "tests/support/MariaDbServer.h"
+#include "web/UrlCookies.h"
+#include "web/WebRequest.h"
+
+#include <QTemporaryDir>
+#include <QUrlQuery>
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <map>
+#include <sqlite3.h>
+#include <sys/file.h>
+#include <thread>
+
+namespace orbisel::test {
+namespace {
+
+using Args = std::vector<std::string>;
+
+const std::string kFixtures = ORBISEL_CLI_TEST_DIR "/fixtures/market";
+
+// The CSV of a run over the slow fixture words 慢1..慢10.
+std::string slowRunCsv() {
+    std::string csv = "\xEF\xBB\xBF关键词,种子词,来源,商品数,层级,父词,出现次数\r\n";
+    for (int i = 1; i <= 10; ++i) {
+        const std::string n = std::to_string(i);
+        csv += "慢" + n + "甲,慢" + n + ",pc," + n + ",1,慢" + n + ",1\r\n";
+    }
+    return csv;
+}
+
+class MineProgramTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        server = new LocalServer(LocalServer::Mode::Https);
+        WebRequestOptions options;
+        options.caFile = LocalServer::certificateFile();
+        setWebRequestDefaults(options);
+    }
+    static void TearDownTestSuite() {
+        delete server;
+        server = nullptr;
+        setWebRequestDefaults(WebRequestOptions{});
+    }
+    void SetUp() override {
+        ASSERT_TRUE(MariaDbServer::shared().running()) << MariaDbServer::shared().error();
+        ASSERT_EQ(webRequest(server->url("/market/setup?dir=" + urlEncode(kFixtures))), "ok");
+    }
+
+    std::string home() const { return m_home.path().toStdString(); }
+    std::string file(const std::string &name) const { return home() + "/" + name; }
+
+    // The test servers and a store in the private home.
+    Args withEndpoints(Args args, const std::string &store = "store.sqlite") const {
+        const std::string host = "127.0.0.1:" + std::to_string(server->port());
+        args.insert(args.end(), {"--suggest-host", host, "--search-host", host, "--ca-file",
+                                 LocalServer::certificateFile(), "--service-host", "127.0.0.1",
+                                 "--service-port", std::to_string(MariaDbServer::shared().port())});
+        if (!store.empty())
+            args.insert(args.end(), {"--store", file(store)});
+        return args;
+    }
+    MineResult mine(const Args &args, const std::string &store = "store.sqlite") const {
+        return runMine(home(), withEndpoints(args, store));
+    }
+
+    // The q of every PC suggestion request received since the set-up, in order.
+    static std::vector<std::string> askedPc() {
+        std::vector<std::string> asked;
+        std::string log = webRequest(server->url("/market/log"));
+        std::size_t start = 0;
+        while (start < log.size()) {
+            std::size_t end = log.find('\n', start);
+            if (end == std::string::npos)
+                end = log.size();
+            const std::string line = log.substr(start, end - start);
+            start = end + 1;
+            const std::size_t question = line.find('?');
+            if (line.rfind("GET /sug?", 0) != 0 || question == std::string::npos)
+                continue;
+            const std::string query = line.substr(question + 1, line.find(' ', question) - question - 1);
+            const QUrlQuery items(QString::fromLatin1(query));
+            if (items.hasQueryItem("_ksTS"))
+                asked.push_back(items.queryItemValue("q", QUrl::FullyDecoded).toStdString());
+        }
+        return asked;
+    }
+
+    void waitForRequests(std::size_t count) const {
+        for (int i = 0; i < 600 && askedPc().size() < count; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    }
+
+    void writeSlowSeeds() const {
+        std::ofstream seeds(file("slow.txt"));
+        for (int i = 1; i <= 10; ++i)
+            seeds << "慢" << i << "\n";
+    }
+
+    static inline LocalServer *server = nullptr;
+    QTemporaryDir m_home;
+};
+
+TEST_F(MineProgramTest, run_writesTheDeepResultInOrder) {
+    const MineResult run = mine({"run", "--seed", "连衣裙", "--seed", "半身裙", "--depth", "2", "--sources",
+                                 "pc", "--interval-ms", "0", "--name", "裙子", "--out", file("r.csv")});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out.substr(0, 6), "run 1\n");
+    EXPECT_EQ(readWholeFile(file("r.csv")), "\xEF\xBB\xBF关键词,种子词,来源,商品数,层级,父词,出现次数\r\n"
+                                            "连衣裙夏,连衣裙,pc,100,1,连衣裙,1\r\n"
+                                            "连衣裙女,连衣裙,pc,200,1,连衣裙,3\r\n"
+                                            "半身裙长款,半身裙,pc,10,1,半身裙,1\r\n"
+                                            "连衣裙夏季,连衣裙,pc,50,2,连衣裙夏,1\r\n"
+                                            "连衣裙女装,连衣裙,pc,30,2,连衣裙女,1\r\n"
+                                            "男士衬衫,连衣裙,pc,3,2,连衣裙女,1\r\n");
+    // Each query once, level by level; words of the last level are not asked.
+    EXPECT_EQ(askedPc(), (Args{"连衣裙", "半身裙", "连衣裙夏", "连衣裙女", "半身裙长款"}));
+
+    const MineResult exported = mine({"export", "1", "--out", file("r.jsonl")});
+    ASSERT_EQ(exported.exitCode, 0) << exported.err;
+    const std::string jsonl = readWholeFile(file("r.jsonl"));
+    EXPECT_EQ(jsonl.substr(0, jsonl.find('\n')),
+              "{\"关键词\":\"连衣裙夏\",\"种子词\":\"连衣裙\",\"来源\":\"pc\",\"商品数\":100,\"层级\":1,"
+              "\"父词\":\"连衣裙\",\"出现次数\":1}");
+
+    const MineResult list = mine({"list"});
+    ASSERT_EQ(list.exitCode, 0) << list.err;
+    EXPECT_NE(list.out.find("done"), std::string::npos) << list.out;
+    EXPECT_NE(list.out.find("5/5"), std::string::npos) << list.out;
+    EXPECT_NE(list.out.find("裙子"), std::string::npos) << list.out;
+}
+
+TEST_F(MineProgramTest, run_filtersKeepWordsAndLimitQueries) {
+    const MineResult excluded = mine({"run", "--seed", "连衣裙", "--depth", "2", "--sources", "pc",
+                                      "--interval-ms", "0", "--exclude", "男,夏", "--out", file("x.csv")});
+    ASSERT_EQ(excluded.exitCode, 0) << excluded.err;
+    EXPECT_EQ(readWholeFile(file("x.csv")), "\xEF\xBB\xBF关键词,种子词,来源,商品数,层级,父词,出现次数\r\n"
+                                            "连衣裙女,连衣裙,pc,200,1,连衣裙,1\r\n"
+                                            "连衣裙女装,连衣裙,pc,30,2,连衣裙女,1\r\n");
+
+    const MineResult limited =
+        mine({"run", "--seed", "连衣裙", "--depth", "2", "--sources", "pc", "--interval-ms", "0",
+              "--max-queries", "2", "--cache-hours", "0", "--out", file("m.csv")});
+    ASSERT_EQ(limited.exitCode, 0) << limited.err;
+    EXPECT_NE(limited.err.find("query limit reached"), std::string::npos) << limited.err;
+    EXPECT_TRUE(std::filesystem::exists(file("m.csv")));
+}
+
+TEST_F(MineProgramTest, sameAnswers_sameFileAtAnyConcurrency) {
+    std::string files[2];
+    const char *concurrency[2] = {"1", "8"};
+    for (int i = 0; i < 2; ++i) {
+        files[i] = file(std::string("c") + concurrency[i] + ".csv");
+        const MineResult run =
+            mine({"run", "--seed", "连衣裙", "--expand", "letters", "--depth", "2", "--concurrency",
+                  concurrency[i], "--interval-ms", "0", "--cache-hours", "0", "--out", files[i]},
+                 std::string("s") + concurrency[i] + ".sqlite");
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+    }
+    const std::string one = readWholeFile(files[0]);
+    EXPECT_EQ(one, readWholeFile(files[1]));
+    EXPECT_NE(one.find("连衣裙白色,连衣裙,mobile,8,1,连衣裙b,1"), std::string::npos) << one;
+}
+
+TEST_F(MineProgramTest, killedRun_resumesWithoutAskingFinishedQueriesAgain) {
+    writeSlowSeeds();
+    MineProcess killed(home(), withEndpoints({"run", "--seeds", file("slow.txt"), "--sources", "pc",
+                                              "--concurrency", "1", "--interval-ms", "0"}));
+    waitForRequests(4);
+    killed.signal(SIGKILL);
+    const MineResult end = killed.wait();
+    ASSERT_EQ(end.exitCode, 128 + SIGKILL) << end.err;
+    ASSERT_EQ(end.out, "run 1\n");
+    const std::size_t before = askedPc().size();
+    ASSERT_LT(before, 10u);
+
+    const MineResult resumed = mine({"resume", "1", "--out", file("k.csv")});
+    ASSERT_EQ(resumed.exitCode, 0) << resumed.err;
+    EXPECT_EQ(readWholeFile(file("k.csv")), slowRunCsv());
+    // Only the query in flight at the kill may be asked twice.
+    const std::vector<std::string> asked = askedPc();
+    std::map<std::string, int> times;
+    for (const std::string &q : asked)
+        ++times[q];
+    EXPECT_EQ(times.size(), 10u);
+    EXPECT_LE(asked.size(), 11u);
+}
+
+TEST_F(MineProgramTest, interruptedRun_stopsWithResumeHintAndKeepsOneWriter) {
+    writeSlowSeeds();
+    MineProcess running(home(), withEndpoints({"run", "--seeds", file("slow.txt"), "--sources", "pc",
+                                               "--concurrency", "2", "--interval-ms", "0"}));
+    waitForRequests(2);
+    const MineResult second = mine({"resume", "1"});
+    EXPECT_EQ(second.exitCode, 2) << second.err;
+    EXPECT_NE(second.err.find("another orbisel-mine"), std::string::npos) << second.err;
+
+    running.signal(SIGINT);
+    const MineResult stopped = running.wait();
+    ASSERT_EQ(stopped.exitCode, 130) << stopped.err;
+    EXPECT_NE(stopped.err.find("stopped; resume with: orbisel-mine resume 1\n"), std::string::npos)
+        << stopped.err;
+    EXPECT_NE(mine({"list"}).out.find("stopped"), std::string::npos);
+
+    const MineResult resumed = mine({"resume", "1", "--out", file("i.csv")});
+    ASSERT_EQ(resumed.exitCode, 0) << resumed.err;
+    EXPECT_EQ(readWholeFile(file("i.csv")), slowRunCsv());
+}
+
+TEST_F(MineProgramTest, serviceStopped_exitsFiveBeforeTouchingTheStore) {
+    Args args = withEndpoints({"run", "--seed", "连衣裙"});
+    args.insert(args.end(), {"--service-port", std::to_string(unusedPort())});
+    const MineResult run = runMine(home(), args);
+    EXPECT_EQ(run.exitCode, 5);
+    EXPECT_EQ(run.err, "软件停止服务，请联系QQ800012345\n");
+    EXPECT_EQ(run.out, "");
+    EXPECT_FALSE(std::filesystem::exists(file("store.sqlite")));
+    EXPECT_TRUE(askedPc().empty());
+}
+
+TEST_F(MineProgramTest, newerPublishedVersion_noticeAndTheRunGoesOn) {
+    ASSERT_TRUE(MariaDbServer::shared().sql("UPDATE woai SET 内容 = 'V7.0.0' WHERE ID = 8;"));
+    const MineResult run = mine({"run", "--seed", "半身裙", "--sources", "pc", "--interval-ms", "0"});
+    MariaDbServer::shared().resetData();
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.err.find("notice: version V7.0.0 is published (this is V6.9.2)"), std::string::npos)
+        << run.err;
+}
+
+TEST_F(MineProgramTest, badInput_exitsTwoWithOneClearLine) {
+    std::filesystem::create_directory(file("folder.csv"));
+    std::ofstream(file("blank.txt")) << "\r\n \r\n";
+    std::ofstream(file("corrupt.sqlite")) << std::string(4096, 'x');
+    sqlite3 *db = nullptr;
+    ASSERT_EQ(sqlite3_open(file("newer.sqlite").c_str(), &db), SQLITE_OK);
+    sqlite3_exec(db, "PRAGMA user_version = 999999; CREATE TABLE t(x);", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+
+    struct Case {
+        Args args;
+        std::string store;
+        std::string message; // a part of the error line
+    };
+    const Case cases[] = {
+        {{"run", "--seed", "a", "--bogus"}, "store.sqlite", "--bogus"},
+        {{"frobnicate"}, "", "frobnicate"},
+        {{"run", "--seed", "a", "--sources", "pc,web"}, "store.sqlite", "unknown source 'web'"},
+        {{"run", "--seed", "a", "--expand", "vowels"}, "store.sqlite", "unknown expansion 'vowels'"},
+        {{"run", "--seed", "a", "--depth", "6"}, "store.sqlite", "--depth"},
+        {{"run", "--seed", "a", "--concurrency", "0"}, "store.sqlite", "--concurrency"},
+        {{"run", "--seed", "a", "--max-queries", "many"}, "store.sqlite", "--max-queries"},
+        {{"run", "--seed", "a", "--min-chars", "5", "--max-chars", "3"}, "store.sqlite", "--min-chars 5"},
+        {{"run"}, "store.sqlite", "no seeds"},
+        {{"run", "--seed", " "}, "store.sqlite", "no seeds"},
+        {{"run", "--seeds", file("missing.txt")}, "store.sqlite", "cannot read the seeds file"},
+        {{"run", "--seeds", file("blank.txt")}, "store.sqlite", "no seeds in"},
+        {{"run", "--seed", "a", "--out", file("r.txt")}, "store.sqlite", "unknown format"},
+        {{"run", "--seed", "a", "--out", file("nowhere/r.csv")}, "store.sqlite", "no such folder"},
+        {{"run", "--seed", "a", "--out", file("folder.csv")}, "store.sqlite", "is a folder"},
+        {{"resume", "7"}, "store.sqlite", "unknown run 7"},
+        {{"export", "7", "--out", file("e.csv")}, "store.sqlite", "unknown run 7"},
+        {{"export", "7"}, "store.sqlite", "--out"},
+        {{"run", "--seed", "a"}, "corrupt.sqlite", "corrupt"},
+        {{"list"}, "newer.sqlite", "newer"},
+    };
+    for (const Case &c : cases) {
+        const MineResult result = mine(c.args, c.store);
+        EXPECT_EQ(result.exitCode, 2) << c.args[0] << " " << c.message << "\n" << result.err;
+        EXPECT_NE(result.err.find(c.message), std::string::npos) << c.message << "\n" << result.err;
+        EXPECT_EQ(result.err.find("stopped"), std::string::npos) << result.err;
+    }
+    // Nothing was asked, no results file or run was made, and refused stores are left as they were.
+    EXPECT_TRUE(askedPc().empty());
+    EXPECT_FALSE(std::filesystem::exists(file("r.txt")));
+    EXPECT_EQ(readWholeFile(file("corrupt.sqlite")), std::string(4096, 'x'));
+    const MineResult list = mine({"list"});
+    ASSERT_EQ(list.exitCode, 0) << list.err;
+    EXPECT_EQ(std::count(list.out.begin(), list.out.end(), '\n'), 1) << list.out;
+}
+
+TEST_F(MineProgramTest, helpAndVersion) {
+    const MineResult help = runMine(home(), {"run", "--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    for (const char *option :
+         {"--seeds",       "--seed",        "--expand",       "--sources",     "--depth",
+          "--concurrency", "--interval-ms", "--backoff-ms",   "--max-queries", "--cache-hours",
+          "--include",     "--exclude",     "--min-chars",    "--max-chars",   "--name",
+          "--out",         "--store",       "--suggest-host", "--ca-file",     "--service-port"})
+        EXPECT_NE(help.out.find(option), std::string::npos) << option;
+    const MineResult top = runMine(home(), {"--help"});
+    for (const char *command : {"run", "resume", "list", "export", "Exit codes"})
+        EXPECT_NE(top.out.find(command), std::string::npos) << command;
+    const MineResult version = runMine(home(), {"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, "orbisel-mine V6.9.2\n");
+}
+
+} // namespace
+} // namespace orbisel::test
