@@ -27,6 +27,7 @@ enum class WindowId {
     DataSharingBrowser,
     Ledger,
     LedgerEntry,
+    DeepMining,
 };
 
 enum class ControlKind {

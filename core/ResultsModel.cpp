@@ -1,5 +1,7 @@
 #include "core/ResultsModel.h"
 
+#include "core/ResultWriters.h"
+
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -66,18 +68,6 @@ template <class T> int compareValue(T a, T b) {
 }
 
 } // namespace
-
-std::string sourcesText(DeepSourceSet sources) {
-    std::string text;
-    for (int i = 0; i < kDeepSourceCount; ++i) {
-        if (!(sources & sourceBit(static_cast<DeepSource>(i))))
-            continue;
-        if (!text.empty())
-            text += '|';
-        text += kSourceNames[static_cast<std::size_t>(i)];
-    }
-    return text;
-}
 
 std::uint32_t ResultsModel::Interned::add(const std::string &text) {
     auto [it, added] = m_ids.try_emplace(text, static_cast<std::uint32_t>(m_texts.size()));

@@ -14,9 +14,6 @@
 
 namespace orbisel::core {
 
-// "pc|arrow|…": the kinds of a row's sources, in source order.
-std::string sourcesText(DeepSourceSet sources);
-
 // The rows of a deep run as a table: a column store that grows while the run goes,
 // sortable by every column and filtered by a text and by a row predicate. Stored rows
 // keep their result order (0, 1, …); the view is an index vector over them.

@@ -150,6 +150,7 @@ WindowSpec mainWindowSpec() {
         button("按钮6", 272, 496, 88, 24, "人群查询"),
         button("按钮10", 360, 472, 128, 24, "TOP20万词表【PC】"),
         button("按钮12", 360, 496, 128, 24, "TOP20万词表【无线】"),
+        button("按钮深度挖掘", 496, 470, 112, 24, "深度挖掘"),
         button("按钮11", 920, 504, 88, 24, "删除重复"),
         button("按钮7", 1008, 504, 112, 24, "生意参谋数据共享"),
         button("按钮3", 1120, 464, 96, 32, "帮助"),
@@ -248,6 +249,7 @@ MainWindow::MainWindow() : Window(WindowId::Main, mainWindowSpec()) {
     onClick("按钮5", [] { loadWindow(WindowId::Index); });
     onClick("按钮7", [] { loadWindow(WindowId::DataSharing); });
     onClick("按钮11", [] { loadWindow(WindowId::Dedupe); });
+    onClick("按钮深度挖掘", [] { loadWindow(WindowId::DeepMining); });
 }
 
 MainWindow::~MainWindow() = default;
