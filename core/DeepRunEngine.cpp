@@ -191,6 +191,30 @@ struct Completion {
     std::vector<std::string> longTail; // one answer per mobile word
 };
 
+// The word without the spaces around it (ASCII, full-width, tabs and line ends).
+std::string trimmed(std::string_view word) {
+    auto isSpaceAt = [&](std::size_t i) {
+        return std::string_view(" \t\r\n").find(word[i]) != std::string_view::npos;
+    };
+    while (!word.empty()) {
+        if (isSpaceAt(0))
+            word.remove_prefix(1);
+        else if (word.starts_with(kFullWidthSpace))
+            word.remove_prefix(kFullWidthSpace.size());
+        else
+            break;
+    }
+    while (!word.empty()) {
+        if (isSpaceAt(word.size() - 1))
+            word.remove_suffix(1);
+        else if (word.ends_with(kFullWidthSpace))
+            word.remove_suffix(kFullWidthSpace.size());
+        else
+            break;
+    }
+    return std::string(word);
+}
+
 } // namespace
 
 std::string comparisonKey(std::string_view text) {
@@ -254,6 +278,7 @@ private:
 
     // Asking (worker threads).
     void workerLoop();
+    void account(const Completion &c);
     Completion ask(std::size_t ordinal);
     enum class Got { Answer, Failed, Blocked, Aborted };
     Got fetch(AnswerKind kind, const std::string &query, Completion &c, std::string &body);
@@ -291,6 +316,9 @@ private:
     bool closing = false;
     bool stop = false;
     bool halt = false;
+    int blockedStreak = 0;
+    int failStreak = 0;
+    std::optional<RunOutcome> ending;
     Clock::time_point pauseUntil{};
     std::map<std::string, Clock::time_point> nextStart;
     long long sent = 0;
@@ -426,7 +454,7 @@ void DeepRunEngine::Impl::addWord(const StoredQuery &q, DeepSource source, const
         return;
     }
     Row row;
-    row.word = word;
+    row.word = trimmed(word);
     row.hash = hash;
     row.listings = listings.value_or(-1);
     row.occurrences = 1;
@@ -621,6 +649,38 @@ Completion DeepRunEngine::Impl::ask(std::size_t ordinal) {
     return c;
 }
 
+// Counts a query's outcome as it arrives, before the worker takes another:
+// a blocked query pauses new requests and goes back to the head of the queue.
+void DeepRunEngine::Impl::account(const Completion &c) {
+    switch (c.status) {
+    case Completion::Status::Answered:
+        blockedStreak = 0;
+        failStreak = 0;
+        break;
+    case Completion::Status::Failed:
+        if (++failStreak >= timing.failuresInARow) {
+            if (!ending)
+                ending = RunOutcome::NetworkDown;
+            halt = true;
+        }
+        break;
+    case Completion::Status::Blocked:
+        if (++blockedStreak >= timing.blockedInARow) {
+            if (!ending)
+                ending = RunOutcome::Blocked;
+            halt = true;
+        } else {
+            const long long pause = static_cast<long long>(options.backoffMs) << (blockedStreak - 1);
+            pauseUntil = std::max(pauseUntil, Clock::now() + milliseconds(pause));
+        }
+        todo.push_front(c.ordinal);
+        workCv.notify_all();
+        break;
+    case Completion::Status::Aborted:
+        break;
+    }
+}
+
 void DeepRunEngine::Impl::workerLoop() {
     std::unique_lock lock(mutex);
     for (;;) {
@@ -634,6 +694,7 @@ void DeepRunEngine::Impl::workerLoop() {
         Completion c = ask(ordinal);
         lock.lock();
         --inFlight;
+        account(c);
         arrived.push_back(std::move(c));
         doneCv.notify_all();
     }
@@ -682,51 +743,22 @@ RunOutcome DeepRunEngine::Impl::runLevel(const std::vector<std::size_t> &pending
     }
     std::map<std::size_t, Completion> ready;
     std::size_t cursor = 0;
-    int blockedStreak = 0;
-    int failStreak = 0;
-    std::optional<RunOutcome> ending;
     while (cursor < pending.size()) {
         std::vector<Completion> batch;
         bool drained = false;
         bool levelEnd = false;
+        int failStreakNow = 0;
         {
             std::unique_lock lock(mutex);
             doneCv.wait_for(lock, milliseconds(timing.progressIntervalMs), [&] {
                 return !arrived.empty() || (inFlight == 0 && (todo.empty() || halted()));
             });
             batch.swap(arrived);
-            for (const Completion &c : batch) {
-                switch (c.status) {
-                case Completion::Status::Answered:
-                    blockedStreak = 0;
-                    failStreak = 0;
-                    break;
-                case Completion::Status::Failed:
-                    if (++failStreak >= timing.failuresInARow && !ending) {
-                        ending = RunOutcome::NetworkDown;
-                        halt = true;
-                    }
-                    break;
-                case Completion::Status::Blocked:
-                    if (++blockedStreak >= timing.blockedInARow) {
-                        if (!ending)
-                            ending = RunOutcome::Blocked;
-                        halt = true;
-                    } else {
-                        const long long pause = static_cast<long long>(options.backoffMs)
-                                                << (blockedStreak - 1);
-                        pauseUntil = std::max(pauseUntil, Clock::now() + milliseconds(pause));
-                    }
-                    todo.push_front(c.ordinal); // asked again after the pause
-                    break;
-                case Completion::Status::Aborted:
-                    break;
-                }
-            }
             if (stop && !ending)
                 ending = RunOutcome::Stopped;
             drained = inFlight == 0 && arrived.empty() && (todo.empty() || halted());
             levelEnd = drained && !halted();
+            failStreakNow = failStreak;
         }
         StoreCommit commit;
         for (Completion &c : batch) {
@@ -741,7 +773,7 @@ RunOutcome DeepRunEngine::Impl::runLevel(const std::vector<std::size_t> &pending
             auto it = ready.find(pending[cursor]);
             if (it == ready.end())
                 break;
-            if (it->second.status == Completion::Status::Failed && failStreak > 0 && !levelEnd)
+            if (it->second.status == Completion::Status::Failed && failStreakNow > 0 && !levelEnd)
                 break;
             mergeQuery(it->second, commit);
             ready.erase(it);
@@ -761,17 +793,23 @@ RunOutcome DeepRunEngine::Impl::runLevel(const std::vector<std::size_t> &pending
             if (auto r = store.commit(runId, commit); !r.ok()) {
                 storeError = r.error();
                 requestStop();
+                std::lock_guard lock(mutex);
                 ending = RunOutcome::StoreFailed;
                 drained = false;
             }
         }
         report(false);
-        if (ending && drained)
-            return *ending;
-        if (ending == RunOutcome::StoreFailed) {
+        std::optional<RunOutcome> endingNow;
+        {
+            std::lock_guard lock(mutex);
+            endingNow = ending;
+        }
+        if (endingNow && drained)
+            return *endingNow;
+        if (endingNow == RunOutcome::StoreFailed) {
             std::unique_lock lock(mutex);
             doneCv.wait(lock, [&] { return inFlight == 0; });
-            return *ending;
+            return *endingNow;
         }
     }
     return RunOutcome::Done;
@@ -788,6 +826,9 @@ RunOutcome DeepRunEngine::Impl::run(const std::function<void(const RunProgress &
         std::lock_guard guard(mutex);
         sent = 0;
         halt = false;
+        blockedStreak = 0;
+        failStreak = 0;
+        ending.reset();
         closing = false;
         todo.clear();
         arrived.clear();

@@ -121,6 +121,7 @@ std::string optionsJson(const DeepRunOptions &o) {
     QJsonObject json;
     json["seeds"] = toJson(o.seeds);
     json["expansions"] = o.expansions;
+    json["modifiers"] = toJson(o.modifiers);
     json["sources"] = o.sources;
     json["depth"] = o.depth;
     json["concurrency"] = o.concurrency;
@@ -144,6 +145,7 @@ std::optional<DeepRunOptions> optionsFromJson(const std::string &text) {
     DeepRunOptions o;
     o.seeds = fromJson(json["seeds"]);
     o.expansions = static_cast<ExpansionSet>(json["expansions"].toInt(o.expansions));
+    o.modifiers = fromJson(json["modifiers"]);
     o.sources = static_cast<DeepSourceSet>(json["sources"].toInt(o.sources));
     o.depth = json["depth"].toInt(o.depth);
     o.concurrency = json["concurrency"].toInt(o.concurrency);

@@ -1,0 +1,441 @@
+#include "core/DeepRunEngine.h"
+
+#include "MarketplaceServer.h"
+#include "core/ResultWriters.h"
+#include "core/RunStore.h"
+#include "web/TextRules.h"
+
+#include <QTemporaryDir>
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <map>
+
+using namespace orbisel;
+using namespace orbisel::core;
+using orbisel::test::MarketplaceServerTest;
+
+namespace {
+
+// One result row as "word|seed|sources|listings|depth|parent|occurrences".
+std::string rowText(const ResultRow &r) {
+    return r.word + "|" + r.seed + "|" + sourcesText(r.sources) + "|" +
+           (r.listings ? std::to_string(*r.listings) : "") + "|" + std::to_string(r.depth) + "|" + r.parent +
+           "|" + std::to_string(r.occurrences);
+}
+
+std::vector<std::string> rowsOf(RunStore &store, long long runId) {
+    std::vector<std::string> rows;
+    EXPECT_TRUE(store
+                    .forEachResult(runId,
+                                   [&](const ResultRow &r) {
+                                       rows.push_back(rowText(r));
+                                       return true;
+                                   })
+                    .ok());
+    return rows;
+}
+
+std::string percentDecode(std::string_view s) {
+    std::string out;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '%' && i + 2 < s.size()) {
+            out += static_cast<char>(std::stoi(std::string(s.substr(i + 1, 2)), nullptr, 16));
+            i += 2;
+        } else {
+            out += s[i];
+        }
+    }
+    return out;
+}
+
+DeepSourceSet sources(std::initializer_list<DeepSource> list) {
+    DeepSourceSet set = 0;
+    for (DeepSource s : list)
+        set |= sourceBit(s);
+    return set;
+}
+
+class DeepRunEngineTest : public MarketplaceServerTest {
+protected:
+    void SetUp() override {
+        MarketplaceServerTest::SetUp();
+        ASSERT_TRUE(dir.isValid());
+    }
+
+    // Answers from these tables (JSON objects keyed by q) from now on.
+    void serve(const std::string &pc, const std::string &mobile = "{}", const std::string &search = "{}",
+               int synthetic = 0) {
+        const std::string folder = dir.path().toStdString() + "/fixtures" + std::to_string(++fixtureCount);
+        std::filesystem::create_directories(folder);
+        for (const auto &[name, text] :
+             {std::pair{"sug-pc.json", pc}, {"sug-mobile.json", mobile}, {"search.json", search}})
+            std::ofstream(folder + "/" + name) << text;
+        ASSERT_TRUE(server->useFixtures(folder, 0, synthetic));
+    }
+
+    std::unique_ptr<RunStore> openStore(const std::string &name = "mining.sqlite") {
+        auto store = RunStore::open(dir.path().toStdString() + "/" + name);
+        EXPECT_TRUE(store.ok()) << (store.ok() ? "" : store.error().detail);
+        return store.ok() ? std::move(store).value() : nullptr;
+    }
+
+    static DeepRunOptions options(std::vector<std::string> seeds) {
+        DeepRunOptions o;
+        o.seeds = std::move(seeds);
+        o.intervalMs = 0;
+        o.backoffMs = 20;
+        o.concurrency = 1;
+        return o;
+    }
+
+    RunOutcome run(RunStore &store, long long runId, DeepRunEngine **running = nullptr) {
+        DeepRunEngine engine(store, runId, server->endpoints());
+        engine.setTiming(timing);
+        if (running)
+            *running = &engine;
+        const RunOutcome outcome = engine.run(onProgress);
+        lastSent = engine.requestsSent();
+        return outcome;
+    }
+
+    // The q of every request of one endpoint received since the log was cleared.
+    std::vector<std::string> asked(const std::string &endpoint) const {
+        std::vector<std::string> qs;
+        for (const std::string &line : server->requestLines()) {
+            const bool pc = line.find("_ksTS=") != std::string::npos;
+            const bool search = line.starts_with("GET /search");
+            const std::string kind = search ? "search" : pc ? "pc" : "mobile";
+            if (kind != endpoint)
+                continue;
+            const std::size_t q =
+                line.find("&q=") != std::string::npos ? line.find("&q=") + 3 : line.find("?q=") + 3;
+            qs.push_back(percentDecode(line.substr(q, line.find_first_of("& ", q) - q)));
+        }
+        return qs;
+    }
+
+    QTemporaryDir dir;
+    int fixtureCount = 0;
+    EngineTiming timing{.retryBaseMs = 5, .progressIntervalMs = 0, .deadlineSeconds = 20};
+    std::function<void(const RunProgress &)> onProgress;
+    long long lastSent = 0;
+};
+
+// 甲's PC answer has an arrow group for its first suggestion; 甲二 is both a
+// PC and a mobile word of 甲; 甲二 answers 甲一 again with a larger count.
+const char *kPc = R"({
+  "甲": {"result": [["<b>甲</b>一", "10"], ["甲 二", "20"]],
+         "magic": [{"index": "1", "data": [[{"title": "乙"}]]}]},
+  "甲一": {"result": [["甲一X", "1"]]},
+  "甲二": {"result": [["甲一", "99"]]},
+  "丙": {"result": [["丙一", "7"]]},
+  "丙0": {"result": [["丙零", "3"]]}
+})";
+const char *kMobile = R"({
+  "甲": {"result": [["甲二", "25"], ["甲三", "5"]]},
+  "甲二": {"result": [["甲二 长款", "4"], [" 甲一 ", "2"]]},
+  "甲一": {"result": []},
+  "甲三": {"result": []}
+})";
+const char *kSearch = R"({
+  "甲": {"status": "show", "data": {"words": [{"text": "甲 相关"}, {"text": "甲一"}]}}
+})";
+
+TEST_F(DeepRunEngineTest, sourcesExpansionAndDepth_giveRowsInDepthQueryAndSourceOrder) {
+    const struct {
+        const char *name;
+        std::vector<std::string> seeds;
+        ExpansionSet expansions;
+        DeepSourceSet sources;
+        int depth;
+        int maxQueries;
+        RunOutcome outcome;
+        std::vector<std::string> rows;
+        std::vector<std::string> pcAsked;
+    } cases[] = {
+        {"default sources, depth 1",
+         {"甲"},
+         0,
+         kDefaultSources,
+         1,
+         5000,
+         RunOutcome::Done,
+         {"甲一|甲|pc|10|1|甲|1", "甲二|甲|pc|mobile|25|1|甲|2", "甲一乙|甲|arrow||1|甲|1",
+          "甲三|甲|mobile|5|1|甲|1"},
+         {"甲"}},
+        {"depth 2 asks each kept word once, in row order",
+         {"甲"},
+         0,
+         kDefaultSources,
+         2,
+         5000,
+         RunOutcome::Done,
+         {"甲一|甲|pc|mobile|99|1|甲|3", "甲二|甲|pc|mobile|25|1|甲|2", "甲一乙|甲|arrow||1|甲|1",
+          "甲三|甲|mobile|5|1|甲|1", "甲一X|甲|pc|1|2|甲一|1", "甲二长款|甲|mobile|4|2|甲二|1"},
+         {"甲", "甲一", "甲二", "甲一乙", "甲三"}},
+        {"long tail asks the mobile words, keeping spaces; related words unchanged",
+         {"甲"},
+         0,
+         sources({DeepSource::LongTail, DeepSource::Related}),
+         1,
+         5000,
+         RunOutcome::Done,
+         {"甲二 长款|甲|longtail|4|1|甲|1", "甲一|甲|longtail|related|2|1|甲|2",
+          "甲 相关|甲|related||1|甲|1"},
+         {}},
+        {"digits after the seed itself",
+         {"丙"},
+         expansionBit(Expansion::Digits),
+         sources({DeepSource::Pc}),
+         1,
+         5000,
+         RunOutcome::Done,
+         {"丙一|丙|pc|7|1|丙|1", "丙零|丙|pc|3|1|丙0|1"},
+         {"丙", "丙0", "丙1", "丙2", "丙3", "丙4", "丙5", "丙6", "丙7", "丙8", "丙9"}},
+        {"max queries ends the run early",
+         {"丙"},
+         expansionBit(Expansion::Digits),
+         sources({DeepSource::Pc}),
+         1,
+         2,
+         RunOutcome::MaxQueriesReached,
+         {"丙一|丙|pc|7|1|丙|1", "丙零|丙|pc|3|1|丙0|1"},
+         {"丙", "丙0"}},
+        {"queries equal after trimming and folding are asked once",
+         {"丙", " 丙", "丙\xE3\x80\x80", "ab", "AB"},
+         0,
+         sources({DeepSource::Pc}),
+         1,
+         5000,
+         RunOutcome::Done,
+         {"丙一|丙|pc|7|1|丙|1"},
+         {"丙", "ab"}},
+    };
+    serve(kPc, kMobile, kSearch);
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        server->clearLog();
+        auto store = openStore(std::string(c.name).substr(0, 8) + ".sqlite");
+        DeepRunOptions o = options(c.seeds);
+        o.expansions = c.expansions;
+        o.sources = c.sources;
+        o.depth = c.depth;
+        o.maxQueries = c.maxQueries;
+        const long long id = store->createRun(o).value();
+        EXPECT_EQ(run(*store, id), c.outcome);
+        EXPECT_EQ(rowsOf(*store, id), c.rows);
+        EXPECT_EQ(asked("pc"), c.pcAsked);
+        const RunSummary summary = store->summary(id).value();
+        EXPECT_EQ(summary.state, RunState::Done);
+        EXPECT_EQ(summary.words, static_cast<long long>(c.rows.size()));
+        EXPECT_EQ(summary.queriesDone, summary.queriesPlanned);
+    }
+}
+
+TEST_F(DeepRunEngineTest, includeAndExclude_keepWords_andOnlyKeptWordsAreAskedNext) {
+    serve(kPc, kMobile);
+    auto store = openStore();
+    DeepRunOptions o = options({"甲"});
+    o.depth = 2;
+    o.include = {"一"};
+    o.exclude = {"乙"};
+    const long long id = store->createRun(o).value();
+    EXPECT_EQ(run(*store, id), RunOutcome::Done);
+    EXPECT_EQ(rowsOf(*store, id),
+              (std::vector<std::string>{"甲一|甲|pc|10|1|甲|1", "甲一X|甲|pc|1|2|甲一|1"}));
+    EXPECT_EQ(asked("pc"), (std::vector<std::string>{"甲", "甲一"}));
+}
+
+TEST_F(DeepRunEngineTest, concurrency_answersArrivingOutOfOrder_giveTheSameRows) {
+    // Earlier queries answer later; every answer names words of other queries.
+    std::string pc = "{";
+    for (int i = 0; i < 12; ++i) {
+        const std::string q = "丁" + std::to_string(i);
+        pc += (i ? "," : "") + std::string("\"") + q +
+              "\": {\"@\": \"slow\", \"delay\": " + std::to_string(0.02 * (12 - i)) +
+              ", \"answer\": {\"result\": [[\"丁" + std::to_string(i % 3) + "\", \"" + std::to_string(i) +
+              "\"], [\"" + q + "词\", \"1\"]]}}";
+    }
+    pc += "}";
+    serve(pc);
+    std::vector<std::vector<std::string>> results;
+    for (int concurrency : {1, 8}) {
+        auto store = openStore("c" + std::to_string(concurrency) + ".sqlite");
+        DeepRunOptions o = options({"丁"});
+        o.expansions = expansionBit(Expansion::Digits);
+        o.sources = sources({DeepSource::Pc});
+        o.depth = 2;
+        o.concurrency = concurrency;
+        const long long id = store->createRun(o).value();
+        EXPECT_EQ(run(*store, id), RunOutcome::Done);
+        results.push_back(rowsOf(*store, id));
+    }
+    ASSERT_EQ(results[0].size(), 13u);
+    EXPECT_EQ(results[0].front(), "丁0|丁|pc|9|1|丁0|4");
+    EXPECT_EQ(results[1], results[0]);
+}
+
+TEST_F(DeepRunEngineTest, transientFailures_areRetried_untilAnAnswerComes) {
+    for (const char *failure : {R"({"@": "error"})", R"({"@": "drop"})"}) {
+        SCOPED_TRACE(failure);
+        serve(std::string(R"({"甲": {"@": "times", "n": 2, "first": )") + failure +
+              R"(, "answer": {"result": [["甲一", "3"]]}}})");
+        auto store = openStore(std::string("retry") + failure[7] + ".sqlite");
+        DeepRunOptions o = options({"甲"});
+        o.sources = sources({DeepSource::Pc});
+        const long long id = store->createRun(o).value();
+        EXPECT_EQ(run(*store, id), RunOutcome::Done);
+        EXPECT_EQ(rowsOf(*store, id), std::vector<std::string>{"甲一|甲|pc|3|1|甲|1"});
+        EXPECT_EQ(asked("pc"), (std::vector<std::string>{"甲", "甲", "甲"}));
+    }
+}
+
+TEST_F(DeepRunEngineTest, blockedAnswers_pauseAndAskAgain_threeInARowStop_resumeFinishes) {
+    const char *tail = R"(, "丙": {"result": [["丙一", "7"]]}, "乙": {"@": "times", "n": 3, "first": )";
+    const char *answer = R"(, "answer": {"result": [["乙一", "2"]]}}})";
+    const std::string reference = R"({"甲": {"result": [["甲一", "10"]]})";
+    const std::vector<std::string> expected{"甲一|甲|pc|10|1|甲|1", "乙一|乙|pc|2|1|乙|1",
+                                            "丙一|丙|pc|7|1|丙|1"};
+    for (const char *refusal : {R"({"@": "status", "code": 403})", R"({"@": "status", "code": 429})",
+                                R"({"@": "login"})", R"({"@": "html"})"}) {
+        SCOPED_TRACE(refusal);
+        serve(reference + tail + refusal + answer);
+        auto store = openStore(std::string("blocked") + std::to_string(fixtureCount) + ".sqlite");
+        DeepRunOptions o = options({"甲", "乙", "丙"});
+        o.sources = sources({DeepSource::Pc});
+        const long long id = store->createRun(o).value();
+        EXPECT_EQ(run(*store, id), RunOutcome::Blocked);
+        EXPECT_EQ(store->summary(id).value().state, RunState::Blocked);
+        EXPECT_EQ(rowsOf(*store, id), std::vector<std::string>{expected[0]});
+        EXPECT_EQ(asked("pc"), (std::vector<std::string>{"甲", "乙", "乙", "乙"}));
+
+        EXPECT_EQ(run(*store, id), RunOutcome::Done);
+        EXPECT_EQ(rowsOf(*store, id), expected);
+        // 甲 finished before the stop and is not asked again.
+        EXPECT_EQ(asked("pc"), (std::vector<std::string>{"甲", "乙", "乙", "乙", "乙", "丙"}));
+        EXPECT_EQ(store->summary(id).value().state, RunState::Done);
+    }
+}
+
+TEST_F(DeepRunEngineTest, stopAndResume_giveTheUninterruptedRows_askingNoQueryTwice) {
+    serve("{}", "{}", "{}", 3);
+    DeepRunOptions o = options({"甲", "乙"});
+    o.expansions = expansionBit(Expansion::Digits);
+    o.sources = sources({DeepSource::Pc});
+    o.depth = 2;
+    o.concurrency = 4;
+    o.cacheHours = 0;
+    auto reference = openStore("reference.sqlite");
+    const long long refId = reference->createRun(o).value();
+    ASSERT_EQ(run(*reference, refId), RunOutcome::Done);
+    const std::vector<std::string> expected = rowsOf(*reference, refId);
+    ASSERT_EQ(expected.size(), 22u * 3 + 66u * 3);
+
+    server->clearLog();
+    auto store = openStore();
+    const long long id = store->createRun(o).value();
+    DeepRunEngine *engine = nullptr;
+    onProgress = [&](const RunProgress &p) {
+        if (p.queriesDone >= 30 && engine)
+            engine->requestStop();
+    };
+    EXPECT_EQ(run(*store, id, &engine), RunOutcome::Stopped);
+    const RunSummary stopped = store->summary(id).value();
+    EXPECT_EQ(stopped.state, RunState::Stopped);
+    EXPECT_LT(stopped.queriesDone, stopped.queriesPlanned);
+    onProgress = {};
+    EXPECT_EQ(run(*store, id), RunOutcome::Done);
+    EXPECT_EQ(rowsOf(*store, id), expected);
+    std::vector<std::string> qs = asked("pc");
+    std::sort(qs.begin(), qs.end());
+    EXPECT_EQ(std::adjacent_find(qs.begin(), qs.end()), qs.end());
+    EXPECT_EQ(qs.size(), 22u + 66u);
+}
+
+TEST_F(DeepRunEngineTest, networkDown_stopsAfterTenFailures_leavingThemToResume) {
+    serve(kPc, kMobile);
+    auto store = openStore();
+    DeepRunOptions o = options({"丙"});
+    o.expansions = expansionBit(Expansion::Digits) | expansionBit(Expansion::Letters);
+    o.sources = sources({DeepSource::Pc});
+    const long long id = store->createRun(o).value();
+    const std::string down = "127.0.0.1:" + std::to_string(orbisel::test::unusedPort());
+    {
+        DeepRunEngine engine(*store, id, MarketplaceEndpoints{down, down});
+        timing.maxAttempts = 2;
+        engine.setTiming(timing);
+        EXPECT_EQ(engine.run(), RunOutcome::NetworkDown);
+        EXPECT_EQ(engine.requestsSent(), 20);
+    }
+    const RunSummary failed = store->summary(id).value();
+    EXPECT_EQ(failed.state, RunState::Failed);
+    EXPECT_EQ(failed.queriesDone, 0);
+    EXPECT_EQ(run(*store, id), RunOutcome::Done);
+    EXPECT_EQ(rowsOf(*store, id), (std::vector<std::string>{"丙一|丙|pc|7|1|丙|1", "丙零|丙|pc|3|1|丙0|1"}));
+    EXPECT_EQ(store->summary(id).value().queriesDone, 37);
+}
+
+TEST_F(DeepRunEngineTest, storedAnswers_youngerThanCacheHours_areReusedByANewRun) {
+    serve(kPc, kMobile);
+    auto store = openStore();
+    DeepRunOptions o = options({"甲"});
+    o.depth = 2;
+    const long long first = store->createRun(o).value();
+    ASSERT_EQ(run(*store, first), RunOutcome::Done);
+    EXPECT_EQ(lastSent, 10);
+    const long long second = store->createRun(o).value();
+    ASSERT_EQ(run(*store, second), RunOutcome::Done);
+    EXPECT_EQ(lastSent, 0);
+    EXPECT_EQ(rowsOf(*store, second), rowsOf(*store, first));
+    o.cacheHours = 0;
+    const long long third = store->createRun(o).value();
+    ASSERT_EQ(run(*store, third), RunOutcome::Done);
+    EXPECT_EQ(lastSent, 10);
+}
+
+TEST_F(DeepRunEngineTest, secondWriterOfARun_isRefused) {
+    serve(kPc, kMobile);
+    auto store = openStore();
+    auto other = openStore();
+    const long long id = store->createRun(options({"甲"})).value();
+    ASSERT_TRUE(other->acquireWriter(id).ok());
+    DeepRunEngine engine(*store, id, server->endpoints());
+    EXPECT_EQ(engine.run(), RunOutcome::Locked);
+    ASSERT_TRUE(engine.storeError());
+    EXPECT_EQ(engine.storeError()->kind, StoreErrorKind::Locked);
+    EXPECT_TRUE(asked("pc").empty());
+    other->releaseWriter();
+    EXPECT_EQ(engine.run(), RunOutcome::Done);
+}
+
+TEST_F(DeepRunEngineTest, resultCallbacks_addRowsInResultOrder_andReportChangedRows) {
+    serve(kPc, kMobile);
+    auto store = openStore();
+    DeepRunOptions o = options({"甲"});
+    o.depth = 2;
+    const long long id = store->createRun(o).value();
+    std::vector<ResultRow> live;
+    DeepRunEngine engine(*store, id, server->endpoints());
+    engine.setTiming(timing);
+    RunProgress last;
+    const RunOutcome outcome = engine.run([&](const RunProgress &p) { last = p; },
+                                          [&](const ResultDelta &delta) {
+                                              for (const auto &[index, row] : delta.changed) {
+                                                  ASSERT_LT(index, live.size());
+                                                  live[index] = row;
+                                              }
+                                              live.insert(live.end(), delta.added.begin(), delta.added.end());
+                                          });
+    EXPECT_EQ(outcome, RunOutcome::Done);
+    std::vector<std::string> shown;
+    for (const ResultRow &r : live)
+        shown.push_back(rowText(r));
+    EXPECT_EQ(shown, rowsOf(*store, id));
+    EXPECT_EQ(last.queriesDone, 5);
+    EXPECT_EQ(last.queriesPlanned, 5);
+    EXPECT_EQ(last.words, 6);
+}
+
+} // namespace
