@@ -249,6 +249,9 @@ DeepMiningWindow::DeepMiningWindow()
 }
 
 DeepMiningWindow::~DeepMiningWindow() {
+    for (const QPointer<QThread> &writer : m_exportThreads)
+        if (writer)
+            writer->wait();
     if (m_worker) {
         {
             std::lock_guard guard(m_engineMutex);
@@ -673,18 +676,49 @@ void DeepMiningWindow::exportClicked(long long runId) {
         messageBox(toGbk(reason));
         return;
     }
+    // A million rows take seconds: the file is written on a thread of its own.
     setStatus(QStringLiteral("正在导出……"));
-    auto written = core::writeResults(
-        path, [&](const core::RowVisitor &visit) { return m_store->forEachResult(runId, visit).ok(); });
-    if (!written.ok()) {
-        const QString reason = QStringLiteral("无法导出到 %1：%2")
-                                   .arg(QString::fromStdString(path), utf8(written.error().detail));
+    m_exports += 1;
+    const std::string storePath = m_storePath;
+    QPointer<DeepMiningWindow> self(this);
+    QThread *writer = QThread::create([self, storePath, runId, path] {
+        QString failure;
+        auto store = core::RunStore::open(storePath);
+        if (!store.ok()) {
+            failure = storeErrorText(store.error());
+        } else {
+            auto written = core::writeResults(path, [&](const core::RowVisitor &visit) {
+                return store.value()->forEachResult(runId, visit).ok();
+            });
+            if (!written.ok())
+                failure = utf8(written.error().detail);
+        }
+        QMetaObject::invokeMethod(
+            self.data(),
+            [self, path, failure] {
+                if (self)
+                    self->exportDone(QString::fromStdString(path), failure);
+            },
+            Qt::QueuedConnection);
+    });
+    connect(writer, &QThread::finished, writer, &QObject::deleteLater);
+    std::erase_if(m_exportThreads, [](const QPointer<QThread> &t) { return t.isNull(); });
+    m_exportThreads.push_back(writer);
+    writer->start();
+}
+
+void DeepMiningWindow::exportDone(const QString &path, const QString &failure) {
+    m_exports -= 1;
+    if (failure.isEmpty()) {
+        setStatus(QStringLiteral("已导出到 %1").arg(path));
+    } else {
+        const QString reason = QStringLiteral("无法导出到 %1：%2").arg(path, failure);
         setStatus(reason);
         messageBox(toGbk(reason));
-        return;
     }
-    setStatus(QStringLiteral("已导出到 %1").arg(QString::fromStdString(path)));
     emit workFinished();
+    if (m_closeWhenIdle && m_exports == 0)
+        close();
 }
 
 void DeepMiningWindow::refreshHistory() {
@@ -962,7 +996,7 @@ void DeepMiningWindow::workerDone(RunOutcome outcome, const QString &failure, bo
     refreshHistory();
     updateButtons();
     emit workFinished();
-    if (m_closeWhenIdle)
+    if (m_closeWhenIdle && m_exports == 0)
         close();
 }
 
@@ -1039,8 +1073,12 @@ void DeepMiningWindow::filterByRootWord(const QString &root) {
 }
 
 bool DeepMiningWindow::canClose() {
-    if (!m_worker)
+    if (!m_worker && m_exports == 0)
         return true;
+    if (!m_worker) { // an export is being written: close when it is done
+        m_closeWhenIdle = true;
+        return false;
+    }
     // Stop, let the requests in flight finish and save; the window closes when the worker is done.
     m_closeWhenIdle = true;
     stopClicked();

@@ -14,6 +14,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QCheckBox;
 class QChartView;
@@ -81,6 +82,7 @@ private:
     void stopClicked();
     void resumeClicked();
     void exportClicked(long long runId);
+    void exportDone(const QString &path, const QString &failure);
     void openClicked();
     void deleteClicked();
     void refreshHistory();
@@ -111,6 +113,8 @@ private:
     bool m_closeWhenIdle = false;
     long long m_shownRun = 0;
     bool m_rootsDirty = false;
+    int m_exports = 0; // files being written
+    std::vector<QPointer<QThread>> m_exportThreads;
 
     core::ResultsModel *m_results = nullptr;
     RootWordsModel *m_rootWords = nullptr;

@@ -226,12 +226,17 @@ TEST_F(DeepMiningWindowTest, blockedRun_saysSoAndCanBeResumed) {
     setUpRun(QStringLiteral("封"));
     click("开始");
     ASSERT_TRUE(waitIdle()) << window->statusText().toStdString() << " / "
-                            << window->findChild<QLabel *>(QStringLiteral("统计"))->text().toStdString() << " / "
-                            << ::testing::PrintToString(server->requestLines());
+                            << window->findChild<QLabel *>(QStringLiteral("统计"))->text().toStdString()
+                            << " / " << ::testing::PrintToString(server->requestLines());
     EXPECT_TRUE(window->statusText().contains(QStringLiteral("拒绝"))) << window->statusText().toStdString();
     EXPECT_TRUE(window->statusText().contains(QStringLiteral("继续")));
-    EXPECT_TRUE(child<QPushButton>("继续")->isEnabled());
     EXPECT_TRUE(child<QPushButton>("开始")->isEnabled());
+
+    ASSERT_TRUE(server->useFixtures(kOwnFixtures + "/synthetic", 0, 2)); // the marketplace answers again
+    click("继续");
+    ASSERT_TRUE(waitIdle());
+    EXPECT_TRUE(window->statusText().contains(QStringLiteral("完成"))) << window->statusText().toStdString();
+    EXPECT_EQ(modelWords(model()), (std::vector<std::string>{"封词0", "封词1"}));
 }
 
 TEST_F(DeepMiningWindowTest, runHeldByAnotherWriter_isRefusedButViewable) {
@@ -268,7 +273,9 @@ TEST_F(DeepMiningWindowTest, history_opensExportsAndDeletesWithConfirmation) {
     setSaveFileDialogHandler([&](const SaveDialogRequest &) {
         return std::optional<Text>(toGbk(QString::fromStdString(file("out.csv"))));
     });
+    QSignalSpy finished(window.data(), &DeepMiningWindow::workFinished);
     click("历史导出");
+    ASSERT_TRUE(finished.wait(20000));
     EXPECT_EQ(readFile(file("out.csv")), shown);
     setSaveFileDialogHandler([&](const SaveDialogRequest &) {
         return std::optional<Text>(toGbk(QString::fromStdString(file("none/out.csv"))));
