@@ -519,7 +519,7 @@ void DeepMiningWindow::updateButtons() {
     }
     m_start->setEnabled(idle && storeOk);
     m_stop->setEnabled(!idle && stoppable);
-    m_resume->setEnabled(idle && storeOk && (selected > 0 || lastResumableRun() > 0));
+    m_resume->setEnabled(idle && storeOk && (selected > 0 || m_lastResumable > 0));
     m_export->setEnabled(storeOk && m_shownRun > 0);
     m_historyOpen->setEnabled(idle && storeOk && selected > 0);
     m_historyResume->setEnabled(idle && storeOk && selected > 0);
@@ -601,25 +601,12 @@ long long DeepMiningWindow::selectedHistoryRun() const {
     return item ? item->text().toLongLong() : 0;
 }
 
-long long DeepMiningWindow::lastResumableRun() {
-    if (!m_store)
-        return 0;
-    auto runs = m_store->listRuns();
-    if (!runs.ok())
-        return 0;
-    long long last = 0;
-    for (const core::RunSummary &run : runs.value())
-        if (run.state != core::RunState::Done)
-            last = std::max(last, run.id);
-    return last;
-}
-
 void DeepMiningWindow::resumeClicked() {
     if (m_worker || !m_store)
         return;
     long long runId = selectedHistoryRun();
     if (runId <= 0)
-        runId = lastResumableRun();
+        runId = m_lastResumable;
     if (runId <= 0) {
         setStatus(QStringLiteral("没有可以继续的任务。"));
         return;
@@ -724,6 +711,7 @@ void DeepMiningWindow::exportDone(const QString &path, const QString &failure) {
 void DeepMiningWindow::refreshHistory() {
     const long long selected = selectedHistoryRun();
     m_history->setRowCount(0);
+    m_lastResumable = 0;
     if (!m_store) {
         updateButtons();
         return;
@@ -734,8 +722,11 @@ void DeepMiningWindow::refreshHistory() {
         return;
     }
     m_history->setRowCount(static_cast<int>(runs.value().size()));
+    m_lastResumable = 0;
     int row = 0;
     for (const core::RunSummary &run : runs.value()) {
+        if (run.state != core::RunState::Done)
+            m_lastResumable = std::max(m_lastResumable, run.id);
         const QStringList cells = {
             QString::number(run.id),
             utf8(run.name),

@@ -87,7 +87,6 @@ private:
     void deleteClicked();
     void refreshHistory();
     long long selectedHistoryRun() const;
-    long long lastResumableRun();
 
     // Worker side: rows and progress go through the inbox to the GUI thread.
     std::uint64_t resetResults(long long runId);
@@ -112,6 +111,7 @@ private:
     bool m_stopRequested = false;
     bool m_closeWhenIdle = false;
     long long m_shownRun = 0;
+    long long m_lastResumable = 0; // the newest run not done, as the history last listed it
     bool m_rootsDirty = false;
     int m_exports = 0; // files being written
     std::vector<QPointer<QThread>> m_exportThreads;
