@@ -26,17 +26,21 @@ void addStoreOption(CLI::App &command, MineRequest &request) {
                        "Run store (SQLite); default: mining.sqlite in the user data folder");
 }
 
-void addEndpointOptions(CLI::App &command, Endpoints &endpoints) {
-    command.add_option("--suggest-host", endpoints.suggestHost, "Suggestion host[:port] (https)")
+void addNetworkOptions(CLI::App &command, NetworkSettings &network) {
+    command.add_option("--suggest-host", network.suggestHost, "Suggestion host[:port] (https)")
         ->group(kTestingGroup);
-    command.add_option("--search-host", endpoints.searchHost, "Search page host[:port] (https)")
+    command.add_option("--search-host", network.searchHost, "Search page host[:port] (https)")
         ->group(kTestingGroup);
-    command.add_option("--ca-file", endpoints.caFile, "Trust these certificate authorities (PEM) for https")
+    command.add_option("--ca-file", network.caFile, "Trust these certificate authorities (PEM) for https")
         ->group(kTestingGroup);
-    command.add_option("--service-host", endpoints.serviceHost, "Service database host")
-        ->group(kTestingGroup);
-    command.add_option("--service-port", endpoints.servicePort, "Service database port")
+    command.add_option("--service-host", network.serviceHost, "Service database host")->group(kTestingGroup);
+    command.add_option("--service-port", network.servicePort, "Service database port")
         ->check(CLI::Range(1, 65535))
+        ->group(kTestingGroup);
+    command
+        .add_option("--retry-base-ms", network.retryBaseMs,
+                    "First wait before a failed request is repeated, ms (doubles; default 1000)")
+        ->check(CLI::Range(1, 600000))
         ->group(kTestingGroup);
 }
 
@@ -92,7 +96,7 @@ void addRunOptions(CLI::App &run, MineRequest &request, RunTexts &texts) {
     run.add_option("--out", request.out,
                    "Results file written when the run ends; .csv, .xlsx or .jsonl by its extension");
     addStoreOption(run, request);
-    addEndpointOptions(run, request.endpoints);
+    addNetworkOptions(run, request.network);
 }
 
 // Checks the lists and bounds CLI11 cannot, and moves them into the options.
@@ -118,8 +122,25 @@ std::optional<std::string> finishRunOptions(MineRequest &request, const RunTexts
     return std::nullopt;
 }
 
+// A run number: digits only, at least 1.
+CLI::Validator runNumber() {
+    return CLI::Validator(
+        [](std::string &text) {
+            const bool digits = !text.empty() && text.size() < 16 &&
+                                text.find_first_not_of("0123456789") == std::string::npos;
+            return digits && std::stoll(text) > 0
+                       ? std::string()
+                       : "'" + text + "' is not a run number (orbisel-mine list shows them)";
+        },
+        "NUMBER");
+}
+
+bool isCommandName(std::string_view word) {
+    return word == "run" || word == "resume" || word == "list" || word == "export";
+}
+
 std::string usageError(const std::string &message) {
-    return "orbisel-mine: " + message + "\nRun 'orbisel-mine --help' for the options.\n";
+    return "orbisel-mine: " + message + " (see orbisel-mine --help)\n";
 }
 
 } // namespace
@@ -172,25 +193,29 @@ ParseOutcome parseCommandLine(int argc, const char *const *argv) {
     addRunOptions(*run, request, texts);
 
     CLI::App *resume = app.add_subcommand("resume", "Continue a stopped, blocked or killed run");
-    resume->add_option("RUN", request.runId, "Run number (see list)")->required()->check(CLI::PositiveNumber);
+    resume->add_option("RUN", request.runId, "Run number (see list)")->required()->check(runNumber());
     resume->add_option("--out", request.out, "Results file written when the run ends (.csv, .xlsx, .jsonl)");
     addStoreOption(*resume, request);
-    addEndpointOptions(*resume, request.endpoints);
+    addNetworkOptions(*resume, request.network);
 
     CLI::App *list = app.add_subcommand("list", "Show every stored run");
     addStoreOption(*list, request);
-    addEndpointOptions(*list, request.endpoints);
+    addNetworkOptions(*list, request.network);
 
     CLI::App *exportRun = app.add_subcommand("export", "Write the results of a run to a file");
-    exportRun->add_option("RUN", request.runId, "Run number (see list)")
-        ->required()
-        ->check(CLI::PositiveNumber);
+    exportRun->add_option("RUN", request.runId, "Run number (see list)")->required()->check(runNumber());
     exportRun->add_option("--out", request.out, "Results file: .csv, .xlsx or .jsonl by its extension")
         ->required();
     addStoreOption(*exportRun, request);
-    addEndpointOptions(*exportRun, request.endpoints);
+    addNetworkOptions(*exportRun, request.network);
 
     ParseOutcome outcome;
+    if (argc > 1 && argv[1][0] != '-' && !isCommandName(argv[1])) {
+        outcome.exitCode = kExitUsage;
+        outcome.error =
+            usageError(std::string("unknown command '") + argv[1] + "' (use run, resume, list or export)");
+        return outcome;
+    }
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp &) {

@@ -22,14 +22,15 @@ enum ExitCode : int {
 
 enum class Command { Run, Resume, List, Export };
 
-// Where the program talks to; the defaults come from the build configuration.
-// Tests point them at their local servers.
-struct Endpoints {
+// Where the program talks to and how patiently; the defaults come from the
+// build configuration. Tests point them at their local servers.
+struct NetworkSettings {
     std::string suggestHost;
     std::string searchHost;
     std::string caFile;       // empty: the system's certificate authorities
     std::string serviceHost;  // empty: the configured one
     unsigned servicePort = 0; // 0: the configured one
+    int retryBaseMs = 0;      // first wait before asking again after a transient failure; 0: the default
 };
 
 struct MineRequest {
@@ -40,7 +41,7 @@ struct MineRequest {
     long long runId = 0;                // resume, export
     std::string out;                    // empty: no results file
     std::string store;                  // empty: the default store
-    Endpoints endpoints;
+    NetworkSettings network;
 };
 
 // What the command line asks for, or what to print and the exit code when it

@@ -56,19 +56,19 @@ std::string resumeHint(long long runId) {
     return "orbisel-mine resume " + std::to_string(runId);
 }
 
-MarketplaceEndpoints applyEndpoints(const Endpoints &endpoints) {
+MarketplaceEndpoints applyNetworkSettings(const NetworkSettings &network) {
     ServiceEndpoint &service = serviceEndpoint();
-    if (!endpoints.serviceHost.empty())
-        service.host = endpoints.serviceHost;
-    if (endpoints.servicePort)
-        service.port = endpoints.servicePort;
-    if (!endpoints.caFile.empty()) {
+    if (!network.serviceHost.empty())
+        service.host = network.serviceHost;
+    if (network.servicePort)
+        service.port = network.servicePort;
+    if (!network.caFile.empty()) {
         WebRequestOptions options = webRequestDefaults();
-        options.caFile = endpoints.caFile;
+        options.caFile = network.caFile;
         setWebRequestDefaults(options);
     }
-    return {endpoints.suggestHost.empty() ? config::kSuggestHost : endpoints.suggestHost,
-            endpoints.searchHost.empty() ? config::kSearchHost : endpoints.searchHost};
+    return {network.suggestHost.empty() ? config::kSuggestHost : network.suggestHost,
+            network.searchHost.empty() ? config::kSearchHost : network.searchHost};
 }
 
 // Like the keyword window: no service database, no run. A newer published
@@ -173,14 +173,19 @@ int exportResults(RunStore &store, long long runId, const std::string &out) {
 
 struct EngineEnd {
     RunOutcome outcome;
-    bool interrupted = false;
     std::optional<core::StoreError> storeError;
 };
 
 // Runs the engine on a worker thread while this one shows progress and
 // watches for Ctrl-C.
-EngineEnd driveEngine(RunStore &store, long long runId, const MarketplaceEndpoints &endpoints) {
+EngineEnd driveEngine(RunStore &store, long long runId, const MarketplaceEndpoints &endpoints,
+                      const NetworkSettings &network) {
     core::DeepRunEngine engine(store, runId, endpoints);
+    if (network.retryBaseMs > 0) {
+        core::EngineTiming timing;
+        timing.retryBaseMs = network.retryBaseMs;
+        engine.setTiming(timing);
+    }
     std::mutex mutex;
     core::RunProgress latest;
     bool fresh = false;
@@ -236,7 +241,7 @@ EngineEnd driveEngine(RunStore &store, long long runId, const MarketplaceEndpoin
     show(true);
     if (liveLineShown)
         std::cerr << '\n';
-    return {outcome, stopRequested, engine.storeError()};
+    return {outcome, engine.storeError()};
 }
 
 int finishRun(RunStore &store, long long runId, const EngineEnd &end, const std::string &out) {
@@ -244,8 +249,6 @@ int finishRun(RunStore &store, long long runId, const EngineEnd &end, const std:
     const long long words = summary.ok() ? summary.value().words : 0;
     const long long queries = summary.ok() ? summary.value().queriesDone : 0;
     const std::string hint = resumeHint(runId);
-    if (end.interrupted && end.outcome != RunOutcome::StoreFailed)
-        return fail(kExitInterrupted, "stopped; resume with: " + hint);
     switch (end.outcome) {
     case RunOutcome::Done:
     case RunOutcome::MaxQueriesReached:
@@ -321,7 +324,7 @@ int runCommand(const MineRequest &request, const MarketplaceEndpoints &endpoints
     if (!runId.ok())
         return fail(kExitFailed, storeProblem(runId.error(), store.value()->path()));
     std::cout << "run " << runId.value() << std::endl;
-    const EngineEnd end = driveEngine(*store.value(), runId.value(), endpoints);
+    const EngineEnd end = driveEngine(*store.value(), runId.value(), endpoints, request.network);
     return finishRun(*store.value(), runId.value(), end, request.out);
 }
 
@@ -350,7 +353,7 @@ int resumeCommand(const MineRequest &request, const MarketplaceEndpoints &endpoi
         std::cerr << "run " << request.runId << " is already done" << std::endl;
         return request.out.empty() ? kExitDone : exportResults(*store.value(), request.runId, request.out);
     }
-    const EngineEnd end = driveEngine(*store.value(), request.runId, endpoints);
+    const EngineEnd end = driveEngine(*store.value(), request.runId, endpoints, request.network);
     return finishRun(*store.value(), request.runId, end, request.out);
 }
 
@@ -398,7 +401,7 @@ int runMineProgram(int argc, const char *const *argv) {
     if (!parsed.request)
         return parsed.exitCode;
     const MineRequest &request = *parsed.request;
-    const MarketplaceEndpoints endpoints = applyEndpoints(request.endpoints);
+    const MarketplaceEndpoints endpoints = applyNetworkSettings(request.network);
     if (!passServiceGate())
         return kExitServiceStopped;
     switch (request.command) {

@@ -114,7 +114,7 @@ std::vector<std::string> parseSeeds(std::string_view bytes) {
 std::vector<std::string> distinctSeeds(const std::vector<std::string> &raw) {
     SeedList seeds;
     for (const std::string &seed : raw)
-        seeds.add(seed);
+        seeds.add(isValidUtf8(seed) ? seed : gbkToUtf8(seed));
     return seeds.take();
 }
 

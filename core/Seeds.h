@@ -23,7 +23,8 @@ bool isValidUtf8(std::string_view bytes);
 // to UTF-8. One seed a line (LF or CRLF), trimmed of ASCII and full-width
 // spaces; blank lines are skipped and a repeated seed counts once.
 std::vector<std::string> parseSeeds(std::string_view bytes);
-// The same rules for seeds given one by one (from the command line, UTF-8).
+// The same rules for seeds given one by one (from the command line): UTF-8,
+// or GBK from a terminal set to it.
 std::vector<std::string> distinctSeeds(const std::vector<std::string> &seeds);
 
 // Reads and parses a seeds file; a file without any seed is an error too.

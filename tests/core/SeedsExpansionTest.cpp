@@ -44,7 +44,8 @@ TEST(Seeds, parse_gbkFileIsConverted) {
 }
 
 TEST(Seeds, distinctSeeds_sameRulesAsFile) {
-    EXPECT_EQ(distinctSeeds({" 连衣裙", "", "连衣裙 ", "裙子"}), (Words{"连衣裙", "裙子"}));
+    EXPECT_EQ(distinctSeeds({" 连衣裙", "", "连衣裙 ", "裙子", utf8ToGbk("裙子"), utf8ToGbk("短裤")}),
+              (Words{"连衣裙", "裙子", "短裤"}));
 }
 
 TEST(Seeds, readFile_errorsCarryTheReason) {
