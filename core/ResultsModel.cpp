@@ -311,23 +311,49 @@ std::vector<std::uint8_t> ResultsModel::acceptedRows() const {
     return accepted;
 }
 
-// Each word's first 24 bytes as three keys, built in storage order; only words equal
-// that far compare the rest of their bytes.
+// The rows in 关键词 order is kept once computed: later rows are merged in, and the
+// descending order is its reverse (ties back in result order).
 void ResultsModel::sortByWord() {
     const auto n = static_cast<std::uint32_t>(storedRowCount());
-    const bool descending = m_sortOrder == Qt::DescendingOrder;
+    const auto covered = static_cast<std::uint32_t>(m_wordOrder.size());
+    if (covered < n) {
+        std::vector<std::uint32_t> added = wordOrderOf(covered, n);
+        const auto middle = static_cast<std::ptrdiff_t>(m_wordOrder.size());
+        m_wordOrder.insert(m_wordOrder.end(), added.begin(), added.end());
+        std::inplace_merge(m_wordOrder.begin(), m_wordOrder.begin() + middle, m_wordOrder.end(),
+                           [this](std::uint32_t a, std::uint32_t b) {
+                               const int c = compareText(word(a), word(b));
+                               return c != 0 ? c < 0 : a < b;
+                           });
+    }
+    m_sorted = m_wordOrder;
+    if (m_sortOrder != Qt::DescendingOrder)
+        return;
+    std::reverse(m_sorted.begin(), m_sorted.end());
+    for (std::size_t i = 0; i < m_sorted.size();) {
+        std::size_t j = i + 1;
+        while (j < m_sorted.size() && word(m_sorted[j]) == word(m_sorted[i]))
+            ++j;
+        std::reverse(m_sorted.begin() + static_cast<std::ptrdiff_t>(i),
+                     m_sorted.begin() + static_cast<std::ptrdiff_t>(j));
+        i = j;
+    }
+}
+
+// Rows [first, last) in ascending 关键词 order, ties in result order. Each word's first
+// 24 bytes are three keys built in storage order; only words equal that far compare the
+// rest of their bytes.
+std::vector<std::uint32_t> ResultsModel::wordOrderOf(std::uint32_t first, std::uint32_t last) const {
     struct Keyed {
         std::uint64_t key[3];
         std::uint32_t row;
     };
-    std::vector<Keyed> keyed(n);
-    for (std::uint32_t i = 0; i < n; ++i) {
+    std::vector<Keyed> keyed(last - first);
+    for (std::uint32_t i = first; i < last; ++i) {
         const std::string_view w = word(i);
-        Keyed &k = keyed[i];
-        for (std::size_t part = 0; part < 3; ++part) {
-            const std::uint64_t key = prefixKey(w.substr(std::min(part * 8, w.size())));
-            k.key[part] = descending ? ~key : key;
-        }
+        Keyed &k = keyed[i - first];
+        for (std::size_t part = 0; part < 3; ++part)
+            k.key[part] = prefixKey(w.substr(std::min(part * 8, w.size())));
         k.row = i;
     }
     std::sort(keyed.begin(), keyed.end(), [&](const Keyed &a, const Keyed &b) {
@@ -336,17 +362,17 @@ void ResultsModel::sortByWord() {
                 return a.key[part] < b.key[part];
         const std::string_view wa = word(a.row), wb = word(b.row);
         if (wa.size() > 24 || wb.size() > 24) {
-            int c = compareText(wa.substr(std::min<std::size_t>(24, wa.size())),
-                                wb.substr(std::min<std::size_t>(24, wb.size())));
-            if (descending)
-                c = -c;
+            const int c = compareText(wa.substr(std::min<std::size_t>(24, wa.size())),
+                                      wb.substr(std::min<std::size_t>(24, wb.size())));
             if (c != 0)
                 return c < 0;
         }
         return a.row < b.row;
     });
-    for (std::uint32_t i = 0; i < n; ++i)
-        m_sorted[i] = keyed[i].row;
+    std::vector<std::uint32_t> rows(keyed.size());
+    for (std::size_t i = 0; i < keyed.size(); ++i)
+        rows[i] = keyed[i].row;
+    return rows;
 }
 
 void ResultsModel::rebuildView() {
@@ -418,6 +444,7 @@ void ResultsModel::clear() {
     beginResetModel();
     m_wordBytes.clear();
     m_wordStart.assign(1, 0);
+    m_wordOrder.clear();
     m_rowsWithCapitals.clear();
     m_seeds.clear();
     m_parents.clear();

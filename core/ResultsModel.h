@@ -69,6 +69,7 @@ private:
     int compareColumn(std::uint32_t a, std::uint32_t b) const;
     void sortAll();
     void sortByWord();
+    std::vector<std::uint32_t> wordOrderOf(std::uint32_t first, std::uint32_t last) const;
     std::vector<std::uint8_t> acceptedRows() const;
     void rebuildView();
     void insertSorted(std::vector<std::uint32_t> rows, bool moving);
@@ -89,9 +90,10 @@ private:
 
     int m_sortColumn = kResultOrder;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
-    std::vector<std::uint32_t> m_sorted; // every stored row in the shown order
-    std::vector<std::uint32_t> m_view;   // the accepted ones of m_sorted
-    std::string m_textFilter;            // ASCII letters folded
+    std::vector<std::uint32_t> m_sorted;    // every stored row in the shown order
+    std::vector<std::uint32_t> m_wordOrder; // the rows sorted so far in ascending 关键词 order
+    std::vector<std::uint32_t> m_view;      // the accepted ones of m_sorted
+    std::string m_textFilter;               // ASCII letters folded
     bool m_textFilterHasLetters = false;
     std::function<bool(std::size_t)> m_rowFilter;
 };

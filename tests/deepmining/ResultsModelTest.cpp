@@ -97,6 +97,24 @@ TEST(ResultsModel, growingWhileSortedAndFiltered_placesNewRowsAndKeepsTheSelecti
     EXPECT_EQ(shownWords(model)[1], "衬衫");
 }
 
+TEST(ResultsModel, wordOrderKeptAcrossGrowth_placesNewAndEqualWords) {
+    ResultsModel model;
+    model.appendRows(fixtureRows());
+    model.sort(ResultsModel::Word, Qt::DescendingOrder);
+    model.appendRows({row("连衣裙女", 1), row("B款", 2)}); // the same word again, stored row 5
+    EXPECT_EQ(shownWords(model),
+              (std::vector<std::string>{"连衣裙长款", "连衣裙女", "连衣裙女", "abc连衣裙超长的关键词",
+                                        "abc连衣裙超长的关键字", "T恤", "B款"}));
+    for (Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+        model.sort(ResultsModel::Word, order);
+        const int first = order == Qt::AscendingOrder ? 4 : 1;
+        EXPECT_EQ(model.storedRowAt(first), 0u) << order; // equal words keep the result order
+        EXPECT_EQ(model.storedRowAt(first + 1), 5u) << order;
+    }
+    model.sort(ResultsModel::Word, Qt::AscendingOrder);
+    EXPECT_EQ(shownWords(model).front(), "B款");
+}
+
 TEST(ResultsModel, resultOrder_appendsAtTheEndAndFiltersIgnoreAsciiCase) {
     ResultsModel model;
     int inserted = 0;
