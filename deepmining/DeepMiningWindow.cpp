@@ -104,6 +104,15 @@ std::vector<std::string> commaList(const QString &text) {
     return items;
 }
 
+// The root-word dictionary, loaded once per process in the background.
+std::shared_future<core::SegmentDictionary::Loaded> rootWordDictionary() {
+    static const std::shared_future<core::SegmentDictionary::Loaded> loaded =
+        std::async(std::launch::async, [] {
+            return core::SegmentDictionary::load(config::kRootWordDictionary);
+        }).share();
+    return loaded;
+}
+
 void setBuddy(QLabel *label, QWidget *field) {
     label->setBuddy(field);
     field->setAccessibleName(label->text().remove('&').remove(QChar(0xFF1A)).remove(':'));
@@ -174,16 +183,18 @@ public:
     }
 
 private:
+    // By the column in the chosen direction; equal counts by word.
     void sortEntries() {
         const bool descending = m_order == Qt::DescendingOrder;
-        std::stable_sort(m_entries.begin(), m_entries.end(), [&](const auto &a, const auto &b) {
-            auto key = [&](const core::RootWordEntry &e) {
-                return std::make_tuple(m_column == 0   ? 0
-                                       : m_column == 1 ? e.resultWords
-                                                       : e.listings,
-                                       m_column == 0 ? e.word : std::string());
-            };
-            return descending ? key(b) < key(a) : key(a) < key(b);
+        std::sort(m_entries.begin(), m_entries.end(), [&](const auto &a, const auto &b) {
+            if (m_column != 0) {
+                const long long x = m_column == 1 ? a.resultWords : a.listings;
+                const long long y = m_column == 1 ? b.resultWords : b.listings;
+                if (x != y)
+                    return descending ? y < x : x < y;
+                return a.word < b.word;
+            }
+            return descending ? b.word < a.word : a.word < b.word;
         });
     }
 
@@ -197,9 +208,7 @@ DeepMiningWindow::DeepMiningWindow()
       m_endpoints(marketplaceEndpoints()), m_inbox(std::make_shared<Inbox>()),
       m_roots(std::make_shared<Roots>()) {
     setMinimumSize(760, 560);
-    m_dictionary = std::async(std::launch::async, [] {
-                       return core::SegmentDictionary::load(config::kRootWordDictionary);
-                   }).share();
+    m_dictionary = rootWordDictionary();
 
     m_results = new core::ResultsModel(this);
     m_rootWords = new RootWordsModel(this);
@@ -1002,12 +1011,18 @@ void DeepMiningWindow::refreshRootWords() {
             entries = m_roots->index->entries();
     }
     m_rootWords->setEntries(std::move(entries));
-    const auto &sorted = m_rootWords->entries();
-    std::vector<core::RootWordEntry> top(sorted.begin(), sorted.end());
-    std::stable_sort(top.begin(), top.end(),
-                     [](const auto &a, const auto &b) { return a.resultWords > b.resultWords; });
-    if (top.size() > 30)
-        top.resize(30);
+    const auto &all = m_rootWords->entries();
+    std::vector<const core::RootWordEntry *> top;
+    top.reserve(all.size());
+    for (const core::RootWordEntry &entry : all)
+        top.push_back(&entry);
+    const std::size_t shown = std::min<std::size_t>(30, top.size());
+    std::partial_sort(top.begin(), top.begin() + static_cast<std::ptrdiff_t>(shown), top.end(),
+                      [](const auto *a, const auto *b) {
+                          return a->resultWords != b->resultWords ? a->resultWords > b->resultWords
+                                                                  : a->word < b->word;
+                      });
+    top.resize(shown);
     auto *chart = new QChart;
     chart->setTitle(QStringLiteral("词数最多的 30 个词根"));
     chart->legend()->hide();
@@ -1015,9 +1030,9 @@ void DeepMiningWindow::refreshRootWords() {
     QStringList categories;
     long long largest = 1;
     for (auto it = top.rbegin(); it != top.rend(); ++it) { // largest at the top
-        *set << static_cast<qreal>(it->resultWords);
-        categories << utf8(it->word);
-        largest = std::max(largest, it->resultWords);
+        *set << static_cast<qreal>((*it)->resultWords);
+        categories << utf8((*it)->word);
+        largest = std::max(largest, (*it)->resultWords);
     }
     auto *series = new QHorizontalBarSeries;
     series->append(set);
