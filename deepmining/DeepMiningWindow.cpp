@@ -423,9 +423,13 @@ QWidget *DeepMiningWindow::buildRootsTab() {
     m_chart->setObjectName(QStringLiteral("词根图"));
     m_chart->setAccessibleName(QStringLiteral("前30个词根"));
     m_chart->setRenderHint(QPainter::Antialiasing);
+    m_rootTable->horizontalHeader()->setStretchLastSection(true);
+    m_rootTable->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_rootTable->verticalHeader()->setDefaultSectionSize(m_rootTable->fontMetrics().height() + 6);
     split->addWidget(m_rootTable);
     split->addWidget(m_chart);
     split->setStretchFactor(1, 1);
+    split->setSizes({340, 560});
     layout->addWidget(split, 1);
     connect(m_rootTable, &QTableView::activated, this, [this](const QModelIndex &index) {
         filterByRootWord(m_rootWords->index(index.row(), 0).data().toString());
@@ -1042,7 +1046,12 @@ void DeepMiningWindow::refreshRootWords() {
     chart->addAxis(names, Qt::AlignLeft);
     series->attachAxis(names);
     auto *counts = new QValueAxis;
-    counts->setRange(0, static_cast<qreal>(largest));
+    // Whole-number ticks: counts of words.
+    const long long step = std::max<long long>(1, (largest + 4) / 5);
+    counts->setRange(0, static_cast<qreal>((largest + step - 1) / step * step));
+    counts->setTickType(QValueAxis::TicksDynamic);
+    counts->setTickAnchor(0);
+    counts->setTickInterval(static_cast<qreal>(step));
     counts->setLabelFormat(QStringLiteral("%d"));
     chart->addAxis(counts, Qt::AlignBottom);
     series->attachAxis(counts);
