@@ -91,15 +91,19 @@ bool isWordCharacter(char32_t c) {
 // Best path over the word graph of one run of word characters, from the right.
 void segmentBlock(const SegmentDictionary &dictionary, const char32_t *text, std::size_t n,
                   std::vector<std::string> &words) {
-    std::vector<double> score(n + 1, 0.0);
-    std::vector<std::size_t> end(n + 1, n);
+    thread_local std::vector<double> score;
+    thread_local std::vector<std::size_t> end;
+    score.assign(n + 1, 0.0);
+    end.assign(n + 1, n);
     const double logTotal = dictionary.logTotal();
     for (std::size_t start = n; start-- > 0;) {
         double best = -INFINITY;
         std::size_t bestEnd = start + 1;
         bool anyWord = false;
+        std::uint64_t hash = SegmentDictionary::emptyHash();
         for (std::size_t stop = start + 1; stop <= n; ++stop) {
-            const auto frequency = dictionary.lookup(text + start, stop - start);
+            hash = SegmentDictionary::extendHash(hash, text[stop - 1]);
+            const auto frequency = dictionary.lookup(hash, text + start, stop - start);
             if (!frequency)
                 break;
             if (*frequency == 0)
@@ -259,15 +263,28 @@ void SegmentDictionary::insert(std::u32string_view word, std::uint32_t frequency
     }
 }
 
+std::uint64_t SegmentDictionary::emptyHash() {
+    return kFnvOffset;
+}
+
+std::uint64_t SegmentDictionary::extendHash(std::uint64_t hash, char32_t next) {
+    return hashStep(hash, next);
+}
+
 std::optional<std::uint32_t> SegmentDictionary::lookup(const char32_t *text, std::size_t length) const {
-    const Slot *slot = find(hashOf(text, length), text, length);
+    return lookup(hashOf(text, length), text, length);
+}
+
+std::optional<std::uint32_t> SegmentDictionary::lookup(std::uint64_t hash, const char32_t *text,
+                                                       std::size_t length) const {
+    const Slot *slot = find(hash, text, length);
     if (slot->length == 0)
         return std::nullopt;
     return slot->frequency;
 }
 
 std::vector<std::string> segmentWords(const SegmentDictionary &dictionary, std::string_view text) {
-    std::u32string chars;
+    thread_local std::u32string chars;
     decodeFolded(text, chars);
     std::vector<std::string> words;
     std::size_t start = 0;

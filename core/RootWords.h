@@ -29,6 +29,10 @@ public:
     // Frequency of text[0, length) as a whole word; 0 when it is only a prefix; nullopt when
     // no dictionary word starts with it.
     std::optional<std::uint32_t> lookup(const char32_t *text, std::size_t length) const;
+    // The same with the text's hash already known (hashes grow a character at a time).
+    static std::uint64_t emptyHash();
+    static std::uint64_t extendHash(std::uint64_t hash, char32_t next);
+    std::optional<std::uint32_t> lookup(std::uint64_t hash, const char32_t *text, std::size_t length) const;
     double logTotal() const { return m_logTotal; }
 
 private:
