@@ -355,6 +355,19 @@ TEST(DeepMiningEntry, keywordWindowButton_fitsTheFreeStripAndOpensOneWindow) {
     auto *start = first->findChild<QPushButton *>(QStringLiteral("开始"));
     ASSERT_NE(start, nullptr);
     EXPECT_TRUE(start->isDefault());
+    closeWindow(first);
+
+    // The keyword window's seeds fill an empty seed box when the window opens.
+    WindowSpec keywords{.caption = "关键词", .width = 200, .height = 200};
+    keywords.controls = {{.name = "超级编辑框1", .kind = ControlKind::MultiLineEdit, .w = 100, .h = 100}};
+    registerWindow(WindowId::Main, [&] { return new Window(WindowId::Main, keywords); });
+    ASSERT_TRUE(loadWindow(WindowId::Main));
+    openWindow(WindowId::Main)->setText("超级编辑框1", gbk("连衣裙\r\n半身裙\r\n"));
+    ASSERT_TRUE(loadWindow(WindowId::DeepMining));
+    first = openWindow(WindowId::DeepMining);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->findChild<QPlainTextEdit *>(QStringLiteral("种子词"))->toPlainText(),
+              QStringLiteral("连衣裙\n半身裙\n"));
     for (QWidget *field : first->findChildren<QWidget *>()) {
         const bool input = qobject_cast<QLineEdit *>(field) || qobject_cast<QSpinBox *>(field) ||
                            qobject_cast<QPlainTextEdit *>(field);
