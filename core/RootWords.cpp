@@ -103,13 +103,13 @@ void segmentBlock(const SegmentDictionary &dictionary, const char32_t *text, std
         std::uint64_t hash = SegmentDictionary::emptyHash();
         for (std::size_t stop = start + 1; stop <= n; ++stop) {
             hash = SegmentDictionary::extendHash(hash, text[stop - 1]);
-            const auto frequency = dictionary.lookup(hash, text + start, stop - start);
-            if (!frequency)
+            float logFrequency = 0;
+            if (!dictionary.logFrequency(hash, text + start, stop - start, logFrequency))
                 break;
-            if (*frequency == 0)
-                continue;
+            if (logFrequency < 0)
+                continue; // a prefix only
             anyWord = true;
-            const double candidate = std::log(static_cast<double>(*frequency)) - logTotal + score[stop];
+            const double candidate = logFrequency - logTotal + score[stop];
             if (candidate >= best) {
                 best = candidate;
                 bestEnd = stop;
@@ -259,6 +259,7 @@ void SegmentDictionary::insert(std::u32string_view word, std::uint32_t frequency
             if (slot->frequency == 0)
                 ++m_words;
             slot->frequency = std::max(slot->frequency, frequency);
+            slot->logFrequency = static_cast<float>(std::log(static_cast<double>(slot->frequency)));
         }
     }
 }
@@ -273,6 +274,13 @@ std::uint64_t SegmentDictionary::extendHash(std::uint64_t hash, char32_t next) {
 
 std::optional<std::uint32_t> SegmentDictionary::lookup(const char32_t *text, std::size_t length) const {
     return lookup(hashOf(text, length), text, length);
+}
+
+bool SegmentDictionary::logFrequency(std::uint64_t hash, const char32_t *text, std::size_t length,
+                                     float &log) const {
+    const Slot *slot = find(hash, text, length);
+    log = slot->logFrequency;
+    return slot->length != 0;
 }
 
 std::optional<std::uint32_t> SegmentDictionary::lookup(std::uint64_t hash, const char32_t *text,

@@ -33,6 +33,8 @@ public:
     static std::uint64_t emptyHash();
     static std::uint64_t extendHash(std::uint64_t hash, char32_t next);
     std::optional<std::uint32_t> lookup(std::uint64_t hash, const char32_t *text, std::size_t length) const;
+    // log(frequency) of a whole word, negative for a prefix only; false when no word starts with the text.
+    bool logFrequency(std::uint64_t hash, const char32_t *text, std::size_t length, float &log) const;
     double logTotal() const { return m_logTotal; }
 
 private:
@@ -41,6 +43,7 @@ private:
         std::uint32_t offset = 0; // into m_chars
         std::uint32_t length = 0; // 0: empty slot
         std::uint32_t frequency = 0;
+        float logFrequency = -1; // log(frequency) of a word (frequencies start at 1); -1: a prefix only
     };
     void insert(std::u32string_view word, std::uint32_t frequency);
     Slot *find(std::uint64_t hash, const char32_t *text, std::size_t length);

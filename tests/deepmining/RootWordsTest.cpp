@@ -27,6 +27,7 @@ constexpr std::string_view kTinyDictionary = "连衣裙 1000 n\n"
                                              "生命 100 n\n"
                                              "命 10 n\n"
                                              "起源 50 n\r\n"
+                                             "甲乙 1 n\n"
                                              "坏行\n"
                                              "零频 0 n\n";
 
@@ -44,7 +45,7 @@ struct SegmentCase {
 TEST(RootWords, tinyDictionary_cutsOnTheMostProbablePath) {
     const auto dictionary = tinyDictionary();
     ASSERT_TRUE(dictionary);
-    EXPECT_EQ(dictionary->wordCount(), 16u); // the malformed and zero-frequency lines are skipped
+    EXPECT_EQ(dictionary->wordCount(), 17u); // the malformed and zero-frequency lines are skipped
     const std::vector<SegmentCase> cases = {
         {"连衣裙 女 夏季", {"连衣裙", "女", "夏季"}},
         {"连衣裙女夏季新款", {"连衣裙", "女", "夏季", "新款"}},
@@ -55,6 +56,7 @@ TEST(RootWords, tinyDictionary_cutsOnTheMostProbablePath) {
         {"iphone15手机壳", {"iphone15", "手", "机", "壳"}},
         {"连衣裙，女!夏季\t新款", {"连衣裙", "女", "夏季", "新款"}},
         {"零频", {"零", "频"}},
+        {"甲乙丙", {"甲乙", "丙"}}, // the rarest word still beats two unknown characters
         {"  ", {}},
         {"", {}},
         {"a b", {"a", "b"}},
