@@ -352,14 +352,14 @@ std::vector<std::uint32_t> ResultsModel::wordOrderOf(std::uint32_t first, std::u
     for (std::uint32_t i = first; i < last; ++i) {
         const std::string_view w = word(i);
         Keyed &k = keyed[i - first];
-        for (std::size_t part = 0; part < 3; ++part)
-            k.key[part] = prefixKey(w.substr(std::min(part * 8, w.size())));
+        for (std::size_t chunk = 0; chunk < 3; ++chunk)
+            k.key[chunk] = prefixKey(w.substr(std::min(chunk * 8, w.size())));
         k.row = i;
     }
     std::sort(keyed.begin(), keyed.end(), [&](const Keyed &a, const Keyed &b) {
-        for (std::size_t part = 0; part < 3; ++part)
-            if (a.key[part] != b.key[part])
-                return a.key[part] < b.key[part];
+        for (std::size_t chunk = 0; chunk < 3; ++chunk)
+            if (a.key[chunk] != b.key[chunk])
+                return a.key[chunk] < b.key[chunk];
         const std::string_view wa = word(a.row), wb = word(b.row);
         if (wa.size() > 24 || wb.size() > 24) {
             const int c = compareText(wa.substr(std::min<std::size_t>(24, wa.size())),
