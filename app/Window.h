@@ -33,6 +33,7 @@ enum class WindowId {
     DataSharingBrowser,
     Ledger,
     LedgerEntry,
+    DeepMining,
 };
 
 enum class ControlKind {

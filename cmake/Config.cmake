@@ -44,6 +44,8 @@ set(ORBISEL_HTTP_MAX_BODY_BYTES 67108864 CACHE STRING "Largest response body acc
 # Ledger
 set(ORBISEL_LEDGER_MAX_FILE_BYTES 268435456 CACHE STRING "Largest ledger file read back, bytes; a bigger one counts as damaged")
 set(ORBISEL_SPREADSHEET_PROBE_TIMEOUT_MS 5000 CACHE STRING "Time allowed to ask the desktop for its spreadsheet application, milliseconds")
+# Deep mining
+set(ORBISEL_ROOT_WORD_DICTIONARY "/usr/lib/python3/dist-packages/jieba/dict.txt" CACHE FILEPATH "Word-frequency dictionary of the root-word segmenter (python3-jieba's dict.txt)")
 # JSON document
 set(ORBISEL_JSON_HEAP_LIMIT_BYTES 268435456 CACHE STRING "Largest memory one JSON document's script engine may hold, bytes")
 

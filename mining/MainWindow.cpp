@@ -227,6 +227,13 @@ WindowSpec mainWindowSpec() {
          .w = 128,
          .h = 24,
          .text = "TOP20万词表【无线】"},
+        {.name = "按钮深度挖掘",
+         .kind = ControlKind::Button,
+         .x = 496,
+         .y = 470,
+         .w = 112,
+         .h = 24,
+         .text = "深度挖掘"},
         {.name = "按钮11",
          .kind = ControlKind::Button,
          .x = 920,
@@ -368,6 +375,7 @@ MainWindow::MainWindow() : Window(WindowId::Main, mainWindowSpec()) {
     onClick("按钮5", [] { loadWindow(WindowId::Index); });
     onClick("按钮7", [] { loadWindow(WindowId::DataSharing); });
     onClick("按钮11", [] { loadWindow(WindowId::Dedupe); });
+    onClick("按钮深度挖掘", [] { loadWindow(WindowId::DeepMining); });
 }
 
 MainWindow::~MainWindow() = default;

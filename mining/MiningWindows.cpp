@@ -1,5 +1,6 @@
 #include "mining/MiningWindows.h"
 
+#include "deepmining/DeepMiningWindow.h"
 #include "mining/DedupeWindow.h"
 #include "mining/MainWindow.h"
 
@@ -8,6 +9,7 @@ namespace orbisel {
 void registerMiningWindows() {
     registerMainWindow();
     registerDedupeWindow();
+    registerDeepMiningWindow();
 }
 
 } // namespace orbisel

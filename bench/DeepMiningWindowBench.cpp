@@ -1,0 +1,79 @@
+// The longest stall of the deep-mining window's event loop while it runs 1,000 queries
+// against the local HTTPS stand-in (synthetic answers, 19 words each).
+#include "MarketplaceServer.h"
+#include "deepmining/DeepMiningWindow.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+using namespace orbisel;
+
+void BM_WindowStallDuringThousandQueryRun(benchmark::State &state) {
+    test::MarketplaceServer server;
+    QTemporaryDir home;
+    // 50 seeds, each answering 19 words that are asked at depth 2: 50 + 950 queries.
+    if (!server.useFixtures(ORBISEL_SOURCE_DIR "/tests/deepmining/fixtures/synthetic", 0, 19)) {
+        state.SkipWithError("the stand-in did not start");
+        return;
+    }
+    for (auto _ : state) {
+        DeepMiningWindow window;
+        window.setStorePath(home.filePath(QStringLiteral("store.sqlite")).toStdString());
+        window.setEndpoints(server.endpoints());
+        core::DeepRunOptions hidden;
+        hidden.intervalMs = 0;
+        hidden.cacheHours = 0;
+        window.setHiddenOptions(hidden);
+        window.show();
+        QStringList seeds;
+        for (int i = 0; i < 50; ++i)
+            seeds << QStringLiteral("种子%1").arg(i);
+        window.findChild<QPlainTextEdit *>(QStringLiteral("种子词"))->setPlainText(seeds.join('\n'));
+        window.findChild<QCheckBox *>(QStringLiteral("来源箭头词"))->setChecked(false);
+        window.findChild<QCheckBox *>(QStringLiteral("来源无线下拉词"))->setChecked(false);
+        window.findChild<QSpinBox *>(QStringLiteral("深度"))->setValue(2);
+        window.findChild<QSpinBox *>(QStringLiteral("并发"))->setValue(8);
+
+        QElapsedTimer clock;
+        qint64 last = 0, longest = 0;
+        QTimer tick;
+        tick.setTimerType(Qt::PreciseTimer);
+        tick.setInterval(2);
+        QObject::connect(&tick, &QTimer::timeout, [&] {
+            const qint64 now = clock.elapsed();
+            longest = std::max(longest, now - last);
+            last = now;
+        });
+        QEventLoop loop;
+        QObject::connect(&window, &DeepMiningWindow::workFinished, &loop, &QEventLoop::quit);
+        clock.start();
+        tick.start();
+        window.findChild<QPushButton *>(QStringLiteral("开始"))->click();
+        loop.exec();
+        tick.stop();
+        state.counters["longest_stall_ms"] = static_cast<double>(longest);
+        state.counters["rows"] = static_cast<double>(window.resultsModel()->storedRowCount());
+        state.counters["run_s"] = static_cast<double>(clock.elapsed()) / 1000.0;
+    }
+}
+BENCHMARK(BM_WindowStallDuringThousandQueryRun)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char **argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,382 @@
+#include "deepmining/DeepMiningWindow.h"
+
+#include "MarketplaceServer.h"
+#include "app/FileDialogs.h"
+#include "app/Gbk.h"
+#include "app/Program.h"
+#include "core/ResultWriters.h"
+#include "mining/MainWindow.h"
+#include "tests/cli/MineProcess.h"
+#include "tests/support/MariaDbServer.h"
+#include "tests/support/ProgramSeams.h"
+
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <fstream>
+#include <sstream>
+
+namespace orbisel {
+namespace {
+
+const std::string kCliFixtures = ORBISEL_SOURCE_DIR "/tests/cli/fixtures/market";
+const std::string kOwnFixtures = ORBISEL_SOURCE_DIR "/tests/deepmining/fixtures";
+
+std::string readFile(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+std::vector<std::string> modelWords(const core::ResultsModel &model) {
+    std::vector<std::string> words;
+    for (int i = 0; i < model.rowCount(); ++i)
+        words.push_back(model.index(i, core::ResultsModel::Word).data().toString().toStdString());
+    return words;
+}
+
+// The shown rows through the command line's writer.
+std::string modelCsv(const core::ResultsModel &model, const std::string &path) {
+    auto written = core::writeResults(path, [&](const core::RowVisitor &visit) {
+        for (int i = 0; i < model.rowCount(); ++i)
+            if (!visit(model.storedRow(model.storedRowAt(i))))
+                break;
+        return true;
+    });
+    EXPECT_TRUE(written.ok());
+    return readFile(path);
+}
+
+class DeepMiningWindowTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { server = new test::MarketplaceServer; }
+    static void TearDownTestSuite() {
+        delete server;
+        server = nullptr;
+    }
+    void SetUp() override {
+        ASSERT_TRUE(server->useFixtures(kCliFixtures));
+        window = new DeepMiningWindow;
+        window->setStorePath(file("store.sqlite"));
+        window->setEndpoints(server->endpoints());
+        core::EngineTiming timing;
+        timing.retryBaseMs = 10;
+        timing.progressIntervalMs = 50;
+        timing.deadlineSeconds = 10;
+        window->setEngineTiming(timing);
+        core::DeepRunOptions hidden;
+        hidden.intervalMs = 0;
+        hidden.backoffMs = 50;
+        hidden.cacheHours = 0;
+        window->setHiddenOptions(hidden);
+        window->show();
+    }
+    void TearDown() override {
+        delete window.data();
+        test::closeAllWindows();
+    }
+
+    std::string file(const std::string &name) const {
+        return home.filePath(QString::fromStdString(name)).toStdString();
+    }
+    template <class W> W *child(const char *name) const {
+        return window->findChild<W *>(QString::fromUtf8(name));
+    }
+    void click(const char *button) const {
+        QPushButton *b = child<QPushButton>(button);
+        ASSERT_NE(b, nullptr) << button;
+        ASSERT_TRUE(b->isEnabled()) << button;
+        b->click();
+    }
+    // Seeds, PC suggestions only, one request at a time.
+    void setUpRun(const QString &seeds) const {
+        child<QPlainTextEdit>("种子词")->setPlainText(seeds);
+        for (const char *source : {"来源箭头词", "来源无线下拉词"})
+            child<QCheckBox>(source)->setChecked(false);
+        child<QCheckBox>("来源PC下拉词")->setChecked(true);
+        window->findChild<QSpinBox *>(QStringLiteral("并发"))->setValue(1);
+    }
+    bool waitIdle(int timeoutMs = 30000) const {
+        return QTest::qWaitFor([&] { return !window->isBusy(); }, timeoutMs);
+    }
+    core::ResultsModel &model() const { return *window->resultsModel(); }
+    QString slowSeeds() const {
+        QStringList seeds;
+        for (int i = 1; i <= 10; ++i)
+            seeds << QStringLiteral("慢%1").arg(i);
+        return seeds.join('\n');
+    }
+    void selectHistoryRun(long long runId) const {
+        auto *history = child<QTableWidget>("历史表");
+        child<QPushButton>("历史刷新")->click();
+        for (int row = 0; row < history->rowCount(); ++row)
+            if (history->item(row, 0)->text().toLongLong() == runId)
+                history->selectRow(row);
+    }
+
+    static inline test::MarketplaceServer *server = nullptr;
+    QTemporaryDir home;
+    test::ProgramSeams seams;
+    QPointer<DeepMiningWindow> window;
+};
+
+// The same run in orbisel-mine, as a process with its service database.
+std::string commandLineCsv(const std::string &home, const std::string &host, const std::string &seedsFile,
+                           const std::string &out) {
+    test::MariaDbServer &db = test::MariaDbServer::shared();
+    EXPECT_TRUE(db.running()) << db.error();
+    const auto result = test::runMine(home, {"run",
+                                             "--seeds",
+                                             seedsFile,
+                                             "--sources",
+                                             "pc",
+                                             "--concurrency",
+                                             "1",
+                                             "--interval-ms",
+                                             "0",
+                                             "--cache-hours",
+                                             "0",
+                                             "--out",
+                                             out,
+                                             "--store",
+                                             home + "/cli.sqlite",
+                                             "--suggest-host",
+                                             host,
+                                             "--search-host",
+                                             host,
+                                             "--ca-file",
+                                             test::LocalServer::certificateFile(),
+                                             "--service-host",
+                                             "127.0.0.1",
+                                             "--service-port",
+                                             std::to_string(db.port())});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    return readFile(out);
+}
+
+TEST_F(DeepMiningWindowTest, startStopResume_rowsArriveInOrderAndEqualTheCommandLineFile) {
+    setUpRun(slowSeeds());
+    EXPECT_FALSE(child<QPushButton>("停止")->isEnabled());
+    click("开始");
+    EXPECT_FALSE(child<QPushButton>("开始")->isEnabled());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model().rowCount() >= 2; }, 20000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return child<QPushButton>("停止")->isEnabled(); }, 5000));
+    const std::vector<std::string> early = modelWords(model());
+    for (std::size_t i = 0; i < early.size(); ++i)
+        EXPECT_EQ(early[i], "慢" + std::to_string(i + 1) + "甲");
+    click("停止");
+    ASSERT_TRUE(waitIdle());
+    EXPECT_TRUE(window->statusText().contains(QStringLiteral("已停止")))
+        << window->statusText().toStdString();
+    EXPECT_LT(model().rowCount(), 10);
+    const long long runId = window->shownRunId();
+
+    click("继续"); // the last stopped run
+    ASSERT_TRUE(waitIdle());
+    EXPECT_EQ(window->shownRunId(), runId);
+    EXPECT_TRUE(window->statusText().contains(QStringLiteral("完成"))) << window->statusText().toStdString();
+    ASSERT_EQ(model().rowCount(), 10);
+
+    std::ofstream(file("slow.txt")) << slowSeeds().toStdString() << "\n";
+    const std::string expected =
+        commandLineCsv(home.path().toStdString(), server->host(), file("slow.txt"), file("cli.csv"));
+    EXPECT_EQ(modelCsv(model(), file("window.csv")), expected);
+}
+
+TEST_F(DeepMiningWindowTest, sortingByListingsAndFiltering_workOnTheTable) {
+    setUpRun(slowSeeds());
+    click("开始");
+    ASSERT_TRUE(waitIdle());
+    ASSERT_EQ(model().rowCount(), 10);
+    auto *table = child<QTableView>("结果表");
+    table->sortByColumn(core::ResultsModel::Listings, Qt::DescendingOrder);
+    EXPECT_EQ(modelWords(model()).front(), "慢10甲"); // 10 > 9 as numbers, not as text
+    EXPECT_EQ(table->verticalHeader()->count(), 10);
+
+    child<QLineEdit>("筛选")->setText(QStringLiteral("慢1"));
+    EXPECT_EQ(modelWords(model()), (std::vector<std::string>{"慢10甲", "慢1甲"}));
+    EXPECT_EQ(table->verticalHeader()->count(), 2);
+
+    // Root words cut by the dictionary: 慢10甲 is 慢|10|甲, so the root 1 is in 慢1甲 only.
+    child<QLineEdit>("筛选")->clear();
+    window->refreshRootWords();
+    auto *roots = child<QTableView>("词根表");
+    ASSERT_GT(roots->model()->rowCount(), 0);
+    EXPECT_EQ(roots->model()->index(0, 0).data().toString(), QStringLiteral("慢")); // most result words first
+    EXPECT_EQ(roots->model()->index(0, 1).data().toString(), QStringLiteral("10"));
+    EXPECT_EQ(roots->model()->index(0, 2).data().toString(), QStringLiteral("55")); // 1 + 2 + … + 10
+    window->filterByRootWord(QStringLiteral("1"));
+    EXPECT_EQ(modelWords(model()), std::vector<std::string>{"慢1甲"});
+    window->filterByRootWord({});
+    EXPECT_EQ(model().rowCount(), 10);
+}
+
+TEST_F(DeepMiningWindowTest, blockedRun_saysSoAndCanBeResumed) {
+    ASSERT_TRUE(server->useFixtures(kOwnFixtures + "/blocked"));
+    setUpRun(QStringLiteral("封"));
+    click("开始");
+    ASSERT_TRUE(waitIdle()) << window->statusText().toStdString() << " / "
+                            << window->findChild<QLabel *>(QStringLiteral("统计"))->text().toStdString()
+                            << " / " << ::testing::PrintToString(server->requestLines());
+    EXPECT_TRUE(window->statusText().contains(QStringLiteral("拒绝"))) << window->statusText().toStdString();
+    EXPECT_TRUE(window->statusText().contains(QStringLiteral("继续")));
+    EXPECT_TRUE(child<QPushButton>("开始")->isEnabled());
+
+    ASSERT_TRUE(server->useFixtures(kOwnFixtures + "/synthetic", 0, 2)); // the marketplace answers again
+    click("继续");
+    ASSERT_TRUE(waitIdle());
+    EXPECT_TRUE(window->statusText().contains(QStringLiteral("完成"))) << window->statusText().toStdString();
+    EXPECT_EQ(modelWords(model()), (std::vector<std::string>{"封词0", "封词1"}));
+}
+
+TEST_F(DeepMiningWindowTest, runHeldByAnotherWriter_isRefusedButViewable) {
+    setUpRun(slowSeeds());
+    click("开始");
+    ASSERT_TRUE(waitIdle());
+    const long long runId = window->shownRunId();
+    auto other = core::RunStore::open(file("store.sqlite"));
+    ASSERT_TRUE(other.ok());
+    ASSERT_TRUE(other.value()->acquireWriter(runId).ok());
+
+    selectHistoryRun(runId);
+    click("继续");
+    ASSERT_TRUE(waitIdle());
+    EXPECT_TRUE(window->statusText().contains(QStringLiteral("另一个程序")))
+        << window->statusText().toStdString();
+    EXPECT_EQ(model().rowCount(), 10); // the stored rows are still shown
+}
+
+TEST_F(DeepMiningWindowTest, history_opensExportsAndDeletesWithConfirmation) {
+    setUpRun(slowSeeds());
+    click("开始");
+    ASSERT_TRUE(waitIdle());
+    const long long runId = window->shownRunId();
+    const std::string shown = modelCsv(model(), file("shown.csv"));
+
+    child<QLineEdit>("筛选")->setText(QStringLiteral("慢2")); // opening shows every row again
+    selectHistoryRun(runId);
+    click("历史打开");
+    ASSERT_TRUE(waitIdle());
+    child<QLineEdit>("筛选")->clear();
+    EXPECT_EQ(model().rowCount(), 10);
+
+    setSaveFileDialogHandler([&](const SaveDialogRequest &) {
+        return std::optional<Text>(toGbk(QString::fromStdString(file("out.csv"))));
+    });
+    QSignalSpy finished(window.data(), &DeepMiningWindow::workFinished);
+    click("历史导出");
+    ASSERT_TRUE(finished.wait(20000));
+    EXPECT_EQ(readFile(file("out.csv")), shown);
+    setSaveFileDialogHandler([&](const SaveDialogRequest &) {
+        return std::optional<Text>(toGbk(QString::fromStdString(file("none/out.csv"))));
+    });
+    click("历史导出");
+    ASSERT_EQ(seams.messages.size(), 1u);
+    EXPECT_NE(test::utf8(seams.messages[0].text).find("无法导出"), std::string::npos);
+    setSaveFileDialogHandler({});
+
+    seams.answerNext(kIdNo);
+    click("历史删除");
+    EXPECT_EQ(child<QTableWidget>("历史表")->rowCount(), 1);
+    seams.answerNext(kIdYes);
+    click("历史删除");
+    EXPECT_EQ(child<QTableWidget>("历史表")->rowCount(), 0);
+    EXPECT_EQ(model().rowCount(), 0);
+    EXPECT_NE(test::utf8(seams.messages.back().text).find("删除"), std::string::npos);
+}
+
+TEST_F(DeepMiningWindowTest, closingDuringARun_stopsItResumably) {
+    setUpRun(slowSeeds());
+    click("开始");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model().rowCount() >= 1; }, 20000));
+    const long long runId = window->shownRunId();
+    window->close();
+    EXPECT_FALSE(window.isNull()); // closes once the requests in flight are done
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window.isNull(); }, 15000));
+    auto store = core::RunStore::open(file("store.sqlite"));
+    ASSERT_TRUE(store.ok());
+    auto summary = store.value()->summary(runId);
+    ASSERT_TRUE(summary.ok());
+    EXPECT_EQ(summary.value().state, core::RunState::Stopped);
+    EXPECT_LT(summary.value().words, 10);
+}
+
+TEST_F(DeepMiningWindowTest, noSeedsOrBrokenStore_areSaidInPlainWords) {
+    child<QPlainTextEdit>("种子词")->setPlainText(QStringLiteral("  \n\n"));
+    click("开始");
+    EXPECT_FALSE(window->isBusy());
+    EXPECT_TRUE(window->statusText().contains(QStringLiteral("没有种子词")));
+    ASSERT_EQ(seams.messages.size(), 1u);
+
+    std::ofstream(file("junk.sqlite")) << std::string(4096, 'x');
+    window->setStorePath(file("junk.sqlite"));
+    EXPECT_TRUE(window->statusText().contains(QStringLiteral("损坏"))) << window->statusText().toStdString();
+    EXPECT_FALSE(child<QPushButton>("开始")->isEnabled());
+    EXPECT_FALSE(child<QPushButton>("继续")->isEnabled());
+}
+
+TEST(DeepMiningEntry, keywordWindowButton_fitsTheFreeStripAndOpensOneWindow) {
+    const WindowSpec spec = mainWindowSpec();
+    QRect button;
+    for (const ControlSpec &c : spec.controls)
+        if (c.name == "按钮深度挖掘")
+            button = QRect(c.x, c.y, c.w, c.h);
+    ASSERT_FALSE(button.isEmpty());
+    EXPECT_GE(button.left(), 480);
+    EXPECT_LE(button.right(), 840);
+    std::map<std::string, QPoint> origin;
+    for (const ControlSpec &c : spec.controls) {
+        const QPoint at = QPoint(c.x, c.y) + (c.container.empty() ? QPoint() : origin[c.container]);
+        origin[c.name] = at;
+        if (c.name != "按钮深度挖掘" && c.kind != ControlKind::Timer) {
+            EXPECT_FALSE(QRect(at, QSize(c.w, c.h)).intersects(button)) << c.name;
+        }
+    }
+
+    test::ProgramSeams seams;
+    registerDeepMiningWindow();
+    ASSERT_TRUE(loadWindow(WindowId::DeepMining));
+    Window *first = openWindow(WindowId::DeepMining);
+    ASSERT_NE(first, nullptr);
+    EXPECT_FALSE(first->isModal());
+    EXPECT_EQ(test::utf8(first->caption()), "深度挖掘");
+    ASSERT_TRUE(loadWindow(WindowId::DeepMining));
+    EXPECT_EQ(openWindow(WindowId::DeepMining), first);
+    auto *start = first->findChild<QPushButton *>(QStringLiteral("开始"));
+    ASSERT_NE(start, nullptr);
+    EXPECT_TRUE(start->isDefault());
+    closeWindow(first);
+
+    // The keyword window's seeds fill an empty seed box when the window opens.
+    WindowSpec keywords{.caption = "关键词", .width = 200, .height = 200};
+    keywords.controls = {{.name = "超级编辑框1", .kind = ControlKind::MultiLineEdit, .w = 100, .h = 100}};
+    registerWindow(WindowId::Main, [&] { return new Window(WindowId::Main, keywords); });
+    ASSERT_TRUE(loadWindow(WindowId::Main));
+    openWindow(WindowId::Main)->setText("超级编辑框1", gbk("连衣裙\r\n半身裙\r\n"));
+    ASSERT_TRUE(loadWindow(WindowId::DeepMining));
+    first = openWindow(WindowId::DeepMining);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->findChild<QPlainTextEdit *>(QStringLiteral("种子词"))->toPlainText(),
+              QStringLiteral("连衣裙\n半身裙\n"));
+    for (QWidget *field : first->findChildren<QWidget *>()) {
+        const bool input = qobject_cast<QLineEdit *>(field) || qobject_cast<QSpinBox *>(field) ||
+                           qobject_cast<QPlainTextEdit *>(field);
+        if (input && !field->objectName().startsWith("qt_")) {
+            EXPECT_FALSE(field->accessibleName().isEmpty()) << field->objectName().toStdString();
+        }
+    }
+    test::closeAllWindows();
+}
+
+} // namespace
+} // namespace orbisel
