@@ -13,6 +13,7 @@
 #include <QChartView>
 #include <QCheckBox>
 #include <QDateTime>
+#include <QFile>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -663,10 +664,10 @@ void DeepMiningWindow::exportClicked(long long runId) {
                                          .filter = gbk("Excel 文件 (*.xlsx)|*.xlsx|CSV 文件 (*.csv)|*.csv|"
                                                        "JSON Lines 文件 (*.jsonl)|*.jsonl"),
                                          .defaultExtension = "xlsx",
-                                         .initialName = gbk("深度挖掘" + std::to_string(runId) + ".xlsx")});
+                                         .initialPath = QStringLiteral("深度挖掘%1.xlsx").arg(runId)});
     if (!chosen)
         return;
-    const std::string path = fromGbk(*chosen).toStdString();
+    const std::string path = QFile::encodeName(*chosen).toStdString();
     if (auto writable = core::checkOutputWritable(path); !writable.ok()) {
         const QString reason =
             writable.error().kind == core::WriteErrorKind::UnknownFormat

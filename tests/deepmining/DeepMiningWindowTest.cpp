@@ -9,6 +9,7 @@
 #include "tests/cli/MineProcess.h"
 #include "tests/support/MariaDbServer.h"
 #include "tests/support/ProgramSeams.h"
+#include "web/WebRequest.h"
 
 #include <QCheckBox>
 #include <QHeaderView>
@@ -72,8 +73,10 @@ protected:
         core::EngineTiming timing;
         timing.retryBaseMs = 10;
         timing.progressIntervalMs = 50;
-        timing.deadlineSeconds = 10;
         window->setEngineTiming(timing);
+        WebRequestOptions web = webRequestDefaults();
+        web.deadlineSeconds = 10;
+        setWebRequestDefaults(web);
         core::DeepRunOptions hidden;
         hidden.intervalMs = 0;
         hidden.backoffMs = 50;
@@ -271,14 +274,14 @@ TEST_F(DeepMiningWindowTest, history_opensExportsAndDeletesWithConfirmation) {
     EXPECT_EQ(model().rowCount(), 10);
 
     setSaveFileDialogHandler([&](const SaveDialogRequest &) {
-        return std::optional<Text>(toGbk(QString::fromStdString(file("out.csv"))));
+        return std::optional<QString>(QString::fromStdString(file("out.csv")));
     });
     QSignalSpy finished(window.data(), &DeepMiningWindow::workFinished);
     click("历史导出");
     ASSERT_TRUE(finished.wait(20000));
     EXPECT_EQ(readFile(file("out.csv")), shown);
     setSaveFileDialogHandler([&](const SaveDialogRequest &) {
-        return std::optional<Text>(toGbk(QString::fromStdString(file("none/out.csv"))));
+        return std::optional<QString>(QString::fromStdString(file("none/out.csv")));
     });
     click("历史导出");
     ASSERT_EQ(seams.messages.size(), 1u);
