@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <string.h>
 
@@ -33,6 +34,10 @@ const std::array<std::uint8_t, 1u << kDeepSourceCount> &sourceRanks() {
 // The first eight bytes, big-endian, zero-padded: orders like the bytes themselves.
 std::uint64_t prefixKey(std::string_view text) {
     std::uint64_t key = 0;
+    if (text.size() >= 8 && std::endian::native == std::endian::little) {
+        std::memcpy(&key, text.data(), 8);
+        return __builtin_bswap64(key);
+    }
     for (std::size_t i = 0; i < 8; ++i)
         key = (key << 8) | (i < text.size() ? static_cast<unsigned char>(text[i]) : 0u);
     return key;
@@ -340,39 +345,84 @@ void ResultsModel::sortByWord() {
     }
 }
 
-// Rows [first, last) in ascending 关键词 order, ties in result order. Each word's first
-// 24 bytes are three keys built in storage order; only words equal that far compare the
-// rest of their bytes.
-std::vector<std::uint32_t> ResultsModel::wordOrderOf(std::uint32_t first, std::uint32_t last) const {
-    struct Keyed {
-        std::uint64_t key[3];
-        std::uint32_t row;
-    };
-    std::vector<Keyed> keyed(last - first);
-    for (std::uint32_t i = first; i < last; ++i) {
-        const std::string_view w = word(i);
-        Keyed &k = keyed[i - first];
-        for (std::size_t chunk = 0; chunk < 3; ++chunk)
-            k.key[chunk] = prefixKey(w.substr(std::min(chunk * 8, w.size())));
-        k.row = i;
+namespace {
+
+// Sorts (key, row) pairs by key, stably: eight byte-wide counting passes, skipping a
+// byte every key shares.
+struct KeyedRow {
+    std::uint64_t key;
+    std::uint32_t row;
+};
+
+void radixSortByKey(std::vector<KeyedRow> &items) {
+    const std::size_t n = items.size();
+    std::vector<std::array<std::uint32_t, 256>> counts(8, std::array<std::uint32_t, 256>{});
+    for (const KeyedRow &item : items)
+        for (unsigned b = 0; b < 8; ++b)
+            ++counts[b][(item.key >> (8 * b)) & 0xFF];
+    std::vector<KeyedRow> scratch(n);
+    for (unsigned b = 0; b < 8; ++b) {
+        auto &count = counts[b];
+        if (std::find(count.begin(), count.end(), n) != count.end())
+            continue;
+        std::uint32_t at = 0;
+        for (std::uint32_t &c : count)
+            at += std::exchange(c, at);
+        for (const KeyedRow &item : items)
+            scratch[count[(item.key >> (8 * b)) & 0xFF]++] = item;
+        items.swap(scratch);
     }
-    std::sort(keyed.begin(), keyed.end(), [&](const Keyed &a, const Keyed &b) {
-        for (std::size_t chunk = 0; chunk < 3; ++chunk)
-            if (a.key[chunk] != b.key[chunk])
-                return a.key[chunk] < b.key[chunk];
-        const std::string_view wa = word(a.row), wb = word(b.row);
-        if (wa.size() > 24 || wb.size() > 24) {
-            const int c = compareText(wa.substr(std::min<std::size_t>(24, wa.size())),
-                                      wb.substr(std::min<std::size_t>(24, wb.size())));
-            if (c != 0)
-                return c < 0;
-        }
-        return a.row < b.row;
-    });
-    std::vector<std::uint32_t> rows(keyed.size());
-    for (std::size_t i = 0; i < keyed.size(); ++i)
-        rows[i] = keyed[i].row;
+}
+
+} // namespace
+
+// Rows [first, last) in ascending 关键词 order, ties in result order.
+std::vector<std::uint32_t> ResultsModel::wordOrderOf(std::uint32_t first, std::uint32_t last) const {
+    std::vector<std::uint32_t> rows(last - first);
+    for (std::uint32_t i = first; i < last; ++i)
+        rows[i - first] = i;
+    orderByWord(rows.begin(), rows.end(), 0);
     return rows;
+}
+
+// Orders rows that agree on their first `depth` word bytes, given in result order: by
+// the next eight bytes as one key, then each run of equal keys by the bytes after them.
+void ResultsModel::orderByWord(std::vector<std::uint32_t>::iterator begin,
+                               std::vector<std::uint32_t>::iterator end, std::size_t depth) const {
+    constexpr std::ptrdiff_t kRadixFrom = 2048;
+    auto keyAt = [&](std::uint32_t row) {
+        const std::string_view w = word(row);
+        return prefixKey(w.substr(std::min(depth, w.size())));
+    };
+    std::vector<KeyedRow> keyed(static_cast<std::size_t>(end - begin));
+    for (std::size_t i = 0; i < keyed.size(); ++i)
+        keyed[i] = {keyAt(begin[static_cast<std::ptrdiff_t>(i)]), begin[static_cast<std::ptrdiff_t>(i)]};
+    if (end - begin >= kRadixFrom)
+        radixSortByKey(keyed);
+    else
+        std::sort(keyed.begin(), keyed.end(), [](const KeyedRow &a, const KeyedRow &b) {
+            return a.key != b.key ? a.key < b.key : a.row < b.row;
+        });
+    for (std::size_t i = 0; i < keyed.size(); ++i)
+        begin[static_cast<std::ptrdiff_t>(i)] = keyed[i].row;
+    for (std::size_t i = 0; i < keyed.size();) {
+        std::size_t j = i + 1;
+        bool longer = word(keyed[i].row).size() > depth + 8;
+        bool sameSize = true;
+        for (; j < keyed.size() && keyed[j].key == keyed[i].key; ++j) {
+            longer = longer || word(keyed[j].row).size() > depth + 8;
+            sameSize = sameSize && word(keyed[j].row).size() == word(keyed[i].row).size();
+        }
+        const auto from = begin + static_cast<std::ptrdiff_t>(i), to = begin + static_cast<std::ptrdiff_t>(j);
+        if (j - i > 1 && longer) {
+            orderByWord(from, to, depth + 8);
+        } else if (!sameSize) {
+            // Equal but for trailing NUL bytes: the shorter word comes first.
+            std::stable_sort(
+                from, to, [&](std::uint32_t a, std::uint32_t b) { return word(a).size() < word(b).size(); });
+        }
+        i = j;
+    }
 }
 
 void ResultsModel::rebuildView() {

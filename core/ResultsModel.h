@@ -70,6 +70,8 @@ private:
     void sortAll();
     void sortByWord();
     std::vector<std::uint32_t> wordOrderOf(std::uint32_t first, std::uint32_t last) const;
+    void orderByWord(std::vector<std::uint32_t>::iterator begin, std::vector<std::uint32_t>::iterator end,
+                     std::size_t depth) const;
     std::vector<std::uint8_t> acceptedRows() const;
     void rebuildView();
     void insertSorted(std::vector<std::uint32_t> rows, bool moving);

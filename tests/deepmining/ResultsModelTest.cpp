@@ -2,6 +2,8 @@
 
 #include <QPersistentModelIndex>
 #include <gtest/gtest.h>
+#include <numeric>
+#include <random>
 
 namespace orbisel::core {
 namespace {
@@ -113,6 +115,35 @@ TEST(ResultsModel, wordOrderKeptAcrossGrowth_placesNewAndEqualWords) {
     }
     model.sort(ResultsModel::Word, Qt::AscendingOrder);
     EXPECT_EQ(shownWords(model).front(), "B款");
+}
+
+// Many rows sharing long prefixes, repeated words, words that are prefixes of others and
+// NUL bytes: the first 关键词 sort equals a plain byte-wise sort, ties in result order.
+TEST(ResultsModel, firstWordSort_followsTheBytesWithTiesInResultOrder) {
+    const std::string prefixes[] = {"", "连衣裙超长的关键词前缀", "abcdefgh"};
+    const std::string parts[] = {"a", "b", "女", "款", std::string(1, '\0')};
+    std::mt19937 rng(3);
+    std::vector<ResultRow> rows;
+    for (int i = 0; i < 9000; ++i) {
+        std::string word = prefixes[rng() % 3];
+        for (int k = static_cast<int>(rng() % 5); k > 0; --k)
+            word += parts[rng() % 5];
+        rows.push_back(row(word, 1));
+    }
+    for (Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+        ResultsModel model;
+        model.appendRows(rows);
+        model.sort(ResultsModel::Word, order);
+        std::vector<std::size_t> expected(rows.size());
+        std::iota(expected.begin(), expected.end(), 0);
+        std::stable_sort(expected.begin(), expected.end(), [&](std::size_t a, std::size_t b) {
+            return order == Qt::AscendingOrder ? rows[a].word < rows[b].word : rows[b].word < rows[a].word;
+        });
+        std::vector<std::size_t> shown;
+        for (int i = 0; i < model.rowCount(); ++i)
+            shown.push_back(model.storedRowAt(i));
+        EXPECT_EQ(shown, expected) << order;
+    }
 }
 
 TEST(ResultsModel, resultOrder_appendsAtTheEndAndFiltersIgnoreAsciiCase) {
