@@ -19,6 +19,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QHorizontalBarSeries>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -34,6 +35,7 @@
 #include <QVBoxLayout>
 #include <QValueAxis>
 #include <algorithm>
+#include <initializer_list>
 #include <set>
 
 namespace orbisel {
@@ -354,6 +356,11 @@ QWidget *DeepMiningWindow::buildSetup() {
     buttons->addWidget(m_resume);
     form->addRow(buttons);
     connect(m_start, &QPushButton::clicked, this, &DeepMiningWindow::startClicked);
+    // A plain window has no default button: Enter in a one-line field (Ctrl+Enter in
+    // the seed box) presses 开始.
+    for (QWidget *field : std::initializer_list<QWidget *>{m_seeds, m_depth, m_concurrency, m_include,
+                                                           m_exclude, m_minChars, m_maxChars, m_name})
+        field->installEventFilter(this);
     connect(m_stop, &QPushButton::clicked, this, &DeepMiningWindow::stopClicked);
     connect(m_resume, &QPushButton::clicked, this, &DeepMiningWindow::resumeClicked);
     return box;
@@ -1086,6 +1093,20 @@ void DeepMiningWindow::filterByRootWord(const QString &root) {
     });
     m_rootFilterLabel->setText(QStringLiteral("词根：%1").arg(root));
     m_clearRoot->setVisible(true);
+}
+
+bool DeepMiningWindow::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() != QEvent::KeyPress)
+        return Window::eventFilter(watched, event);
+    const auto *key = static_cast<QKeyEvent *>(event);
+    const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+    const bool ctrl = key->modifiers() & Qt::ControlModifier;
+    if (!enter || (watched == m_seeds && !ctrl) || !m_start->isEnabled())
+        return Window::eventFilter(watched, event);
+    if (auto *spin = qobject_cast<QAbstractSpinBox *>(watched))
+        spin->interpretText();
+    m_start->click();
+    return true;
 }
 
 bool DeepMiningWindow::canClose() {

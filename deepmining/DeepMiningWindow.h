@@ -62,6 +62,7 @@ signals:
 
 protected:
     bool canClose() override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     struct Inbox;

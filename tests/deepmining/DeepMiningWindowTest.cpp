@@ -314,6 +314,35 @@ TEST_F(DeepMiningWindowTest, closingDuringARun_stopsItResumably) {
     EXPECT_LT(summary.value().words, 10);
 }
 
+TEST_F(DeepMiningWindowTest, enterInAOneLineField_startsARunAsTheDefaultButton) {
+    ASSERT_TRUE(server->useFixtures(kOwnFixtures + "/synthetic", 0, 2));
+    setUpRun(QStringLiteral("键"));
+    auto *seeds = child<QPlainTextEdit>("种子词");
+    seeds->moveCursor(QTextCursor::End);
+    QTest::keyClick(seeds, Qt::Key_Return); // a new line in the seed box
+    EXPECT_FALSE(window->isBusy());
+    EXPECT_EQ(seeds->toPlainText(), QStringLiteral("键\n"));
+
+    long long lastRun = 0;
+    auto startsOnKey = [&](QWidget *field, Qt::Key key, Qt::KeyboardModifiers modifiers) {
+        QTest::keyClick(field, key, modifiers);
+        EXPECT_TRUE(window->isBusy()) << field->objectName().toStdString();
+        EXPECT_GT(window->shownRunId(), lastRun) << field->objectName().toStdString();
+        lastRun = window->shownRunId();
+        QTest::keyClick(field, key, modifiers); // 开始 is disabled while the run goes
+        EXPECT_EQ(window->shownRunId(), lastRun);
+        ASSERT_TRUE(waitIdle());
+        EXPECT_TRUE(window->statusText().contains(QStringLiteral("完成")))
+            << window->statusText().toStdString();
+        EXPECT_EQ(modelWords(model()), (std::vector<std::string>{"键词0", "键词1"}));
+    };
+    for (const char *name : {"名称", "包含", "排除", "深度", "并发", "最少字数", "最多字数"})
+        startsOnKey(child<QWidget>(name), Qt::Key_Return, Qt::NoModifier);
+    startsOnKey(child<QWidget>("名称"), Qt::Key_Enter, Qt::KeypadModifier);
+    startsOnKey(seeds, Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(seeds->toPlainText(), QStringLiteral("键\n"));
+}
+
 TEST_F(DeepMiningWindowTest, noSeedsOrBrokenStore_areSaidInPlainWords) {
     child<QPlainTextEdit>("种子词")->setPlainText(QStringLiteral("  \n\n"));
     click("开始");
