@@ -310,8 +310,12 @@ RootWordIndex::RootWordIndex(std::shared_ptr<const SegmentDictionary> dictionary
     : m_dictionary(std::move(dictionary)), m_rowRootStart{0} {}
 
 void RootWordIndex::addRow(std::string_view word, std::optional<long long> listings) {
+    addSegmentedRow(segmentWords(*m_dictionary, word), listings);
+}
+
+void RootWordIndex::addSegmentedRow(std::vector<std::string> rootWords, std::optional<long long> listings) {
     std::vector<int> ids;
-    for (std::string &root : segmentWords(*m_dictionary, word)) {
+    for (std::string &root : rootWords) {
         auto [it, added] = m_rootIds.try_emplace(std::move(root), static_cast<int>(m_roots.size()));
         if (added)
             m_roots.push_back(Root{it->first});

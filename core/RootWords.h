@@ -75,6 +75,8 @@ public:
     explicit RootWordIndex(std::shared_ptr<const SegmentDictionary> dictionary);
 
     void addRow(std::string_view word, std::optional<long long> listings);
+    // The same with the word already cut by segmentWords (which needs no lock on the index).
+    void addSegmentedRow(std::vector<std::string> rootWords, std::optional<long long> listings);
     void setListings(std::size_t row, std::optional<long long> listings);
 
     std::size_t rowCount() const { return m_rowListings.size(); }

@@ -36,7 +36,12 @@
 #include <QValueAxis>
 #include <algorithm>
 #include <initializer_list>
+#include <iterator>
 #include <set>
+#ifdef Q_OS_LINUX
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
 
 namespace orbisel {
 namespace {
@@ -114,6 +119,13 @@ std::shared_future<core::SegmentDictionary::Loaded> rootWordDictionary() {
             return core::SegmentDictionary::load(config::kRootWordDictionary);
         }).share();
     return loaded;
+}
+
+// The calling thread, and the threads it starts later, yield the CPU to the window's.
+void lowerThreadPriority() {
+#ifdef Q_OS_LINUX
+    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 5);
+#endif
 }
 
 void setBuddy(QLabel *label, QWidget *field) {
@@ -250,8 +262,13 @@ DeepMiningWindow::DeepMiningWindow()
 
     m_rootTimer = new QTimer(this);
     m_rootTimer->setInterval(1000);
+    // The root-word table and chart are rebuilt only while they are shown.
     connect(m_rootTimer, &QTimer::timeout, this, [this] {
-        if (m_rootsDirty)
+        if (m_rootsDirty && m_rootTable->isVisible())
+            refreshRootWords();
+    });
+    connect(tabs, &QTabWidget::currentChanged, this, [this] {
+        if (m_rootsDirty && m_rootTable->isVisible())
             refreshRootWords();
     });
     m_rootTimer->start();
@@ -823,9 +840,16 @@ void DeepMiningWindow::startWorker(long long runId, bool run) {
                 Qt::QueuedConnection);
         }
     };
+    // Words are cut before the index is locked: the GUI thread reads it meanwhile.
     auto feed = [roots, dictionary, generation, post](ResultDelta delta) {
         {
             const auto &loaded = dictionary.get();
+            std::vector<std::vector<std::string>> cut;
+            if (loaded.dictionary) {
+                cut.reserve(delta.added.size());
+                for (const ResultRow &row : delta.added)
+                    cut.push_back(core::segmentWords(*loaded.dictionary, row.word));
+            }
             std::lock_guard guard(roots->mutex);
             if (roots->generation != generation)
                 return;
@@ -834,8 +858,8 @@ void DeepMiningWindow::startWorker(long long runId, bool run) {
             } else {
                 if (!roots->index)
                     roots->index = std::make_unique<core::RootWordIndex>(loaded.dictionary);
-                for (const ResultRow &row : delta.added)
-                    roots->index->addRow(row.word, row.listings);
+                for (std::size_t i = 0; i < delta.added.size(); ++i)
+                    roots->index->addSegmentedRow(std::move(cut[i]), delta.added[i].listings);
                 for (const auto &[at, row] : delta.changed)
                     roots->index->setListings(at, row.listings);
             }
@@ -844,6 +868,7 @@ void DeepMiningWindow::startWorker(long long runId, bool run) {
     };
 
     m_worker = QThread::create([this, self, runId, run, storePath, endpoints, timing, feed, post] {
+        lowerThreadPriority();
         RunOutcome outcome = RunOutcome::Done;
         QString failure;
         auto store = core::RunStore::open(storePath);
@@ -924,10 +949,15 @@ void DeepMiningWindow::drain() {
         m_inbox->scheduled = more;
     }
     if (!deltas.empty()) {
-        for (const ResultDelta &delta : deltas) {
-            m_results->appendRows(delta.added);
-            m_results->changeRows(delta.changed);
+        // One merge into the shown order per slice: rows only change values, so the
+        // changes of every delta can follow all the added rows.
+        ResultDelta slice = std::move(deltas.front());
+        for (std::size_t i = 1; i < deltas.size(); ++i) {
+            std::move(deltas[i].added.begin(), deltas[i].added.end(), std::back_inserter(slice.added));
+            std::move(deltas[i].changed.begin(), deltas[i].changed.end(), std::back_inserter(slice.changed));
         }
+        m_results->appendRows(slice.added);
+        m_results->changeRows(slice.changed);
         m_rootsDirty = true;
     }
     if (progress)
