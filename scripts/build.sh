@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Configures and builds into build/ (Ninja).
+# Configures and builds into build/ (Ninja), or into $BUILD_DIR; arguments go to the
+# first configure. $BUILD_TARGETS (space-separated) builds only those targets.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 launcher=()
@@ -7,5 +8,8 @@ if command -v ccache >/dev/null; then
   launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
   export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$(cd .. && pwd)}"
 fi
-[ -f build/build.ninja ] || cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" "$@"
-cmake --build build --parallel "$(nproc)"
+dir="${BUILD_DIR:-build}"
+[ -f "$dir/build.ninja" ] || cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" "$@"
+targets=()
+for t in ${BUILD_TARGETS:-}; do targets+=(--target "$t"); done
+cmake --build "$dir" --parallel "$(nproc)" "${targets[@]}"
