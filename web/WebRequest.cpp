@@ -87,6 +87,7 @@ public:
         curl_share_setopt(share_, CURLSHOPT_USERDATA, this);
         load();
     }
+    ~CookieStore() { curl_share_cleanup(share_); }
     CookieStore(const CookieStore &) = delete;
     CookieStore &operator=(const CookieStore &) = delete;
 
