@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Configures and builds into build/ (Ninja). Arguments are CMake options; given any,
-# an existing build/ is configured again with them.
+# Configures and builds into build/ (Ninja), or into $BUILD_DIR. Arguments are CMake
+# options; given any, an existing build folder is configured again with them.
+# $BUILD_TARGETS (space-separated) builds only those targets.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 launcher=()
@@ -8,7 +9,10 @@ if command -v ccache >/dev/null; then
   launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
   export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$(cd .. && pwd)}"
 fi
-if [ ! -f build/build.ninja ] || [ $# -gt 0 ]; then
-  cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" "$@"
+dir="${BUILD_DIR:-build}"
+if [ ! -f "$dir/build.ninja" ] || [ $# -gt 0 ]; then
+  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" "$@"
 fi
-cmake --build build --parallel "$(nproc)"
+targets=()
+for t in ${BUILD_TARGETS:-}; do targets+=(--target "$t"); done
+cmake --build "$dir" --parallel "$(nproc)" "${targets[@]}"

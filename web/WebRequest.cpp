@@ -8,6 +8,7 @@
 #include <QStandardPaths>
 #include <array>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -32,6 +33,43 @@ WebRequestOptions &defaultsStorage() {
     return options;
 }
 
+// Adds the cookies of a cookie file's content (Netscape format, LF or CRLF
+// lines) to the jar of `curl`; comment and empty lines are skipped.
+void addCookieLines(CURL *curl, std::string_view content) {
+    while (!content.empty()) {
+        const size_t end = content.find('\n');
+        std::string line(content.substr(0, end));
+        content.remove_prefix(end == std::string_view::npos ? content.size() : end + 1);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (line.empty() || (line[0] == '#' && !line.starts_with("#HttpOnly_")))
+            continue;
+        curl_easy_setopt(curl, CURLOPT_COOKIELIST, line.c_str());
+    }
+}
+
+// The cookie file content of the persistent cookies in the jar of `curl`.
+std::string persistentCookieText(CURL *curl) {
+    std::string content = "# Netscape HTTP Cookie File\n";
+    struct curl_slist *list = nullptr;
+    if (curl_easy_getinfo(curl, CURLINFO_COOKIELIST, &list) != CURLE_OK)
+        return content;
+    for (struct curl_slist *item = list; item; item = item->next) {
+        const std::string line = item->data;
+        // Fields: domain, subdomains, path, secure, expiry, name, value; expiry 0 is a session cookie.
+        std::istringstream fields(line);
+        std::string field;
+        for (int i = 0; i < 5 && std::getline(fields, field, '\t'); ++i) {
+        }
+        if (field == "0")
+            continue;
+        content += line;
+        content += '\n';
+    }
+    curl_slist_free_all(list);
+    return content;
+}
+
 // The persistent cookie store of one folder: a cookie jar shared by every
 // request that omits `cookies`, loaded from the folder's file once and saved
 // after each request. Session cookies live only in memory, as in a browser.
@@ -45,6 +83,7 @@ public:
         curl_share_setopt(share_, CURLSHOPT_USERDATA, this);
         load();
     }
+    ~CookieStore() { curl_share_cleanup(share_); }
     CookieStore(const CookieStore &) = delete;
     CookieStore &operator=(const CookieStore &) = delete;
 
@@ -55,23 +94,7 @@ public:
 
     // Writes the persistent cookies of the jar, read through `curl`, to the file.
     void save(CURL *curl) {
-        struct curl_slist *list = nullptr;
-        if (curl_easy_getinfo(curl, CURLINFO_COOKIELIST, &list) != CURLE_OK)
-            return;
-        std::string content = "# Netscape HTTP Cookie File\n";
-        for (struct curl_slist *item = list; item; item = item->next) {
-            const std::string line = item->data;
-            // Fields: domain, subdomains, path, secure, expiry, name, value; expiry 0 is a session cookie.
-            std::istringstream fields(line);
-            std::string field;
-            for (int i = 0; i < 5 && std::getline(fields, field, '\t'); ++i) {
-            }
-            if (field == "0")
-                continue;
-            content += line;
-            content += '\n';
-        }
-        curl_slist_free_all(list);
+        std::string content = persistentCookieText(curl);
         std::lock_guard guard(saveMutex_);
         if (content == saved_)
             return; // unchanged: spare the disk a rewrite per request
@@ -86,18 +109,12 @@ private:
             return;
         // A file from an older build may be readable by others: the cookies are secrets.
         ::chmod(file_.c_str(), 0600);
+        const std::string content{std::istreambuf_iterator<char>(in), {}};
         const CurlEasy curl = newCurlEasy();
         if (!curl)
             return;
         attach(curl.get());
-        std::string line;
-        while (std::getline(in, line)) {
-            if (!line.empty() && line.back() == '\r')
-                line.pop_back();
-            if (line.empty() || (line[0] == '#' && !line.starts_with("#HttpOnly_")))
-                continue;
-            curl_easy_setopt(curl.get(), CURLOPT_COOKIELIST, line.c_str());
-        }
+        addCookieLines(curl.get(), content);
     }
 
     static void lock(CURL *, curl_lock_data data, curl_lock_access, void *self) {
@@ -221,6 +238,15 @@ std::string defaultCookieStoreDir() {
 
 std::string cookieStoreFile(const std::string &dir) {
     return dir + "/cookies.txt";
+}
+
+std::string readCookieFile(std::string_view content) {
+    const CurlEasy curl = newCurlEasy();
+    if (!curl)
+        return {};
+    curl_easy_setopt(curl.get(), CURLOPT_COOKIEFILE, "");
+    addCookieLines(curl.get(), content);
+    return persistentCookieText(curl.get());
 }
 
 const char *webRequestVerb(int method) {

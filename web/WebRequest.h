@@ -32,6 +32,10 @@ void setWebRequestDefaults(const WebRequestOptions &options);
 std::string defaultCookieStoreDir();
 // The cookie file inside a store folder.
 std::string cookieStoreFile(const std::string &dir);
+// The persistent cookies of a cookie file's content as the store keeps and
+// saves them: the file header line, then one line per cookie libcurl accepts;
+// session cookies are dropped.
+std::string readCookieFile(std::string_view content);
 
 // One complete HTTP(S) request; returns the response body undecoded. Pointer
 // parameters are the caller's in/out variables; a null pointer is an omitted

@@ -223,6 +223,27 @@ TEST_F(WebRequestTest, cookieStore_fileOwnerOnlyInOwnerOnlyFolder) {
     EXPECT_EQ(modeOf(created), 0700u);
 }
 
+TEST(CookieFileTest, readCookieFile_keepsPersistentCookiesAndSkipsTheRest) {
+    const std::string content = "# Netscape HTTP Cookie File\r\n"
+                                "127.0.0.1\tFALSE\t/\tFALSE\t4102444800\tsid\tabc\r\n"
+                                "#HttpOnly_127.0.0.1\tFALSE\t/\tTRUE\t4102444800\th\t1\n"
+                                "127.0.0.1\tFALSE\t/\tFALSE\t0\ttemp\tx\n"
+                                "\n"
+                                "# a comment\n"
+                                "not a cookie line\n"
+                                "127.0.0.1\tFALSE\t/\tFALSE\t4102444800\tlast\tz";
+    const std::string read = readCookieFile(content);
+    EXPECT_TRUE(read.starts_with("# Netscape HTTP Cookie File\n")) << read;
+    EXPECT_TRUE(containsText(read, "127.0.0.1\tFALSE\t/\tFALSE\t4102444800\tsid\tabc\n")) << read;
+    EXPECT_TRUE(containsText(read, "#HttpOnly_127.0.0.1\tFALSE\t/\tTRUE\t4102444800\th\t1\n")) << read;
+    EXPECT_TRUE(containsText(read, "\tlast\tz\n")) << read;
+    EXPECT_FALSE(containsText(read, "temp")) << "session cookies stay in memory";
+    EXPECT_FALSE(containsText(read, "comment") || containsText(read, "not a cookie")) << read;
+    EXPECT_FALSE(containsText(read, "\r")) << read;
+    EXPECT_EQ(readCookieFile(read), read) << "what the store saves reads back unchanged";
+    EXPECT_EQ(readCookieFile({}), "# Netscape HTTP Cookie File\n");
+}
+
 TEST_F(WebRequestTest, redirects_followedUnlessNoRedirect) {
     Text headers, returned, cookies;
     Bytes body = webRequest(http->url("/redirect"), 0, {}, &cookies, &returned, nullptr, &headers, false,
