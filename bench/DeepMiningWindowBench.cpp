@@ -3,9 +3,9 @@
 #include "MarketplaceServer.h"
 #include "deepmining/DeepMiningWindow.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -86,12 +86,3 @@ void BM_WindowStallDuringThousandQueryRun(benchmark::State &state) {
 BENCHMARK(BM_WindowStallDuringThousandQueryRun)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char **argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -5,7 +5,6 @@
 #include "mining/KeywordLists.h"
 #include "web/TextRules.h"
 
-#include <QApplication>
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -58,12 +57,3 @@ void BM_FirstLoadOfBothLists(benchmark::State &state) {
 BENCHMARK(BM_FirstLoadOfBothLists)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char **argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -117,8 +117,6 @@ std::optional<std::string> finishRunOptions(MineRequest &request, const RunTexts
                std::to_string(o.maxChars);
     if (request.seedsFile.empty() && request.seedTexts.empty())
         return std::string("no seeds: give --seeds FILE or --seed TEXT");
-    if (!request.out.empty() && !core::outputFormatFor(request.out))
-        return "--out " + request.out + ": unknown format; use a .csv, .xlsx or .jsonl file";
     return std::nullopt;
 }
 
@@ -246,7 +244,7 @@ ParseOutcome parseCommandLine(int argc, const char *const *argv) {
         request.command = Command::List;
     else
         request.command = Command::Export;
-    if (request.command != Command::Run && !request.out.empty() && !core::outputFormatFor(request.out)) {
+    if (!request.out.empty() && !core::outputFormatFor(request.out)) {
         outcome.exitCode = kExitUsage;
         outcome.error =
             usageError("--out " + request.out + ": unknown format; use a .csv, .xlsx or .jsonl file");

@@ -328,33 +328,40 @@ int runCommand(const MineRequest &request, const MarketplaceEndpoints &endpoints
     return finishRun(*store.value(), runId.value(), end, request.out);
 }
 
-// The run's summary, or the exit code of why there is none.
-core::Result<core::RunSummary, int> knownRun(RunStore &store, long long runId) {
-    auto summary = store.summary(runId);
+struct KnownRun {
+    std::unique_ptr<RunStore> store;
+    core::RunSummary summary;
+};
+
+// The store holding the request's run and the run's summary, the output file
+// checked first; or the exit code of why there is none.
+core::Result<KnownRun, int> openKnownRun(const MineRequest &request) {
+    if (int code = checkOut(request.out))
+        return core::Failure{code};
+    auto store = openStore(request.store);
+    if (!store.ok())
+        return core::Failure{fail(kExitUsage, store.error())};
+    auto summary = store.value()->summary(request.runId);
     if (summary.ok())
-        return std::move(summary).value();
+        return KnownRun{std::move(store).value(), std::move(summary).value()};
     if (summary.error().kind == core::StoreErrorKind::UnknownRun)
-        return core::Failure{fail(kExitUsage, "unknown run " + std::to_string(runId) +
+        return core::Failure{fail(kExitUsage, "unknown run " + std::to_string(request.runId) +
                                                   " (orbisel-mine list shows the stored runs)")};
-    return core::Failure{fail(kExitUsage, storeProblem(summary.error(), store.path()))};
+    return core::Failure{fail(kExitUsage, storeProblem(summary.error(), store.value()->path()))};
 }
 
 int resumeCommand(const MineRequest &request, const MarketplaceEndpoints &endpoints) {
-    if (int code = checkOut(request.out))
-        return code;
-    auto store = openStore(request.store);
-    if (!store.ok())
-        return fail(kExitUsage, store.error());
-    const auto summary = knownRun(*store.value(), request.runId);
-    if (!summary.ok())
-        return summary.error();
+    auto run = openKnownRun(request);
+    if (!run.ok())
+        return run.error();
+    RunStore &store = *run.value().store;
     std::cout << "run " << request.runId << std::endl;
-    if (summary.value().state == core::RunState::Done) {
+    if (run.value().summary.state == core::RunState::Done) {
         std::cerr << "run " << request.runId << " is already done" << std::endl;
-        return request.out.empty() ? kExitDone : exportResults(*store.value(), request.runId, request.out);
+        return request.out.empty() ? kExitDone : exportResults(store, request.runId, request.out);
     }
-    const EngineEnd end = driveEngine(*store.value(), request.runId, endpoints, request.network);
-    return finishRun(*store.value(), request.runId, end, request.out);
+    const EngineEnd end = driveEngine(store, request.runId, endpoints, request.network);
+    return finishRun(store, request.runId, end, request.out);
 }
 
 int listCommand(const MineRequest &request) {
@@ -381,15 +388,10 @@ int listCommand(const MineRequest &request) {
 }
 
 int exportCommand(const MineRequest &request) {
-    if (int code = checkOut(request.out))
-        return code;
-    auto store = openStore(request.store);
-    if (!store.ok())
-        return fail(kExitUsage, store.error());
-    const auto summary = knownRun(*store.value(), request.runId);
-    if (!summary.ok())
-        return summary.error();
-    return exportResults(*store.value(), request.runId, request.out);
+    auto run = openKnownRun(request);
+    if (!run.ok())
+        return run.error();
+    return exportResults(*run.value().store, request.runId, request.out);
 }
 
 } // namespace

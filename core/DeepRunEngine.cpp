@@ -884,7 +884,9 @@ RunOutcome DeepRunEngine::Impl::run(const std::function<void(const RunProgress &
     RunOutcome outcome = RunOutcome::Done;
     if (queries.empty())
         planLevel(1);
-    store.setState(runId, RunState::Running, static_cast<long long>(queries.size()));
+    if (auto r = store.setState(runId, RunState::Running, static_cast<long long>(queries.size()));
+        !r.ok() && !storeError)
+        storeError = r.error();
 
     std::vector<std::thread> workers;
     const int concurrency = std::clamp(options.concurrency, 1, 16);
@@ -933,7 +935,13 @@ RunOutcome DeepRunEngine::Impl::run(const std::function<void(const RunProgress &
         state = RunState::Failed;
         break;
     }
-    store.setState(runId, state, static_cast<long long>(queries.size()));
+    // A run whose end is not stored did not end as reported.
+    if (auto r = store.setState(runId, state, static_cast<long long>(queries.size()));
+        !r.ok() && !storeError) {
+        storeError = r.error();
+        if (outcome == RunOutcome::Done || outcome == RunOutcome::MaxQueriesReached)
+            outcome = RunOutcome::StoreFailed;
+    }
     report(true);
     store.releaseWriter();
     return outcome;

@@ -154,23 +154,14 @@ Result<void, WriteError> writeText(const std::string &path, const RowSource &row
 Result<void, WriteError> writeXlsx(const std::string &path, const RowSource &rows) {
     bool rowsRead = true;
     bool tooManyRows = false;
-    const bool replaced = replaceFileAtomically(path, [&](const std::string &tempPath) {
-        // Rows go to disk as they come (constant memory), into temporary files of
-        // the target folder; a full disk then also fails the final write.
-        std::string folder = tempPath.substr(0, tempPath.rfind('/'));
-        lxw_workbook_options options{};
-        options.constant_memory = LXW_TRUE;
-        options.tmpdir = folder.data();
-        lxw_workbook *workbook = workbook_new_opt(tempPath.c_str(), &options);
-        if (!workbook)
-            return false;
-        lxw_worksheet *sheet = workbook_add_worksheet(workbook, nullptr);
-        bool ok = sheet != nullptr;
+    const bool replaced = replaceWithWorkbook(path, [&](lxw_worksheet *sheet) {
+        bool ok = true;
         for (lxw_col_t column = 0; ok && column < std::size(kResultColumns); ++column)
             ok = worksheet_write_string(sheet, 0, column, std::string(kResultColumns[column]).c_str(),
                                         nullptr) == LXW_NO_ERROR;
         lxw_row_t line = 1;
-        std::string number;
+        std::string depth;
+        std::string occurrences;
         const auto text = [&](lxw_col_t column, const std::string &value) {
             return worksheet_write_string(sheet, line, column, value.c_str(), nullptr) == LXW_NO_ERROR;
         };
@@ -180,20 +171,19 @@ Result<void, WriteError> writeXlsx(const std::string &path, const RowSource &row
                     tooManyRows = true;
                     return ok = false;
                 }
-                number.clear();
-                appendNumber(number, row.depth);
-                std::string occurrences;
+                depth.clear();
+                appendNumber(depth, row.depth);
+                occurrences.clear();
                 appendNumber(occurrences, row.occurrences);
                 ok = text(0, row.word) && text(1, row.seed) && text(2, sourcesText(row.sources)) &&
                      (!row.listings ||
                       worksheet_write_number(sheet, line, 3, static_cast<double>(*row.listings), nullptr) ==
                           LXW_NO_ERROR) &&
-                     text(4, number) && text(5, row.parent) && text(6, occurrences);
+                     text(4, depth) && text(5, row.parent) && text(6, occurrences);
                 ++line;
                 return ok;
             });
-        const bool closed = workbook_close(workbook) == LXW_NO_ERROR;
-        return ok && rowsRead && closed;
+        return ok && rowsRead;
     });
     if (replaced)
         return {};
@@ -255,6 +245,22 @@ Result<void, WriteError> checkOutputWritable(const std::string &path) {
     ::close(fd);
     ::unlink(probe.c_str());
     return {};
+}
+
+bool replaceWithWorkbook(const std::string &path, const WorksheetFill &fill, const WorkbookClose &close) {
+    return replaceFileAtomically(path, [&](const std::string &tempPath) {
+        std::string folder = tempPath.substr(0, tempPath.rfind('/'));
+        lxw_workbook_options options{};
+        options.constant_memory = LXW_TRUE;
+        options.tmpdir = folder.data();
+        lxw_workbook *workbook = workbook_new_opt(tempPath.c_str(), &options);
+        if (!workbook)
+            return false;
+        lxw_worksheet *sheet = workbook_add_worksheet(workbook, nullptr);
+        const bool filled = sheet && fill(sheet);
+        const bool closed = close([workbook] { return workbook_close(workbook) == LXW_NO_ERROR; });
+        return filled && closed;
+    });
 }
 
 Result<void, WriteError> writeResults(const std::string &path, const RowSource &rows) {

@@ -8,6 +8,9 @@
 #include <string>
 #include <string_view>
 
+struct lxw_workbook;
+struct lxw_worksheet;
+
 namespace orbisel::core {
 
 // Files the results of a run are written to, chosen by the file name's extension.
@@ -45,5 +48,16 @@ using RowSource = std::function<bool(const RowVisitor &)>;
 // as keys; 商品数 null when unknown. An existing file is replaced only by a
 // complete new one; nothing is left behind on failure.
 Result<void, WriteError> writeResults(const std::string &path, const RowSource &rows);
+
+// Replaces the file at `path` with a one-sheet XLSX workbook that `fill` writes.
+// Rows go to disk as they come (constant memory), into temporary files of the
+// target folder: the library does not check writes to them, but a full disk
+// then also fails the final write, which it checks. `close` runs the closing,
+// the long step that assembles the zip file. False when any step failed.
+using WorksheetFill = std::function<bool(lxw_worksheet *)>;
+using WorkbookClose = std::function<bool(const std::function<bool()> &)>;
+bool replaceWithWorkbook(
+    const std::string &path, const WorksheetFill &fill,
+    const WorkbookClose &close = [](const std::function<bool()> &run) { return run(); });
 
 } // namespace orbisel::core

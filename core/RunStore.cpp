@@ -195,13 +195,33 @@ RunStore::~RunStore() {
     sqlite3_close_v2(m_db);
 }
 
-StoreError RunStore::failure(StoreErrorKind kind) const {
-    return StoreError{kind, m_path + ": " + sqlite3_errmsg(m_db)};
+StoreError RunStore::failure(int sqliteCode) const {
+    return StoreError{kindOf(sqliteCode), m_path + ": " + sqlite3_errmsg(m_db)};
+}
+
+Result<void, StoreError> RunStore::rollBack(int sqliteCode) {
+    const StoreError error = failure(sqliteCode);
+    exec("ROLLBACK");
+    return Failure{error};
+}
+
+Result<void, StoreError> RunStore::commitTransaction() {
+    if (sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK)
+        return {};
+    return rollBack(sqlite3_errcode(m_db));
+}
+
+Result<void, StoreError> RunStore::runFound(int stepCode, long long runId) const {
+    if (stepCode == SQLITE_ROW)
+        return {};
+    if (stepCode == SQLITE_DONE)
+        return Failure{StoreError{StoreErrorKind::UnknownRun, "no run " + std::to_string(runId)}};
+    return Failure{failure(stepCode)};
 }
 
 Result<void, StoreError> RunStore::exec(const char *sql) {
     if (sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
-        return Failure{failure(kindOf(sqlite3_errcode(m_db)))};
+        return Failure{failure(sqlite3_errcode(m_db))};
     return {};
 }
 
@@ -223,11 +243,11 @@ Result<std::unique_ptr<RunStore>, StoreError> RunStore::open(const std::string &
     {
         Statement v(db, "PRAGMA user_version");
         if (!v.prepared() || v.step() != SQLITE_ROW)
-            return Failure{store->failure(kindOf(sqlite3_errcode(db)))};
+            return Failure{store->failure(sqlite3_errcode(db))};
         version = static_cast<int>(v.integer(0));
         Statement t(db, "SELECT count(*) FROM sqlite_master");
         if (!t.prepared() || t.step() != SQLITE_ROW)
-            return Failure{store->failure(kindOf(sqlite3_errcode(db)))};
+            return Failure{store->failure(sqlite3_errcode(db))};
         tables = static_cast<int>(t.integer(0));
     }
     if (version > kSchemaVersion)
@@ -273,7 +293,7 @@ Result<long long, StoreError> RunStore::createRun(const DeepRunOptions &options)
         .bind(4, now)
         .bind(5, now);
     if (insert.step() != SQLITE_DONE)
-        return Failure{failure(kindOf(insert.rc()))};
+        return Failure{failure(insert.rc())};
     return static_cast<long long>(sqlite3_last_insert_rowid(m_db));
 }
 
@@ -287,18 +307,15 @@ Result<std::vector<RunSummary>, StoreError> RunStore::listRuns() {
             runs.back().state = RunState::Stopped;
     }
     if (select.rc() != SQLITE_DONE)
-        return Failure{failure(kindOf(select.rc()))};
+        return Failure{failure(select.rc())};
     return runs;
 }
 
 Result<RunSummary, StoreError> RunStore::summary(long long runId) {
     Statement select(m_db, (std::string(kSummaryColumns) + " WHERE id = ?").c_str());
     select.bind(1, runId);
-    const int rc = select.step();
-    if (rc == SQLITE_DONE)
-        return Failure{StoreError{StoreErrorKind::UnknownRun, "no run " + std::to_string(runId)}};
-    if (rc != SQLITE_ROW)
-        return Failure{failure(kindOf(rc))};
+    if (auto found = runFound(select.step(), runId); !found.ok())
+        return Failure{found.error()};
     RunSummary s = summaryOf(select);
     if (s.state == RunState::Running && m_writerRun != runId && !lockHeld(runLockPath(m_path, runId)))
         s.state = RunState::Stopped;
@@ -315,11 +332,8 @@ Result<void, StoreError> RunStore::checkRun(long long runId) {
 Result<DeepRunOptions, StoreError> RunStore::options(long long runId) {
     Statement select(m_db, "SELECT options FROM runs WHERE id = ?");
     select.bind(1, runId);
-    const int rc = select.step();
-    if (rc == SQLITE_DONE)
-        return Failure{StoreError{StoreErrorKind::UnknownRun, "no run " + std::to_string(runId)}};
-    if (rc != SQLITE_ROW)
-        return Failure{failure(kindOf(rc))};
+    if (auto found = runFound(select.step(), runId); !found.ok())
+        return Failure{found.error()};
     std::optional<DeepRunOptions> o = optionsFromJson(select.text(0));
     if (!o)
         return Failure{StoreError{StoreErrorKind::Corrupt,
@@ -342,7 +356,7 @@ Result<void, StoreError> RunStore::deleteRun(long long runId) {
             Statement del(m_db, sql);
             del.bind(1, runId);
             if (del.step() != SQLITE_DONE) {
-                result = Failure{failure(kindOf(del.rc()))};
+                result = Failure{failure(del.rc())};
                 break;
             }
         }
@@ -378,7 +392,7 @@ Result<void, StoreError> RunStore::forEachResult(long long runId,
             return {};
     }
     if (select.rc() != SQLITE_DONE)
-        return Failure{failure(kindOf(select.rc()))};
+        return Failure{failure(select.rc())};
     return {};
 }
 
@@ -411,7 +425,7 @@ Result<void, StoreError> RunStore::setState(long long runId, RunState state, lon
     Statement update(m_db, "UPDATE runs SET state = ?, queries_planned = ?, updated = ? WHERE id = ?");
     update.bind(1, static_cast<long long>(state)).bind(2, queriesPlanned).bind(3, nowUnix()).bind(4, runId);
     if (update.step() != SQLITE_DONE)
-        return Failure{failure(kindOf(update.rc()))};
+        return Failure{failure(update.rc())};
     return {};
 }
 
@@ -428,14 +442,11 @@ Result<void, StoreError> RunStore::addQueries(long long runId, const std::vector
             .bind(5, q.seedIndex)
             .bind(6, q.parent)
             .bind(7, static_cast<long long>(q.state));
-        if (insert.step() != SQLITE_DONE) {
-            const StoreError error = failure(kindOf(insert.rc()));
-            exec("ROLLBACK");
-            return Failure{error};
-        }
+        if (insert.step() != SQLITE_DONE)
+            return rollBack(insert.rc());
         insert.reset();
     }
-    return exec("COMMIT");
+    return commitTransaction();
 }
 
 Result<std::vector<StoredQuery>, StoreError> RunStore::queries(long long runId) {
@@ -449,7 +460,7 @@ Result<std::vector<StoredQuery>, StoreError> RunStore::queries(long long runId) 
                         static_cast<QueryState>(select.integer(5))});
     }
     if (select.rc() != SQLITE_DONE)
-        return Failure{failure(kindOf(select.rc()))};
+        return Failure{failure(select.rc())};
     return list;
 }
 
@@ -463,18 +474,13 @@ RunStore::answer(long long runId, AnswerKind kind, const std::string &query, std
     if (rc == SQLITE_ROW)
         return std::optional<std::string>(select.text(0));
     if (rc != SQLITE_DONE)
-        return Failure{failure(kindOf(rc))};
+        return Failure{failure(rc)};
     return std::optional<std::string>();
 }
 
 Result<void, StoreError> RunStore::commit(long long runId, const StoreCommit &commit) {
     if (auto r = exec("BEGIN IMMEDIATE"); !r.ok())
         return r;
-    auto fail = [&](int rc) {
-        const StoreError error = failure(kindOf(rc));
-        exec("ROLLBACK");
-        return Result<void, StoreError>(Failure{error});
-    };
     {
         Statement insert(m_db, "INSERT INTO answers(run, kind, query, fetched, body) VALUES(?, ?, ?, ?, ?)");
         for (const StoredAnswer &a : commit.answers) {
@@ -484,7 +490,7 @@ Result<void, StoreError> RunStore::commit(long long runId, const StoreCommit &co
                 .bind(4, a.fetchedUnix);
             insert.bindBlob(5, a.body);
             if (insert.step() != SQLITE_DONE)
-                return fail(insert.rc());
+                return rollBack(insert.rc());
             insert.reset();
         }
     }
@@ -493,7 +499,7 @@ Result<void, StoreError> RunStore::commit(long long runId, const StoreCommit &co
         for (const auto &[ordinal, state] : commit.finished) {
             update.bind(1, static_cast<long long>(state)).bind(2, runId).bind(3, ordinal);
             if (update.step() != SQLITE_DONE)
-                return fail(update.rc());
+                return rollBack(update.rc());
             update.reset();
         }
     }
@@ -515,7 +521,7 @@ Result<void, StoreError> RunStore::commit(long long runId, const StoreCommit &co
             else
                 upsert.bindNull(6);
             if (upsert.step() != SQLITE_DONE)
-                return fail(upsert.rc());
+                return rollBack(upsert.rc());
             upsert.reset();
         }
     }
@@ -523,9 +529,9 @@ Result<void, StoreError> RunStore::commit(long long runId, const StoreCommit &co
         Statement update(m_db, "UPDATE runs SET queries_done = ?, words = ?, updated = ? WHERE id = ?");
         update.bind(1, commit.queriesDone).bind(2, commit.words).bind(3, nowUnix()).bind(4, runId);
         if (update.step() != SQLITE_DONE)
-            return fail(update.rc());
+            return rollBack(update.rc());
     }
-    return exec("COMMIT");
+    return commitTransaction();
 }
 
 std::string defaultStorePath() {

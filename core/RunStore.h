@@ -106,7 +106,14 @@ private:
     RunStore(std::string path, sqlite3 *db);
     Result<void, StoreError> exec(const char *sql);
     Result<void, StoreError> checkRun(long long runId);
-    StoreError failure(StoreErrorKind kind) const;
+    // The store's last error, of the kind of the SQLite result code.
+    StoreError failure(int sqliteCode) const;
+    // Rolls the open transaction back; the failure that ended it.
+    Result<void, StoreError> rollBack(int sqliteCode);
+    // Commits the open transaction; one whose commit fails is rolled back.
+    Result<void, StoreError> commitTransaction();
+    // Nothing when a step reached the row of the run, else UnknownRun or the failure.
+    Result<void, StoreError> runFound(int stepCode, long long runId) const;
 
     std::string m_path;
     sqlite3 *m_db = nullptr;

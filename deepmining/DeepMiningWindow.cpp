@@ -76,6 +76,13 @@ QString storeErrorText(const core::StoreError &error) {
     return detail;
 }
 
+// Why a results file could not be written, once its folder was found writable.
+QString writeErrorText(const core::WriteError &error) {
+    if (error.kind == core::WriteErrorKind::TooManyRows)
+        return QStringLiteral("结果行数超过 Excel 工作表的上限，请改用 .csv 或 .jsonl 文件。");
+    return QStringLiteral("写入失败，请检查磁盘空间和权限。");
+}
+
 QString stateText(core::RunState state) {
     switch (state) {
     case core::RunState::Running:
@@ -712,11 +719,15 @@ void DeepMiningWindow::exportClicked(long long runId) {
         if (!store.ok()) {
             failure = storeErrorText(store.error());
         } else {
+            std::optional<core::StoreError> readError;
             auto written = core::writeResults(path, [&](const core::RowVisitor &visit) {
-                return store.value()->forEachResult(runId, visit).ok();
+                auto read = store.value()->forEachResult(runId, visit);
+                if (!read.ok())
+                    readError = read.error();
+                return read.ok();
             });
             if (!written.ok())
-                failure = utf8(written.error().detail);
+                failure = readError ? storeErrorText(*readError) : writeErrorText(written.error());
         }
         QMetaObject::invokeMethod(
             self.data(),

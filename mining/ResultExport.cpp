@@ -3,6 +3,7 @@
 #include "app/Gbk.h"
 #include "app/Program.h"
 #include "app/Responsive.h"
+#include "core/ResultWriters.h"
 #include "web/Encoding.h"
 #include "web/SaveFile.h"
 #include "web/TextRules.h"
@@ -162,47 +163,37 @@ enum class XlsxResult { Written, Failed, TooManyRows };
 
 XlsxResult writeXlsx(const std::string &path, const TextArray &seedLog, const HarvestArrays &harvest) {
     bool tooManyRows = false;
-    const bool replaced = replaceFileAtomically(path, [&](const std::string &tempPath) {
-        // Rows go to disk in order (little memory for large runs), into temporary
-        // files of the target folder: the library does not check writes to them,
-        // but a full disk then also fails the final write, which it checks.
-        std::string folder = tempPath.substr(0, tempPath.rfind('/'));
-        lxw_workbook_options options{};
-        options.constant_memory = LXW_TRUE;
-        options.tmpdir = folder.data();
-        lxw_workbook *workbook = workbook_new_opt(tempPath.c_str(), &options);
-        if (!workbook)
-            return false;
-        lxw_worksheet *sheet = workbook_add_worksheet(workbook, nullptr);
-        bool ok = sheet != nullptr;
-        lxw_row_t row = 0;
-        auto writeRow = [&](const char *a, const char *b, const char *c) {
-            ok = worksheet_write_string(sheet, row, 0, a, nullptr) == LXW_NO_ERROR &&
-                 worksheet_write_string(sheet, row, 1, b, nullptr) == LXW_NO_ERROR &&
-                 worksheet_write_string(sheet, row, 2, c, nullptr) == LXW_NO_ERROR;
-            ++row;
-            return ok;
-        };
-        if (ok)
+    const bool replaced = core::replaceWithWorkbook(
+        path,
+        [&](lxw_worksheet *sheet) {
+            bool ok = true;
+            lxw_row_t row = 0;
+            auto writeRow = [&](const char *a, const char *b, const char *c) {
+                ok = worksheet_write_string(sheet, row, 0, a, nullptr) == LXW_NO_ERROR &&
+                     worksheet_write_string(sheet, row, 1, b, nullptr) == LXW_NO_ERROR &&
+                     worksheet_write_string(sheet, row, 2, c, nullptr) == LXW_NO_ERROR;
+                ++row;
+                return ok;
+            };
             writeRow(kHeaderUtf8[0], kHeaderUtf8[1], kHeaderUtf8[2]);
-        SeedUtf8 seed;
-        if (ok)
-            forEachExportRow(
-                seedLog, harvest,
-                [&](const ExportRow &r) {
-                    if (row >= LXW_ROW_MAX) {
-                        tooManyRows = true;
-                        ok = false;
-                        return false;
-                    }
-                    return writeRow(seed.of(r.seed).c_str(), gbkToUtf8(r.word).c_str(),
-                                    kLabelsUtf8[static_cast<size_t>(r.kind)]);
-                },
-                pumpPendingInput);
-        // Closing assembles the zip file, the long step: input keeps flowing meanwhile.
-        const bool closed = waitResponsive([workbook] { return workbook_close(workbook) == LXW_NO_ERROR; });
-        return ok && closed;
-    });
+            SeedUtf8 seed;
+            if (ok)
+                forEachExportRow(
+                    seedLog, harvest,
+                    [&](const ExportRow &r) {
+                        if (row >= LXW_ROW_MAX) {
+                            tooManyRows = true;
+                            ok = false;
+                            return false;
+                        }
+                        return writeRow(seed.of(r.seed).c_str(), gbkToUtf8(r.word).c_str(),
+                                        kLabelsUtf8[static_cast<size_t>(r.kind)]);
+                    },
+                    pumpPendingInput);
+            return ok;
+        },
+        // Input keeps flowing while the zip file is assembled.
+        [](const std::function<bool()> &close) { return waitResponsive(close); });
     if (replaced)
         return XlsxResult::Written;
     return tooManyRows ? XlsxResult::TooManyRows : XlsxResult::Failed;

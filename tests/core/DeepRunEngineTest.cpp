@@ -11,6 +11,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <map>
+#include <sqlite3.h>
 
 using namespace orbisel;
 using namespace orbisel::core;
@@ -428,6 +429,34 @@ TEST_F(DeepRunEngineTest, secondWriterOfARun_isRefused) {
     EXPECT_TRUE(asked("pc").empty());
     other->releaseWriter();
     EXPECT_EQ(engine.run(), RunOutcome::Done);
+}
+
+// The store refuses, by a trigger, to take one state of the run: the run
+// cannot be marked running, or its end cannot be stored.
+TEST_F(DeepRunEngineTest, stateTheStoreRefuses_endsTheRunAsAStoreFailure) {
+    for (const RunState refused : {RunState::Running, RunState::Done}) {
+        SCOPED_TRACE(static_cast<int>(refused));
+        serve(kPc, kMobile);
+        const std::string name = "refuses" + std::to_string(static_cast<int>(refused)) + ".sqlite";
+        auto store = openStore(name);
+        const long long id = store->createRun(options({"甲"})).value();
+        sqlite3 *db = nullptr;
+        ASSERT_EQ(sqlite3_open((dir.path().toStdString() + "/" + name).c_str(), &db), SQLITE_OK);
+        const std::string trigger = "CREATE TRIGGER refuse BEFORE UPDATE OF state ON runs WHEN NEW.state = " +
+                                    std::to_string(static_cast<int>(refused)) +
+                                    " BEGIN SELECT RAISE(ABORT, 'state refused'); END";
+        EXPECT_EQ(sqlite3_exec(db, trigger.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(db);
+
+        EXPECT_EQ(run(*store, id), RunOutcome::StoreFailed);
+        DeepRunEngine engine(*store, id, server->endpoints());
+        EXPECT_EQ(engine.run(), RunOutcome::StoreFailed);
+        ASSERT_TRUE(engine.storeError());
+        EXPECT_NE(engine.storeError()->detail.find("state refused"), std::string::npos);
+        if (refused == RunState::Running) {
+            EXPECT_EQ(lastSent, 0);
+        }
+    }
 }
 
 TEST_F(DeepRunEngineTest, resultCallbacks_addRowsInResultOrder_andReportChangedRows) {

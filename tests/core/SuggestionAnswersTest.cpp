@@ -14,19 +14,11 @@ using namespace orbisel;
 using namespace orbisel::core;
 using orbisel::test::MarketplaceServer;
 using orbisel::test::MarketplaceServerTest;
+using orbisel::test::utf8Words;
 
 namespace {
 
 using Words = std::optional<std::vector<std::string>>;
-
-Words utf8Words(const std::optional<TextArray> &words) {
-    if (!words)
-        return std::nullopt;
-    std::vector<std::string> out;
-    for (const Text &w : *words)
-        out.push_back(gbkToUtf8(w));
-    return out;
-}
 
 Words plain(const std::optional<std::vector<FoundWord>> &words) {
     if (!words)

@@ -23,7 +23,9 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <filesystem>
 #include <fstream>
+#include <sqlite3.h>
 #include <sstream>
 
 namespace orbisel {
@@ -296,6 +298,34 @@ TEST_F(DeepMiningWindowTest, history_opensExportsAndDeletesWithConfirmation) {
     EXPECT_EQ(child<QTableWidget>("历史表")->rowCount(), 0);
     EXPECT_EQ(model().rowCount(), 0);
     EXPECT_NE(test::utf8(seams.messages.back().text).find("删除"), std::string::npos);
+}
+
+TEST_F(DeepMiningWindowTest, exportOfUnreadableResults_saysWhyAndWritesNothing) {
+    setUpRun(slowSeeds());
+    click("开始");
+    ASSERT_TRUE(waitIdle());
+    sqlite3 *db = nullptr;
+    ASSERT_EQ(sqlite3_open(file("store.sqlite").c_str(), &db), SQLITE_OK);
+    // The store opens, but reading a row fails.
+    EXPECT_EQ(sqlite3_exec(db,
+                           "ALTER TABLE results RENAME TO kept; CREATE VIEW results AS SELECT run, pos, "
+                           "json('x') AS word, seed, sources, listings, depth, parent, occurrences FROM kept",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+
+    setSaveFileDialogHandler([&](const SaveDialogRequest &) {
+        return std::optional<QString>(QString::fromStdString(file("out.csv")));
+    });
+    QSignalSpy finished(window.data(), &DeepMiningWindow::workFinished);
+    click("导出");
+    ASSERT_TRUE(finished.wait(20000));
+    setSaveFileDialogHandler({});
+    ASSERT_EQ(seams.messages.size(), 1u);
+    const std::string message = test::utf8(seams.messages[0].text);
+    EXPECT_NE(message.find("无法导出"), std::string::npos) << message;
+    EXPECT_NE(message.find("任务存储"), std::string::npos) << message;
+    EXPECT_FALSE(std::filesystem::exists(file("out.csv")));
 }
 
 TEST_F(DeepMiningWindowTest, closingDuringARun_stopsItResumably) {

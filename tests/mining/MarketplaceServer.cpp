@@ -1,6 +1,7 @@
 #include "MarketplaceServer.h"
 
 #include "orbisel/config.h"
+#include "web/Encoding.h"
 #include "web/TextRules.h"
 #include "web/UrlCookies.h"
 #include "web/WebRequest.h"
@@ -58,6 +59,16 @@ bool MarketplaceServer::useFixtures(const std::string &dir, double delaySeconds,
 
 std::vector<std::string> MarketplaceServer::requestLines() const {
     return splitText(webRequest(m_server.url("/market/log")), "\n");
+}
+
+std::optional<std::vector<std::string>> utf8Words(const std::optional<TextArray> &words) {
+    if (!words)
+        return std::nullopt;
+    std::vector<std::string> out;
+    out.reserve(words->size());
+    for (const Text &w : *words)
+        out.push_back(gbkToUtf8(w));
+    return out;
 }
 
 } // namespace orbisel::test

@@ -2,8 +2,10 @@
 
 #include "LocalServer.h"
 #include "core/MarketplaceSource.h"
+#include "web/Text.h"
 
 #include <gtest/gtest.h>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -60,5 +62,8 @@ protected:
 
     static inline MarketplaceServer *server = nullptr;
 };
+
+// The GBK words of an answer in UTF-8, for comparing; nothing stays nothing.
+std::optional<std::vector<std::string>> utf8Words(const std::optional<TextArray> &words);
 
 } // namespace orbisel::test

@@ -11,6 +11,7 @@
 using namespace orbisel;
 using orbisel::test::MarketplaceServer;
 using orbisel::test::MarketplaceServerTest;
+using orbisel::test::utf8Words;
 
 namespace {
 
@@ -18,15 +19,6 @@ using Words = std::optional<std::vector<std::string>>;
 
 Text g(const std::string &utf8) {
     return utf8ToGbk(utf8);
-}
-
-Words toUtf8(const std::optional<TextArray> &words) {
-    if (!words)
-        return std::nullopt;
-    std::vector<std::string> out;
-    for (const Text &w : *words)
-        out.push_back(gbkToUtf8(w));
-    return out;
 }
 
 class MarketplaceSourceTest : public MarketplaceServerTest {
@@ -82,13 +74,13 @@ TEST_F(MarketplaceSourceTest, requests_spellUrlsByteForByte) {
 }
 
 TEST_F(MarketplaceSourceTest, pcArrow_followsGroupsNamingTheSuggestion_readsThePcAnswerAfterOtherParses) {
-    const Words words = toUtf8(source.pcSuggest(source.pcSuggestRequest(g("连衣裙"))));
+    const Words words = utf8Words(source.pcSuggest(source.pcSuggestRequest(g("连衣裙"))));
     ASSERT_EQ(words, (std::vector<std::string>{"连衣裙女", "连衣裙夏"}));
     // The other answers are parsed into a document of their own.
     ASSERT_TRUE(source.mobileSuggest(source.mobileSuggestRequest(g("连衣裙"))));
     ASSERT_TRUE(source.related(source.relatedRequest(g("连衣裙"))));
 
-    auto arrows = [&](int i, const std::string &word) { return toUtf8(source.pcArrow(i, g(word))); };
+    auto arrows = [&](int i, const std::string &word) { return utf8Words(source.pcArrow(i, g(word))); };
     // Groups with index "1" and 1 in group order, rows then entries; titles unchanged.
     EXPECT_EQ(arrows(0, "连衣裙女"),
               (std::vector<std::string>{"连衣裙女长款", "连衣裙女短款", "连衣裙女雪纺", "连衣裙女 韩版"}));
@@ -138,7 +130,7 @@ TEST_F(MarketplaceSourceTest, suggestions_cleanMarkupAndSpaces_failOnAnswersThat
             words = source.longTail(source.mobileSuggestRequest(keyword));
             break;
         }
-        EXPECT_EQ(toUtf8(words), c.words) << c.keyword << " kind " << static_cast<int>(c.kind);
+        EXPECT_EQ(utf8Words(words), c.words) << c.keyword << " kind " << static_cast<int>(c.kind);
     }
 }
 
@@ -154,7 +146,7 @@ TEST_F(MarketplaceSourceTest, related_readsFirstCaseExactBlock_wordsUnchanged) {
         {"错误", std::nullopt},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(toUtf8(source.related(source.relatedRequest(g(c.seed)))), c.words) << c.seed;
+        EXPECT_EQ(utf8Words(source.related(source.relatedRequest(g(c.seed)))), c.words) << c.seed;
 }
 
 TEST_F(MarketplaceSourceTest, unreachableHosts_giveEmptyAnswersAndFailedExtractions) {
