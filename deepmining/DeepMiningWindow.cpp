@@ -6,6 +6,7 @@
 #include "core/ResultWriters.h"
 #include "orbisel/config.h"
 
+#include <QAbstractButton>
 #include <QAbstractTableModel>
 #include <QBarCategoryAxis>
 #include <QBarSet>
@@ -117,6 +118,14 @@ std::shared_future<core::SegmentDictionary::Loaded> rootWordDictionary() {
 void setBuddy(QLabel *label, QWidget *field) {
     label->setBuddy(field);
     field->setAccessibleName(label->text().remove('&').remove(QChar(0xFF1A)).remove(':'));
+}
+
+// Qt's own buttons inside a widget (a line edit's clear button, a table's select-all corner)
+// come without a name for assistive technology.
+void nameUnnamedButtons(QWidget *widget, const QString &name) {
+    for (QAbstractButton *button : widget->findChildren<QAbstractButton *>(Qt::FindDirectChildrenOnly))
+        if (button->text().isEmpty() && button->accessibleName().isEmpty())
+            button->setAccessibleName(name);
 }
 
 } // namespace
@@ -367,6 +376,7 @@ QWidget *DeepMiningWindow::buildResultsTab() {
     m_filter = new QLineEdit(page);
     m_filter->setObjectName(QStringLiteral("筛选"));
     m_filter->setClearButtonEnabled(true);
+    nameUnnamedButtons(m_filter, QStringLiteral("清除筛选"));
     m_filter->setPlaceholderText(QStringLiteral("只显示含这段文字的关键词"));
     setBuddy(label, m_filter);
     m_rootFilterLabel = new QLabel(page);
@@ -395,6 +405,7 @@ QWidget *DeepMiningWindow::buildResultsTab() {
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setWordWrap(false);
+    nameUnnamedButtons(m_table, QStringLiteral("全选"));
     layout->addWidget(m_table, 1);
 
     connect(m_filter, &QLineEdit::textChanged, this,
@@ -420,6 +431,8 @@ QWidget *DeepMiningWindow::buildRootsTab() {
     m_rootTable->horizontalHeader()->setSortIndicator(1, Qt::DescendingOrder);
     m_rootTable->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_rootTable->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_rootTable->setCornerButtonEnabled(false);
+    nameUnnamedButtons(m_rootTable, QStringLiteral("全选"));
     m_chart = new QChartView(split);
     m_chart->setObjectName(QStringLiteral("词根图"));
     m_chart->setAccessibleName(QStringLiteral("前30个词根"));
@@ -453,6 +466,8 @@ QWidget *DeepMiningWindow::buildHistoryTab() {
     m_history->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_history->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_history->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_history->setCornerButtonEnabled(false);
+    nameUnnamedButtons(m_history, QStringLiteral("全选"));
     m_history->horizontalHeader()->setStretchLastSection(true);
     layout->addWidget(m_history, 1);
     auto *buttons = new QHBoxLayout;

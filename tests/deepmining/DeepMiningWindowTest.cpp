@@ -11,6 +11,7 @@
 #include "tests/support/ProgramSeams.h"
 #include "web/WebRequest.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -376,6 +377,13 @@ TEST(DeepMiningEntry, keywordWindowButton_fitsTheFreeStripAndOpensOneWindow) {
                            qobject_cast<QPlainTextEdit *>(field);
         if (input && !field->objectName().startsWith("qt_")) {
             EXPECT_FALSE(field->accessibleName().isEmpty()) << field->objectName().toStdString();
+        }
+        // Buttons, the filter box's clear button among them, are named by what assistive technology reads.
+        if (qobject_cast<QAbstractButton *>(field)) {
+            QAccessibleInterface *button = QAccessible::queryAccessibleInterface(field);
+            ASSERT_NE(button, nullptr);
+            EXPECT_FALSE(button->text(QAccessible::Name).isEmpty())
+                << field->metaObject()->className() << " in " << field->parent()->objectName().toStdString();
         }
     }
     test::closeAllWindows();
