@@ -25,16 +25,19 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
+#include <QTextDocument>
 #include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QValueAxis>
 #include <algorithm>
+#include <cmath>
 #include <set>
 
 namespace orbisel {
@@ -126,6 +129,23 @@ void nameUnnamedButtons(QWidget *widget, const QString &name) {
     for (QAbstractButton *button : widget->findChildren<QAbstractButton *>(Qt::FindDirectChildrenOnly))
         if (button->text().isEmpty() && button->accessibleName().isEmpty())
             button->setAccessibleName(name);
+}
+
+// Qt Charts draws a bar's name as "..." unless the bar's slot holds the text with padding
+// above and below; thirty such slots are taller than the tab, so the chart scrolls instead.
+constexpr int kCategoryPadding = 10;
+constexpr int kChartFrameHeight = 120; // title, value axis and margins
+
+// The height of the tallest name as the chart lays it out (as a text document).
+int tallestLabel(const QFont &font, const QStringList &names) {
+    QTextDocument document;
+    document.setDefaultFont(font);
+    int tallest = 0;
+    for (const QString &name : names) {
+        document.setPlainText(name);
+        tallest = std::max(tallest, static_cast<int>(std::ceil(document.size().height())));
+    }
+    return tallest;
 }
 
 } // namespace
@@ -440,8 +460,12 @@ QWidget *DeepMiningWindow::buildRootsTab() {
     m_rootTable->horizontalHeader()->setStretchLastSection(true);
     m_rootTable->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_rootTable->verticalHeader()->setDefaultSectionSize(m_rootTable->fontMetrics().height() + 6);
+    auto *chartScroll = new QScrollArea(split);
+    chartScroll->setWidgetResizable(true);
+    chartScroll->setFrameShape(QFrame::NoFrame);
+    chartScroll->setWidget(m_chart);
     split->addWidget(m_rootTable);
-    split->addWidget(m_chart);
+    split->addWidget(chartScroll);
     split->setStretchFactor(1, 1);
     split->setSizes({340, 560});
     layout->addWidget(split, 1);
@@ -1061,6 +1085,9 @@ void DeepMiningWindow::refreshRootWords() {
     names->append(categories);
     chart->addAxis(names, Qt::AlignLeft);
     series->attachAxis(names);
+    m_chart->setMinimumHeight(static_cast<int>(categories.size()) *
+                                  (tallestLabel(names->labelsFont(), categories) + kCategoryPadding) +
+                              kChartFrameHeight);
     auto *counts = new QValueAxis;
     // Whole-number ticks: counts of words.
     const long long step = std::max<long long>(1, (largest + 4) / 5);

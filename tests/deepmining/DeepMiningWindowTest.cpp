@@ -12,7 +12,12 @@
 #include "web/WebRequest.h"
 
 #include <QAccessible>
+#include <QBarCategoryAxis>
+#include <QChart>
+#include <QChartView>
 #include <QCheckBox>
+#include <QGraphicsScene>
+#include <QGraphicsTextItem>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,6 +25,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -223,6 +229,36 @@ TEST_F(DeepMiningWindowTest, sortingByListingsAndFiltering_workOnTheTable) {
     EXPECT_EQ(modelWords(model()), std::vector<std::string>{"慢1甲"});
     window->filterByRootWord({});
     EXPECT_EQ(model().rowCount(), 10);
+}
+
+TEST_F(DeepMiningWindowTest, rootWordChart_namesFitTheirBars) {
+    // Thirty one-character seeds, each answered with one word: thirty-odd root words.
+    ASSERT_TRUE(server->useFixtures(kCliFixtures, 0, 1));
+    const QString roots = QStringLiteral("甲乙丙丁戊己庚辛壬癸子丑寅卯辰巳午未申酉戌亥春夏秋冬东南西北");
+    QStringList seeds;
+    for (const QChar c : roots)
+        seeds << QString(c);
+    setUpRun(seeds.join('\n'));
+    click("开始");
+    ASSERT_TRUE(waitIdle());
+    window->refreshRootWords();
+    child<QTabWidget>("页")->setCurrentIndex(1);
+    auto *view = child<QChartView>("词根图");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->chart()->plotArea().height() > 100; }, 5000));
+    QTest::qWait(50);
+    const auto axes = view->chart()->axes(Qt::Vertical);
+    ASSERT_EQ(axes.size(), 1);
+    auto *names = qobject_cast<QBarCategoryAxis *>(axes.front());
+    ASSERT_NE(names, nullptr);
+    ASSERT_EQ(names->count(), 30);
+    // The chart draws a name that does not fit as "...".
+    QStringList drawn;
+    for (QGraphicsItem *item : view->scene()->items())
+        if (auto *text = dynamic_cast<QGraphicsTextItem *>(item))
+            drawn << text->toPlainText();
+    for (const QString &name : names->categories())
+        EXPECT_TRUE(drawn.contains(name))
+            << name.toStdString() << " drawn as one of: " << drawn.join(' ').toStdString();
 }
 
 TEST_F(DeepMiningWindowTest, blockedRun_saysSoAndCanBeResumed) {
