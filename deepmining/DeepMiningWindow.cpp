@@ -986,6 +986,20 @@ void DeepMiningWindow::showProgress(const core::RunProgress &progress) {
         setStatus(QStringLiteral("平台暂时拒绝了请求，正在等待后重试；可以点“停止”，以后再“继续”。"));
 }
 
+// A run opened for viewing shows where it stands in the store, not the last run's figures.
+void DeepMiningWindow::showStoredProgress(long long runId) {
+    if (!m_store)
+        return;
+    const auto summary = m_store->summary(runId);
+    if (!summary.ok())
+        return;
+    core::RunProgress progress;
+    progress.queriesDone = summary.value().queriesDone;
+    progress.queriesPlanned = summary.value().queriesPlanned;
+    progress.words = summary.value().words;
+    showProgress(progress);
+}
+
 void DeepMiningWindow::workerDone(RunOutcome outcome, const QString &failure, bool ran) {
     if (m_worker) {
         m_worker->wait();
@@ -1007,6 +1021,7 @@ void DeepMiningWindow::workerDone(RunOutcome outcome, const QString &failure, bo
         status = failure;
     } else if (!ran) {
         status = QStringLiteral("任务 %1：%2 个词。").arg(m_shownRun).arg(words);
+        showStoredProgress(m_shownRun);
     } else {
         switch (outcome) {
         case RunOutcome::Done:

@@ -93,6 +93,7 @@ private:
     void startWorker(long long runId, bool run);
     void drain();
     void showProgress(const core::RunProgress &progress);
+    void showStoredProgress(long long runId);
     void workerDone(core::RunOutcome outcome, const QString &failure, bool ran);
 
     std::string m_storePath;

@@ -22,6 +22,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSpinBox>
@@ -309,6 +310,23 @@ TEST_F(DeepMiningWindowTest, history_opensExportsAndDeletesWithConfirmation) {
     ASSERT_TRUE(waitIdle());
     child<QLineEdit>("筛选")->clear();
     EXPECT_EQ(model().rowCount(), 10);
+
+    // A window opened afresh shows the opened run's progress as stored.
+    {
+        DeepMiningWindow fresh;
+        fresh.setStorePath(file("store.sqlite"));
+        auto *history = fresh.findChild<QTableWidget *>(QStringLiteral("历史表"));
+        ASSERT_EQ(history->rowCount(), 1);
+        history->selectRow(0);
+        fresh.findChild<QPushButton *>(QStringLiteral("历史打开"))->click();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !fresh.isBusy(); }, 20000));
+        auto *progress = fresh.findChild<QProgressBar *>(QStringLiteral("进度"));
+        EXPECT_EQ(progress->value(), 10);
+        EXPECT_EQ(progress->maximum(), 10);
+        EXPECT_TRUE(fresh.findChild<QLabel *>(QStringLiteral("统计"))
+                        ->text()
+                        .startsWith(QStringLiteral("查询 10/10")));
+    }
 
     setSaveFileDialogHandler([&](const SaveDialogRequest &) {
         return std::optional<QString>(QString::fromStdString(file("out.csv")));
