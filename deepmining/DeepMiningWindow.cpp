@@ -133,6 +133,9 @@ void nameUnnamedButtons(QWidget *widget, const QString &name) {
 
 // Qt Charts draws a bar's name as "..." unless the bar's slot holds the text with padding
 // above and below; thirty such slots are taller than the tab, so the chart scrolls instead.
+// Whether a history row's run has queries left (its number cell holds the flag).
+constexpr int kResumableRole = Qt::UserRole + 1;
+
 constexpr int kCategoryPadding = 10;
 constexpr int kChartFrameHeight = 120; // title, value axis and margins
 
@@ -572,10 +575,10 @@ void DeepMiningWindow::updateButtons() {
     }
     m_start->setEnabled(idle && storeOk);
     m_stop->setEnabled(!idle && stoppable);
-    m_resume->setEnabled(idle && storeOk && (selected > 0 || m_lastResumable > 0));
+    m_resume->setEnabled(idle && storeOk && resumeTarget() > 0);
     m_export->setEnabled(storeOk && m_shownRun > 0);
     m_historyOpen->setEnabled(idle && storeOk && selected > 0);
-    m_historyResume->setEnabled(idle && storeOk && selected > 0);
+    m_historyResume->setEnabled(idle && storeOk && selected > 0 && resumeTarget() == selected);
     m_historyExport->setEnabled(storeOk && selected > 0);
     m_historyDelete->setEnabled(idle && storeOk && selected > 0);
 }
@@ -654,12 +657,21 @@ long long DeepMiningWindow::selectedHistoryRun() const {
     return item ? item->text().toLongLong() : 0;
 }
 
+// The selected run when it is not done (a done one has nothing left to ask), else the
+// last such run when none is selected.
+long long DeepMiningWindow::resumeTarget() const {
+    const auto rows =
+        m_history->selectionModel() ? m_history->selectionModel()->selectedRows() : QModelIndexList();
+    if (rows.isEmpty())
+        return m_lastResumable;
+    const QTableWidgetItem *item = m_history->item(rows.front().row(), 0);
+    return item && item->data(kResumableRole).toBool() ? item->text().toLongLong() : 0;
+}
+
 void DeepMiningWindow::resumeClicked() {
     if (m_worker || !m_store)
         return;
-    long long runId = selectedHistoryRun();
-    if (runId <= 0)
-        runId = m_lastResumable;
+    const long long runId = resumeTarget();
     if (runId <= 0) {
         setStatus(QStringLiteral("没有可以继续的任务。"));
         return;
@@ -789,6 +801,7 @@ void DeepMiningWindow::refreshHistory() {
             QString::number(run.words)};
         for (int column = 0; column < cells.size(); ++column)
             m_history->setItem(row, column, new QTableWidgetItem(cells[column]));
+        m_history->item(row, 0)->setData(kResumableRole, run.state != core::RunState::Done);
         if (run.id == selected)
             m_history->selectRow(row);
         ++row;

@@ -87,6 +87,7 @@ private:
     void deleteClicked();
     void refreshHistory();
     long long selectedHistoryRun() const;
+    long long resumeTarget() const;
 
     // Worker side: rows and progress go through the inbox to the GUI thread.
     std::uint64_t resetResults(long long runId);

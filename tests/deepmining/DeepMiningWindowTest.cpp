@@ -283,7 +283,10 @@ TEST_F(DeepMiningWindowTest, blockedRun_saysSoAndCanBeResumed) {
 TEST_F(DeepMiningWindowTest, runHeldByAnotherWriter_isRefusedButViewable) {
     setUpRun(slowSeeds());
     click("开始");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model().rowCount() >= 1; }, 20000));
+    click("停止");
     ASSERT_TRUE(waitIdle());
+    const int stored = model().rowCount();
     const long long runId = window->shownRunId();
     auto other = core::RunStore::open(file("store.sqlite"));
     ASSERT_TRUE(other.ok());
@@ -294,7 +297,7 @@ TEST_F(DeepMiningWindowTest, runHeldByAnotherWriter_isRefusedButViewable) {
     ASSERT_TRUE(waitIdle());
     EXPECT_TRUE(window->statusText().contains(QStringLiteral("另一个程序")))
         << window->statusText().toStdString();
-    EXPECT_EQ(model().rowCount(), 10); // the stored rows are still shown
+    EXPECT_EQ(model().rowCount(), stored); // the stored rows are still shown
 }
 
 TEST_F(DeepMiningWindowTest, history_opensExportsAndDeletesWithConfirmation) {
@@ -306,6 +309,8 @@ TEST_F(DeepMiningWindowTest, history_opensExportsAndDeletesWithConfirmation) {
 
     child<QLineEdit>("筛选")->setText(QStringLiteral("慢2")); // opening shows every row again
     selectHistoryRun(runId);
+    EXPECT_FALSE(child<QPushButton>("历史继续")->isEnabled()); // a done run has nothing to resume
+    EXPECT_FALSE(child<QPushButton>("继续")->isEnabled());
     click("历史打开");
     ASSERT_TRUE(waitIdle());
     child<QLineEdit>("筛选")->clear();
