@@ -91,7 +91,8 @@ std::string storeProblem(const core::StoreError &error, const std::string &path)
     case core::StoreErrorKind::Corrupt:
         return core::describe(error) + " (the file is left as it is; use --store for another one)";
     case core::StoreErrorKind::NewerProgram:
-        return core::describe(error) + " (written by a newer orbisel-mine; it is left as it is)";
+        return core::describe(error) +
+               "; it is left as it is (use a newer orbisel-mine, or --store for another one)";
     case core::StoreErrorKind::Locked:
         return core::describe(error) + " (another orbisel-mine is running it)";
     default:

@@ -251,9 +251,8 @@ Result<std::unique_ptr<RunStore>, StoreError> RunStore::open(const std::string &
         tables = static_cast<int>(t.integer(0));
     }
     if (version > kSchemaVersion)
-        return Failure{
-            StoreError{StoreErrorKind::NewerProgram, path + ": written by a newer program (store version " +
-                                                         std::to_string(version) + ")"}};
+        return Failure{StoreError{StoreErrorKind::NewerProgram,
+                                  path + " (store version " + std::to_string(version) + ")"}};
     if (version == 0 && tables > 0)
         return Failure{StoreError{StoreErrorKind::Corrupt, path + ": not a run store"}};
     if (auto r = store->exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;"); !r.ok())

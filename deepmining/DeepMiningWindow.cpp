@@ -6,6 +6,7 @@
 #include "core/ResultWriters.h"
 #include "orbisel/config.h"
 
+#include <QAbstractButton>
 #include <QAbstractTableModel>
 #include <QBarCategoryAxis>
 #include <QBarSet>
@@ -25,16 +26,19 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
+#include <QTextDocument>
 #include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QValueAxis>
 #include <algorithm>
+#include <cmath>
 #include <initializer_list>
 #include <iterator>
 #include <set>
@@ -138,6 +142,34 @@ void lowerThreadPriority() {
 void setBuddy(QLabel *label, QWidget *field) {
     label->setBuddy(field);
     field->setAccessibleName(label->text().remove('&').remove(QChar(0xFF1A)).remove(':'));
+}
+
+// Qt's own buttons inside a widget (a line edit's clear button, a table's select-all corner)
+// come without a name for assistive technology.
+void nameUnnamedButtons(QWidget *widget, const QString &name) {
+    for (QAbstractButton *button : widget->findChildren<QAbstractButton *>(Qt::FindDirectChildrenOnly))
+        if (button->text().isEmpty() && button->accessibleName().isEmpty())
+            button->setAccessibleName(name);
+}
+
+// Qt Charts draws a bar's name as "..." unless the bar's slot holds the text with padding
+// above and below; thirty such slots are taller than the tab, so the chart scrolls instead.
+// Whether a history row's run has queries left (its number cell holds the flag).
+constexpr int kResumableRole = Qt::UserRole + 1;
+
+constexpr int kCategoryPadding = 10;
+constexpr int kChartFrameHeight = 120; // title, value axis and margins
+
+// The height of the tallest name as the chart lays it out (as a text document).
+int tallestLabel(const QFont &font, const QStringList &names) {
+    QTextDocument document;
+    document.setDefaultFont(font);
+    int tallest = 0;
+    for (const QString &name : names) {
+        document.setPlainText(name);
+        tallest = std::max(tallest, static_cast<int>(std::ceil(document.size().height())));
+    }
+    return tallest;
 }
 
 } // namespace
@@ -398,6 +430,7 @@ QWidget *DeepMiningWindow::buildResultsTab() {
     m_filter = new QLineEdit(page);
     m_filter->setObjectName(QStringLiteral("筛选"));
     m_filter->setClearButtonEnabled(true);
+    nameUnnamedButtons(m_filter, QStringLiteral("清除筛选"));
     m_filter->setPlaceholderText(QStringLiteral("只显示含这段文字的关键词"));
     setBuddy(label, m_filter);
     m_rootFilterLabel = new QLabel(page);
@@ -426,6 +459,7 @@ QWidget *DeepMiningWindow::buildResultsTab() {
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setWordWrap(false);
+    nameUnnamedButtons(m_table, QStringLiteral("全选"));
     layout->addWidget(m_table, 1);
 
     connect(m_filter, &QLineEdit::textChanged, this,
@@ -451,6 +485,8 @@ QWidget *DeepMiningWindow::buildRootsTab() {
     m_rootTable->horizontalHeader()->setSortIndicator(1, Qt::DescendingOrder);
     m_rootTable->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_rootTable->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_rootTable->setCornerButtonEnabled(false);
+    nameUnnamedButtons(m_rootTable, QStringLiteral("全选"));
     m_chart = new QChartView(split);
     m_chart->setObjectName(QStringLiteral("词根图"));
     m_chart->setAccessibleName(QStringLiteral("前30个词根"));
@@ -458,8 +494,12 @@ QWidget *DeepMiningWindow::buildRootsTab() {
     m_rootTable->horizontalHeader()->setStretchLastSection(true);
     m_rootTable->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_rootTable->verticalHeader()->setDefaultSectionSize(m_rootTable->fontMetrics().height() + 6);
+    auto *chartScroll = new QScrollArea(split);
+    chartScroll->setWidgetResizable(true);
+    chartScroll->setFrameShape(QFrame::NoFrame);
+    chartScroll->setWidget(m_chart);
     split->addWidget(m_rootTable);
-    split->addWidget(m_chart);
+    split->addWidget(chartScroll);
     split->setStretchFactor(1, 1);
     split->setSizes({340, 560});
     layout->addWidget(split, 1);
@@ -484,6 +524,8 @@ QWidget *DeepMiningWindow::buildHistoryTab() {
     m_history->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_history->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_history->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_history->setCornerButtonEnabled(false);
+    nameUnnamedButtons(m_history, QStringLiteral("全选"));
     m_history->horizontalHeader()->setStretchLastSection(true);
     layout->addWidget(m_history, 1);
     auto *buttons = new QHBoxLayout;
@@ -564,10 +606,10 @@ void DeepMiningWindow::updateButtons() {
     }
     m_start->setEnabled(idle && storeOk);
     m_stop->setEnabled(!idle && stoppable);
-    m_resume->setEnabled(idle && storeOk && (selected > 0 || m_lastResumable > 0));
+    m_resume->setEnabled(idle && storeOk && resumeTarget() > 0);
     m_export->setEnabled(storeOk && m_shownRun > 0);
     m_historyOpen->setEnabled(idle && storeOk && selected > 0);
-    m_historyResume->setEnabled(idle && storeOk && selected > 0);
+    m_historyResume->setEnabled(idle && storeOk && selected > 0 && resumeTarget() == selected);
     m_historyExport->setEnabled(storeOk && selected > 0);
     m_historyDelete->setEnabled(idle && storeOk && selected > 0);
 }
@@ -646,12 +688,21 @@ long long DeepMiningWindow::selectedHistoryRun() const {
     return item ? item->text().toLongLong() : 0;
 }
 
+// The selected run when it is not done (a done one has nothing left to ask), else the
+// last such run when none is selected.
+long long DeepMiningWindow::resumeTarget() const {
+    const auto rows =
+        m_history->selectionModel() ? m_history->selectionModel()->selectedRows() : QModelIndexList();
+    if (rows.isEmpty())
+        return m_lastResumable;
+    const QTableWidgetItem *item = m_history->item(rows.front().row(), 0);
+    return item && item->data(kResumableRole).toBool() ? item->text().toLongLong() : 0;
+}
+
 void DeepMiningWindow::resumeClicked() {
     if (m_worker || !m_store)
         return;
-    long long runId = selectedHistoryRun();
-    if (runId <= 0)
-        runId = m_lastResumable;
+    const long long runId = resumeTarget();
     if (runId <= 0) {
         setStatus(QStringLiteral("没有可以继续的任务。"));
         return;
@@ -785,6 +836,7 @@ void DeepMiningWindow::refreshHistory() {
             QString::number(run.words)};
         for (int column = 0; column < cells.size(); ++column)
             m_history->setItem(row, column, new QTableWidgetItem(cells[column]));
+        m_history->item(row, 0)->setData(kResumableRole, run.state != core::RunState::Done);
         if (run.id == selected)
             m_history->selectRow(row);
         ++row;
@@ -995,6 +1047,20 @@ void DeepMiningWindow::showProgress(const core::RunProgress &progress) {
         setStatus(QStringLiteral("平台暂时拒绝了请求，正在等待后重试；可以点“停止”，以后再“继续”。"));
 }
 
+// A run opened for viewing shows where it stands in the store, not the last run's figures.
+void DeepMiningWindow::showStoredProgress(long long runId) {
+    if (!m_store)
+        return;
+    const auto summary = m_store->summary(runId);
+    if (!summary.ok())
+        return;
+    core::RunProgress progress;
+    progress.queriesDone = summary.value().queriesDone;
+    progress.queriesPlanned = summary.value().queriesPlanned;
+    progress.words = summary.value().words;
+    showProgress(progress);
+}
+
 void DeepMiningWindow::workerDone(RunOutcome outcome, const QString &failure, bool ran) {
     if (m_worker) {
         m_worker->wait();
@@ -1016,6 +1082,7 @@ void DeepMiningWindow::workerDone(RunOutcome outcome, const QString &failure, bo
         status = failure;
     } else if (!ran) {
         status = QStringLiteral("任务 %1：%2 个词。").arg(m_shownRun).arg(words);
+        showStoredProgress(m_shownRun);
     } else {
         switch (outcome) {
         case RunOutcome::Done:
@@ -1094,6 +1161,9 @@ void DeepMiningWindow::refreshRootWords() {
     names->append(categories);
     chart->addAxis(names, Qt::AlignLeft);
     series->attachAxis(names);
+    m_chart->setMinimumHeight(static_cast<int>(categories.size()) *
+                                  (tallestLabel(names->labelsFont(), categories) + kCategoryPadding) +
+                              kChartFrameHeight);
     auto *counts = new QValueAxis;
     // Whole-number ticks: counts of words.
     const long long step = std::max<long long>(1, (largest + 4) / 5);

@@ -88,12 +88,14 @@ private:
     void deleteClicked();
     void refreshHistory();
     long long selectedHistoryRun() const;
+    long long resumeTarget() const;
 
     // Worker side: rows and progress go through the inbox to the GUI thread.
     std::uint64_t resetResults(long long runId);
     void startWorker(long long runId, bool run);
     void drain();
     void showProgress(const core::RunProgress &progress);
+    void showStoredProgress(long long runId);
     void workerDone(core::RunOutcome outcome, const QString &failure, bool ran);
 
     std::string m_storePath;

@@ -336,7 +336,9 @@ TEST_F(MineProgramTest, badInput_exitsTwoWithOneClearLine) {
         {{"export", "7", "--out", file("e.csv")}, "store.sqlite", "unknown run 7"},
         {{"export", "7"}, "store.sqlite", "--out"},
         {{"run", "--seed", "a"}, "corrupt.sqlite", "damaged"},
-        {{"list"}, "newer.sqlite", "newer"},
+        {{"list"},
+         "newer.sqlite",
+         "written by a newer program: " + file("newer.sqlite") + " (store version 999999); it is left"},
     };
     for (const Case &c : cases) {
         const MineResult result = mine(c.args, c.store);

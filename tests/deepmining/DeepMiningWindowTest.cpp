@@ -11,14 +11,22 @@
 #include "tests/support/ProgramSeams.h"
 #include "web/WebRequest.h"
 
+#include <QAccessible>
+#include <QBarCategoryAxis>
+#include <QChart>
+#include <QChartView>
 #include <QCheckBox>
+#include <QGraphicsScene>
+#include <QGraphicsTextItem>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -226,6 +234,36 @@ TEST_F(DeepMiningWindowTest, sortingByListingsAndFiltering_workOnTheTable) {
     EXPECT_EQ(model().rowCount(), 10);
 }
 
+TEST_F(DeepMiningWindowTest, rootWordChart_namesFitTheirBars) {
+    // Thirty one-character seeds, each answered with one word: thirty-odd root words.
+    ASSERT_TRUE(server->useFixtures(kCliFixtures, 0, 1));
+    const QString roots = QStringLiteral("甲乙丙丁戊己庚辛壬癸子丑寅卯辰巳午未申酉戌亥春夏秋冬东南西北");
+    QStringList seeds;
+    for (const QChar c : roots)
+        seeds << QString(c);
+    setUpRun(seeds.join('\n'));
+    click("开始");
+    ASSERT_TRUE(waitIdle());
+    window->refreshRootWords();
+    child<QTabWidget>("页")->setCurrentIndex(1);
+    auto *view = child<QChartView>("词根图");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->chart()->plotArea().height() > 100; }, 5000));
+    QTest::qWait(50);
+    const auto axes = view->chart()->axes(Qt::Vertical);
+    ASSERT_EQ(axes.size(), 1);
+    auto *names = qobject_cast<QBarCategoryAxis *>(axes.front());
+    ASSERT_NE(names, nullptr);
+    ASSERT_EQ(names->count(), 30);
+    // The chart draws a name that does not fit as "...".
+    QStringList drawn;
+    for (QGraphicsItem *item : view->scene()->items())
+        if (auto *text = dynamic_cast<QGraphicsTextItem *>(item))
+            drawn << text->toPlainText();
+    for (const QString &name : names->categories())
+        EXPECT_TRUE(drawn.contains(name))
+            << name.toStdString() << " drawn as one of: " << drawn.join(' ').toStdString();
+}
+
 TEST_F(DeepMiningWindowTest, blockedRun_saysSoAndCanBeResumed) {
     ASSERT_TRUE(server->useFixtures(kOwnFixtures + "/blocked"));
     setUpRun(QStringLiteral("封"));
@@ -247,7 +285,10 @@ TEST_F(DeepMiningWindowTest, blockedRun_saysSoAndCanBeResumed) {
 TEST_F(DeepMiningWindowTest, runHeldByAnotherWriter_isRefusedButViewable) {
     setUpRun(slowSeeds());
     click("开始");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model().rowCount() >= 1; }, 20000));
+    click("停止");
     ASSERT_TRUE(waitIdle());
+    const int stored = model().rowCount();
     const long long runId = window->shownRunId();
     auto other = core::RunStore::open(file("store.sqlite"));
     ASSERT_TRUE(other.ok());
@@ -258,7 +299,7 @@ TEST_F(DeepMiningWindowTest, runHeldByAnotherWriter_isRefusedButViewable) {
     ASSERT_TRUE(waitIdle());
     EXPECT_TRUE(window->statusText().contains(QStringLiteral("另一个程序")))
         << window->statusText().toStdString();
-    EXPECT_EQ(model().rowCount(), 10); // the stored rows are still shown
+    EXPECT_EQ(model().rowCount(), stored); // the stored rows are still shown
 }
 
 TEST_F(DeepMiningWindowTest, history_opensExportsAndDeletesWithConfirmation) {
@@ -270,10 +311,29 @@ TEST_F(DeepMiningWindowTest, history_opensExportsAndDeletesWithConfirmation) {
 
     child<QLineEdit>("筛选")->setText(QStringLiteral("慢2")); // opening shows every row again
     selectHistoryRun(runId);
+    EXPECT_FALSE(child<QPushButton>("历史继续")->isEnabled()); // a done run has nothing to resume
+    EXPECT_FALSE(child<QPushButton>("继续")->isEnabled());
     click("历史打开");
     ASSERT_TRUE(waitIdle());
     child<QLineEdit>("筛选")->clear();
     EXPECT_EQ(model().rowCount(), 10);
+
+    // A window opened afresh shows the opened run's progress as stored.
+    {
+        DeepMiningWindow fresh;
+        fresh.setStorePath(file("store.sqlite"));
+        auto *history = fresh.findChild<QTableWidget *>(QStringLiteral("历史表"));
+        ASSERT_EQ(history->rowCount(), 1);
+        history->selectRow(0);
+        fresh.findChild<QPushButton *>(QStringLiteral("历史打开"))->click();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !fresh.isBusy(); }, 20000));
+        auto *progress = fresh.findChild<QProgressBar *>(QStringLiteral("进度"));
+        EXPECT_EQ(progress->value(), 10);
+        EXPECT_EQ(progress->maximum(), 10);
+        EXPECT_TRUE(fresh.findChild<QLabel *>(QStringLiteral("统计"))
+                        ->text()
+                        .startsWith(QStringLiteral("查询 10/10")));
+    }
 
     setSaveFileDialogHandler([&](const SaveDialogRequest &) {
         return std::optional<QString>(QString::fromStdString(file("out.csv")));
@@ -435,6 +495,13 @@ TEST(DeepMiningEntry, keywordWindowButton_fitsTheFreeStripAndOpensOneWindow) {
                            qobject_cast<QPlainTextEdit *>(field);
         if (input && !field->objectName().startsWith("qt_")) {
             EXPECT_FALSE(field->accessibleName().isEmpty()) << field->objectName().toStdString();
+        }
+        // Buttons, the filter box's clear button among them, are named by what assistive technology reads.
+        if (qobject_cast<QAbstractButton *>(field)) {
+            QAccessibleInterface *button = QAccessible::queryAccessibleInterface(field);
+            ASSERT_NE(button, nullptr);
+            EXPECT_FALSE(button->text(QAccessible::Name).isEmpty())
+                << field->metaObject()->className() << " in " << field->parent()->objectName().toStdString();
         }
     }
     test::closeAllWindows();
