@@ -2,6 +2,7 @@
 // user's locale: by creating the application object.
 #include "json/JsonDocument.h"
 #include <QApplication>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <clocale>
 #include <cstdlib>
@@ -13,13 +14,11 @@ namespace {
 
 constexpr const char *kCommaLocale = "de_DE.UTF-8";
 
-// Makes kCommaLocale available: the system's when installed, else one compiled into a
-// private folder (LOCPATH) from the locale sources of the Debian package "locales".
+// Compiles kCommaLocale into a private folder (LOCPATH) from the locale sources of the
+// Debian package "locales", whether or not the system has it: the same path on every machine.
 class CommaLocale {
 public:
     CommaLocale() {
-        if (available())
-            return;
         if (!m_folder.isValid()) {
             m_error = "no temporary folder";
             return;
@@ -28,7 +27,7 @@ public:
             "localedef -i de_DE -f UTF-8 '" + m_folder.filePath(kCommaLocale).toStdString() + "' 2>&1";
         const int status = std::system(command.c_str());
         ::setenv("LOCPATH", m_folder.path().toLocal8Bit().constData(), 1);
-        if (!available())
+        if (!loadsFromPrivateFolder())
             m_error = "localedef failed (status " + std::to_string(status) +
                       "); install the Debian package locales (scripts/install-deps.sh)";
     }
@@ -36,7 +35,9 @@ public:
     const std::string &error() const { return m_error; }
 
 private:
-    static bool available() {
+    bool loadsFromPrivateFolder() const {
+        if (!QFileInfo(m_folder.filePath(kCommaLocale)).isDir())
+            return false;
         locale_t locale = ::newlocale(LC_ALL_MASK, kCommaLocale, static_cast<locale_t>(nullptr));
         if (locale == static_cast<locale_t>(nullptr))
             return false;
