@@ -3,11 +3,10 @@
 #include "core/Expansion.h"
 #include "core/SuggestionAnswers.h"
 #include "core/WordFilter.h"
-#include "web/DateTime.h"
 #include "web/TextRules.h"
-#include "web/UrlCookies.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -31,85 +30,6 @@ std::int64_t nowUnix() {
     return std::chrono::duration_cast<std::chrono::seconds>(
                std::chrono::system_clock::now().time_since_epoch())
         .count();
-}
-
-bool has(DeepSourceSet set, DeepSource s) {
-    return (set & sourceBit(s)) != 0;
-}
-
-// Every byte of the UTF-8 text as %XX, as the keyword window sends it.
-std::string percentEncode(std::string_view text) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(text.size() * 3);
-    for (unsigned char c : text) {
-        out += '%';
-        out += kHex[c >> 4];
-        out += kHex[c & 0x0F];
-    }
-    return out;
-}
-
-// The request of one answer kind, spelled as MarketplaceSource spells it.
-std::string requestUrl(const MarketplaceEndpoints &endpoints, AnswerKind kind, const std::string &query) {
-    switch (kind) {
-    case AnswerKind::Pc:
-        return "https://" + endpoints.suggestHost + "/sug?code=utf-8&q=" + percentEncode(query) +
-               "&_ksTS=" + unixTimestamp(false) + "_3909&callback=&k=1&area=c2c&bucketid=11";
-    case AnswerKind::Mobile:
-        return "https://" + endpoints.suggestHost + "/sug?q=" + percentEncode(query) +
-               "&code=utf-8&area=c2c&nick=&sid=null&callback=";
-    case AnswerKind::Search:
-        return "https://" + endpoints.searchHost + "/search?&initiative_id=staobaoz_" +
-               formatDateTime(std::nullopt, 3, 1) + "&q=" + percentEncode(query) +
-               "&suggest=history_1&_input_charset=utf-8&wq=&suggest_query=&source=suggest";
-    }
-    return {};
-}
-
-const std::string &hostOf(const MarketplaceEndpoints &endpoints, AnswerKind kind) {
-    return kind == AnswerKind::Search ? endpoints.searchHost : endpoints.suggestHost;
-}
-
-enum class Verdict { Answer, Transient, Failed, Blocked };
-
-bool looksLikeHtml(const FetchResult &r) {
-    if (containsText(r.contentType, "html", true))
-        return true;
-    const std::size_t first = r.body.find_first_not_of(" \t\r\n");
-    return first != std::string::npos && r.body[first] == '<';
-}
-
-// How an answer is taken: JSON endpoints answering with a page, refusals and
-// redirects to another host (a login page) mean the marketplace blocks us.
-Verdict judge(const FetchResult &r, AnswerKind kind, const std::string &host) {
-    switch (r.failure) {
-    case FetchFailure::None:
-        break;
-    case FetchFailure::Refused:
-    case FetchFailure::TimedOut:
-    case FetchFailure::Dropped:
-    case FetchFailure::Other:
-        return Verdict::Transient;
-    case FetchFailure::BadUrl:
-    case FetchFailure::Tls:
-    case FetchFailure::TooLarge:
-        return Verdict::Failed;
-    }
-    if (r.status == 403 || r.status == 429)
-        return Verdict::Blocked;
-    if (r.status >= 500)
-        return Verdict::Transient;
-    if (r.status >= 300 && r.status < 400) {
-        const bool sameHost =
-            r.location.starts_with("/") || equalsIgnoreCaseAscii(urlHost(r.location, true), host);
-        return sameHost ? Verdict::Failed : Verdict::Blocked;
-    }
-    if (r.status < 200 || r.status >= 300)
-        return Verdict::Failed;
-    if (kind != AnswerKind::Search && looksLikeHtml(r))
-        return Verdict::Blocked;
-    return Verdict::Answer;
 }
 
 // Row of the results, kept compact: a run may hold a million of them.
@@ -186,9 +106,12 @@ struct Completion {
     enum class Status { Answered, Failed, Blocked, Aborted };
     std::size_t ordinal = 0;
     Status status = Status::Aborted;
-    std::vector<StoredAnswer> fresh; // answers fetched now, stored with the next commit
-    std::string pc, mobile, search;
-    std::vector<std::string> longTail; // one answer per mobile word
+    std::vector<StoredAnswer> fresh;    // answers fetched now, stored with the next commit
+    std::array<std::string, 3> answers; // by AnswerKind
+    std::vector<std::string> longTail;  // one answer per mobile word
+
+    const std::string &answer(AnswerKind kind) const { return answers[static_cast<std::size_t>(kind)]; }
+    const std::string &mobile() const { return answer(AnswerKind::Mobile); }
 };
 
 // The word without the spaces around it (ASCII, full-width, tabs and line ends).
@@ -482,11 +405,11 @@ void DeepRunEngine::Impl::mergeQuery(const Completion &c, StoreCommit &commit) {
     const std::size_t changedBefore = changedRows.size();
     if (c.status == Completion::Status::Answered) {
         const DeepSourceSet sources = options.sources;
-        if (has(sources, DeepSource::Pc) || has(sources, DeepSource::Arrow)) {
-            if (std::optional<PcAnswer> pc = readPcAnswer(c.pc)) {
-                if (has(sources, DeepSource::Pc))
+        if (needs(sources, Request::Pc)) {
+            if (std::optional<PcAnswer> pc = readPcAnswer(c.answer(AnswerKind::Pc))) {
+                if (hasSource(sources, DeepSource::Pc))
                     addWords(q, DeepSource::Pc, pc->suggestions);
-                if (has(sources, DeepSource::Arrow)) {
+                if (hasSource(sources, DeepSource::Arrow)) {
                     ++stamp;
                     for (const auto &arrows : pc->arrows) {
                         for (const std::string &word : arrows)
@@ -495,11 +418,11 @@ void DeepRunEngine::Impl::mergeQuery(const Completion &c, StoreCommit &commit) {
                 }
             }
         }
-        if (has(sources, DeepSource::Mobile)) {
-            if (auto words = suggestionWords(c.mobile, true))
+        if (hasSource(sources, DeepSource::Mobile)) {
+            if (auto words = suggestionWords(c.mobile(), true))
                 addWords(q, DeepSource::Mobile, *words);
         }
-        if (has(sources, DeepSource::LongTail)) {
+        if (hasSource(sources, DeepSource::LongTail)) {
             ++stamp;
             for (const std::string &answer : c.longTail) {
                 if (auto words = suggestionWords(answer, false)) {
@@ -508,8 +431,8 @@ void DeepRunEngine::Impl::mergeQuery(const Completion &c, StoreCommit &commit) {
                 }
             }
         }
-        if (has(sources, DeepSource::Related)) {
-            if (auto words = relatedWords(c.search)) {
+        if (hasSource(sources, DeepSource::Related)) {
+            if (auto words = relatedWords(c.answer(AnswerKind::Search))) {
                 ++stamp;
                 for (const std::string &word : *words)
                     addWord(q, DeepSource::Related, word, std::nullopt);
@@ -583,7 +506,7 @@ DeepRunEngine::Impl::Got DeepRunEngine::Impl::fetch(AnswerKind kind, const std::
         if (!waitForSlot(host))
             return Got::Aborted;
         FetchResult r = fetcher(requestUrl(endpoints, kind, query));
-        switch (judge(r, kind, host)) {
+        switch (judgeAnswer(r, kind, endpoints)) {
         case Verdict::Answer:
             body = r.body;
             c.fresh.push_back({kind, query, nowUnix(), std::move(r.body)});
@@ -615,26 +538,17 @@ Completion DeepRunEngine::Impl::ask(std::size_t ordinal) {
             return Completion::Status::Aborted;
         }
     };
-    if (has(sources, DeepSource::Pc) || has(sources, DeepSource::Arrow)) {
-        if (Got got = fetch(AnswerKind::Pc, text, c, c.pc); got != Got::Answer) {
+    for (const RequestNeed &need : kRequestNeeds) {
+        if (need.request == Request::LongTail || !needs(sources, need.request))
+            continue;
+        if (Got got = fetch(need.kind, text, c, c.answers[static_cast<std::size_t>(need.kind)]);
+            got != Got::Answer) {
             c.status = status(got);
             return c;
         }
     }
-    if (has(sources, DeepSource::Mobile) || has(sources, DeepSource::LongTail)) {
-        if (Got got = fetch(AnswerKind::Mobile, text, c, c.mobile); got != Got::Answer) {
-            c.status = status(got);
-            return c;
-        }
-    }
-    if (has(sources, DeepSource::Related)) {
-        if (Got got = fetch(AnswerKind::Search, text, c, c.search); got != Got::Answer) {
-            c.status = status(got);
-            return c;
-        }
-    }
-    if (has(sources, DeepSource::LongTail)) {
-        if (auto words = suggestionWords(c.mobile, true)) {
+    if (needs(sources, Request::LongTail)) {
+        if (auto words = suggestionWords(c.mobile(), true)) {
             for (const FoundWord &w : *words) {
                 std::string answer;
                 const Got got = fetch(AnswerKind::Mobile, w.word, c, answer);

@@ -1,11 +1,8 @@
 #include "core/MarketplaceSource.h"
 
-#include "orbisel/config.h"
-#include "web/DateTime.h"
 #include "web/Encoding.h"
 #include "web/Numbers.h"
 #include "web/TextRules.h"
-#include "web/UrlCookies.h"
 #include "web/WebRequest.h"
 
 #include <cmath>
@@ -13,11 +10,6 @@
 
 namespace orbisel {
 namespace {
-
-// Every byte of the keyword's UTF-8 form as %XX; empty for an empty keyword.
-Text enc(const Text &keyword) {
-    return urlEncode(keyword, false, true);
-}
 
 Text fetch(const std::string &url) {
     return utf8ToGbk(webRequest(url));
@@ -29,11 +21,6 @@ std::string index(int i) {
 
 } // namespace
 
-MarketplaceEndpoints &marketplaceEndpoints() {
-    static MarketplaceEndpoints endpoints{config::kSuggestHost, config::kSearchHost};
-    return endpoints;
-}
-
 Text cleanWord(const Text &text, bool removeSpaces) {
     std::vector<ReplacePair> pairs{{"<b>", ""}, {"</b>", ""}};
     if (removeSpaces)
@@ -44,19 +31,15 @@ Text cleanWord(const Text &text, bool removeSpaces) {
 MarketplaceSource::MarketplaceSource(MarketplaceEndpoints endpoints) : m_endpoints(std::move(endpoints)) {}
 
 std::string MarketplaceSource::pcSuggestUrl(const Text &seed) const {
-    return "https://" + m_endpoints.suggestHost + "/sug?code=utf-8&q=" + enc(seed) +
-           "&_ksTS=" + unixTimestamp(false) + "_3909&callback=&k=1&area=c2c&bucketid=11";
+    return core::requestUrl(m_endpoints, core::AnswerKind::Pc, gbkToUtf8(seed));
 }
 
 std::string MarketplaceSource::mobileSuggestUrl(const Text &keyword) const {
-    return "https://" + m_endpoints.suggestHost + "/sug?q=" + enc(keyword) +
-           "&code=utf-8&area=c2c&nick=&sid=null&callback=";
+    return core::requestUrl(m_endpoints, core::AnswerKind::Mobile, gbkToUtf8(keyword));
 }
 
 std::string MarketplaceSource::relatedUrl(const Text &seed) const {
-    return "https://" + m_endpoints.searchHost + "/search?&initiative_id=staobaoz_" +
-           formatDateTime(std::nullopt, 3, 1) + "&q=" + enc(seed) +
-           "&suggest=history_1&_input_charset=utf-8&wq=&suggest_query=&source=suggest";
+    return core::requestUrl(m_endpoints, core::AnswerKind::Search, gbkToUtf8(seed));
 }
 
 Text MarketplaceSource::pcSuggestRequest(const Text &seed) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/MarketplaceProtocol.h"
 #include "core/SuggestionSource.h"
 #include "web/Text.h"
 
@@ -7,16 +8,6 @@
 #include <string>
 
 namespace orbisel {
-
-// Hosts of the marketplace endpoints ("host" or "host:port", https); defaults
-// come from the build configuration. Tests point them at a local server.
-struct MarketplaceEndpoints {
-    std::string suggestHost; // answers /sug
-    std::string searchHost;  // answers /search
-};
-// The endpoints the next MarketplaceSource uses (set them on the GUI thread,
-// outside a run).
-MarketplaceEndpoints &marketplaceEndpoints();
 
 // Markup and, unless kept, ASCII spaces removed from a suggestion text.
 Text cleanWord(const Text &text, bool removeSpaces);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/DeepRunTypes.h"
+#include "core/MarketplaceProtocol.h"
 #include "core/Result.h"
 
 #include <cstdint>
@@ -29,10 +30,6 @@ struct RunSummary {
     long long queriesPlanned = 0;
     long long words = 0;
 };
-
-// The endpoint an answer came from; the long-tail answers are mobile answers
-// of the mobile words.
-enum class AnswerKind : std::uint8_t { Pc, Mobile, Search };
 
 // A query of a run, planned level by level; ordinal is its place in the run.
 enum class QueryState : std::uint8_t { Pending, Done, Failed };
