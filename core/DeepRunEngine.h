@@ -1,8 +1,10 @@
 #pragma once
 
 #include "core/DeepRunTypes.h"
+#include "core/EngineSettings.h"
 #include "core/MarketplaceSource.h"
 #include "core/RunStore.h"
+#include "core/WordText.h"
 #include "web/HttpFetch.h"
 
 #include <cstddef>
@@ -16,8 +18,6 @@
 
 namespace orbisel::core {
 
-enum class RunOutcome { Done, MaxQueriesReached, Stopped, Blocked, NetworkDown, StoreFailed, Locked };
-
 // Rows the results gained since the last call: `added` follow the rows
 // already reported, in result order; `changed` carry their row index.
 struct ResultDelta {
@@ -25,27 +25,16 @@ struct ResultDelta {
     std::vector<std::pair<std::size_t, ResultRow>> changed;
 };
 
-// Waits between attempts; tests shorten them.
-struct EngineTiming {
-    int retryBaseMs = 1000;       // first wait after a transient failure, doubling, plus jitter
-    int maxAttempts = 4;          // one request and three retries
-    int blockedInARow = 3;        // blocked answers in a row that end the run
-    int failuresInARow = 10;      // failed queries in a row, no success between: network down
-    int progressIntervalMs = 250; // progress callbacks at most this often
-};
-
-// Sends one GET; the default is httpGet with the process-wide web request
-// options. Benchmarks install synthetic answers. Called from engine threads.
-using Fetcher = std::function<FetchResult(const std::string &url)>;
-
 // Runs a deep run stored in a RunStore: plans each depth level as an ordered
 // list of queries, asks them with `concurrency` requests in flight, and merges
 // the answers strictly in query order, so the results do not depend on
 // timing. Each merge is committed with the answers it used.
 //
-// A word is counted once per query and source that returned it (出现次数);
-// words are the same word when equal after trimming, ASCII case folding and
-// full-width space folding, and the first spelling is kept.
+// A word is counted once per answer (HTTP response) that returned it
+// (出现次数, see OccurrenceRule): a PC suggestion's refinements belong to its PC
+// answer, each long-tail answer counts on its own. Words are the same word
+// when equal after trimming, ASCII case folding and full-width space folding,
+// and the first spelling is kept.
 class DeepRunEngine {
 public:
     DeepRunEngine(RunStore &store, long long runId, MarketplaceEndpoints endpoints = marketplaceEndpoints());
@@ -73,9 +62,5 @@ private:
     class Impl;
     std::unique_ptr<Impl> m_impl;
 };
-
-// The form two queries or words are compared in: trimmed, full-width spaces
-// folded to ASCII spaces, ASCII letters in lower case.
-std::string comparisonKey(std::string_view text);
 
 } // namespace orbisel::core

@@ -59,6 +59,10 @@ struct ResultRow {
     long long occurrences = 0; // answers that returned it
 };
 
+// How 出现次数 counts a word: once per answer (HTTP response) that returned
+// it; runs stored by earlier versions count once per query and source.
+enum class OccurrenceRule : std::uint8_t { PerQueryAndSource, PerAnswer };
+
 // How a run ended (or stands, in the store).
 enum class RunState : std::uint8_t { Running, Done, Stopped, Blocked, Failed };
 

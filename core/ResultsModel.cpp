@@ -2,96 +2,21 @@
 
 #include "core/ResultWriters.h"
 
-#include <algorithm>
-#include <array>
-#include <bit>
-#include <cstring>
-#include <string.h>
-
 namespace orbisel::core {
 namespace {
 
-constexpr std::array<const char *, kDeepSourceCount> kSourceNames{"pc", "arrow", "mobile", "longtail",
-                                                                  "related"};
-
-// Rank of each source set by its text, so sorting by 来源 follows what is shown.
-const std::array<std::uint8_t, 1u << kDeepSourceCount> &sourceRanks() {
-    static const auto ranks = [] {
-        std::array<std::uint8_t, 1u << kDeepSourceCount> order{};
-        for (unsigned i = 0; i < order.size(); ++i)
-            order[i] = static_cast<std::uint8_t>(i);
-        std::sort(order.begin(), order.end(), [](std::uint8_t a, std::uint8_t b) {
-            return std::make_pair(sourcesText(a), a) < std::make_pair(sourcesText(b), b);
-        });
-        std::array<std::uint8_t, 1u << kDeepSourceCount> rank{};
-        for (unsigned i = 0; i < order.size(); ++i)
-            rank[order[i]] = static_cast<std::uint8_t>(i);
-        return rank;
-    }();
-    return ranks;
-}
-
-// The first eight bytes, big-endian, zero-padded: orders like the bytes themselves.
-std::uint64_t prefixKey(std::string_view text) {
-    std::uint64_t key = 0;
-    if (text.size() >= 8 && std::endian::native == std::endian::little) {
-        std::memcpy(&key, text.data(), 8);
-        return __builtin_bswap64(key);
-    }
-    for (std::size_t i = 0; i < 8; ++i)
-        key = (key << 8) | (i < text.size() ? static_cast<unsigned char>(text[i]) : 0u);
-    return key;
-}
-
-int compareText(std::string_view a, std::string_view b) {
-    const int c = a.compare(b);
-    return c < 0 ? -1 : c > 0 ? 1 : 0;
-}
-
-char foldAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
-}
-
-// needle is already folded; only ASCII letters fold, so a match never splits a character.
-bool containsFolded(std::string_view text, std::string_view needle, bool needleHasLetters) {
-    if (!needleHasLetters)
-        return text.find(needle) != std::string_view::npos;
-    if (needle.size() > text.size())
-        return false;
-    for (std::size_t i = 0; i + needle.size() <= text.size(); ++i) {
-        std::size_t k = 0;
-        while (k < needle.size() && foldAscii(text[i + k]) == needle[k])
-            ++k;
-        if (k == needle.size())
-            return true;
-    }
-    return false;
-}
-
-template <class T> int compareValue(T a, T b) {
-    return a < b ? -1 : b < a ? 1 : 0;
+QString qtText(std::string_view s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
 }
 
 } // namespace
-
-std::uint32_t ResultsModel::Interned::add(const std::string &text) {
-    auto [it, added] = m_ids.try_emplace(text, static_cast<std::uint32_t>(m_texts.size()));
-    if (added)
-        m_texts.push_back(&it->first);
-    return it->second;
-}
-
-void ResultsModel::Interned::clear() {
-    m_ids.clear();
-    m_texts.clear();
-}
 
 ResultsModel::ResultsModel(QObject *parent) : QAbstractTableModel(parent) {}
 
 ResultsModel::~ResultsModel() = default;
 
 int ResultsModel::rowCount(const QModelIndex &parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(m_view.size());
+    return parent.isValid() ? 0 : static_cast<int>(m_table.view().size());
 }
 
 int ResultsModel::columnCount(const QModelIndex &parent) const {
@@ -99,19 +24,17 @@ int ResultsModel::columnCount(const QModelIndex &parent) const {
 }
 
 QVariant ResultsModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    static const char *const titles[ColumnCount] = {"关键词", "种子词", "来源",    "商品数",
-                                                    "层级",   "父词",   "出现次数"};
     if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount)
         return QAbstractTableModel::headerData(section, orientation, role);
     if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
-        return QString::fromUtf8(titles[section]);
+        return qtText(kResultColumns[section]);
     return {};
 }
 
 QVariant ResultsModel::data(const QModelIndex &index, int role) const {
-    if (!index.isValid() || index.row() >= static_cast<int>(m_view.size()))
+    if (!index.isValid() || index.row() >= rowCount())
         return {};
-    const std::uint32_t row = m_view[static_cast<std::size_t>(index.row())];
+    const std::uint32_t row = m_table.view()[static_cast<std::size_t>(index.row())];
     const int column = index.column();
     if (role == Qt::TextAlignmentRole) {
         const bool number = column == Listings || column == Depth || column == Occurrences;
@@ -120,341 +43,60 @@ QVariant ResultsModel::data(const QModelIndex &index, int role) const {
     }
     if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole && role != Qt::ToolTipRole)
         return {};
-    auto text = [](std::string_view s) {
-        return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-    };
     switch (column) {
     case Word:
-        return text(word(row));
+        return qtText(m_table.word(row));
     case Seed:
-        return text(m_seeds.at(m_seed[row]));
+        return qtText(m_table.seed(row));
     case Sources:
-        return text(sourcesText(m_sources[row]));
-    case Listings:
-        return m_listings[row] < 0 ? QVariant() : QVariant(QString::number(m_listings[row]));
+        return qtText(sourcesText(m_table.sources(row)));
+    case Listings: {
+        const std::optional<long long> listings = m_table.listings(row);
+        return listings ? QVariant(QString::number(*listings)) : QVariant();
+    }
     case Depth:
-        return QString::number(m_depth[row]);
+        return QString::number(m_table.depth(row));
     case Parent:
-        return text(m_parents.at(m_parent[row]));
+        return qtText(m_table.parent(row));
     case Occurrences:
-        return QString::number(m_occurrences[row]);
+        return QString::number(m_table.occurrences(row));
     default:
         return {};
     }
 }
 
-std::string_view ResultsModel::word(std::size_t row) const {
-    return std::string_view(m_wordBytes).substr(m_wordStart[row], m_wordStart[row + 1] - m_wordStart[row]);
-}
-
-ResultRow ResultsModel::storedRow(std::size_t row) const {
-    ResultRow out;
-    out.word = std::string(word(row));
-    out.seed = m_seeds.at(m_seed[row]);
-    out.sources = m_sources[row];
-    if (m_listings[row] >= 0)
-        out.listings = m_listings[row];
-    out.depth = m_depth[row];
-    out.parent = m_parents.at(m_parent[row]);
-    out.occurrences = m_occurrences[row];
-    return out;
-}
-
-void ResultsModel::storeRow(std::uint32_t row, const ResultRow &value) {
-    m_seed[row] = m_seeds.add(value.seed);
-    m_parent[row] = m_parents.add(value.parent);
-    m_sources[row] = value.sources;
-    m_depth[row] = static_cast<std::uint8_t>(std::clamp(value.depth, 0, 255));
-    m_listings[row] = value.listings ? std::max<long long>(*value.listings, 0) : -1;
-    m_occurrences[row] = value.occurrences;
-}
-
-bool ResultsModel::accepts(std::uint32_t row) const {
-    if (!m_textFilter.empty() && !containsFolded(word(row), m_textFilter, m_textFilterHasLetters))
-        return false;
-    return !m_rowFilter || m_rowFilter(row);
-}
-
-int ResultsModel::compareColumn(std::uint32_t a, std::uint32_t b) const {
-    switch (m_sortColumn) {
-    case Word:
-        return compareText(word(a), word(b));
-    case Seed:
-        return compareText(m_seeds.at(m_seed[a]), m_seeds.at(m_seed[b]));
-    case Sources:
-        return compareValue(sourceRanks()[m_sources[a]], sourceRanks()[m_sources[b]]);
-    case Listings:
-        return compareValue(m_listings[a], m_listings[b]);
-    case Depth:
-        return compareValue(m_depth[a], m_depth[b]);
-    case Parent:
-        return compareText(m_parents.at(m_parent[a]), m_parents.at(m_parent[b]));
-    case Occurrences:
-        return compareValue(m_occurrences[a], m_occurrences[b]);
-    default:
-        return 0;
+// Announces a change of the table's view the way views expect it.
+void ResultsModel::present(ResultTable::ViewChange change) {
+    if (change.view) {
+        replaceView(std::move(*change.view));
+    } else if (!change.appended.empty()) {
+        const int at = rowCount();
+        beginInsertRows({}, at, at + static_cast<int>(change.appended.size()) - 1);
+        m_table.extendView(change.appended);
+        endInsertRows();
+    } else if (change.valuesChanged && rowCount() > 0) {
+        emit dataChanged(index(0, 0), index(rowCount() - 1, ColumnCount - 1));
     }
-}
-
-// The shown order: the sort column in the chosen direction, an empty 商品数 last either
-// way, ties in result order.
-bool ResultsModel::less(std::uint32_t a, std::uint32_t b) const {
-    if (m_sortColumn == Listings && (m_listings[a] < 0) != (m_listings[b] < 0))
-        return m_listings[b] < 0;
-    int c = compareColumn(a, b);
-    if (m_sortOrder == Qt::DescendingOrder)
-        c = -c;
-    return c != 0 ? c < 0 : a < b;
-}
-
-void ResultsModel::sortAll() {
-    const auto n = static_cast<std::uint32_t>(storedRowCount());
-    m_sorted.resize(n);
-    for (std::uint32_t i = 0; i < n; ++i)
-        m_sorted[i] = i;
-    if (m_sortColumn == kResultOrder)
-        return;
-    // A 64-bit key per row decides almost every comparison; only equal word prefixes
-    // fall back to comparing the rest of the words.
-    std::vector<std::uint32_t> seedRank;
-    std::vector<std::uint32_t> parentRank;
-    auto rankOf = [](const Interned &pool) {
-        std::vector<std::uint32_t> ids(pool.size());
-        for (std::uint32_t i = 0; i < ids.size(); ++i)
-            ids[i] = i;
-        std::sort(ids.begin(), ids.end(),
-                  [&](std::uint32_t a, std::uint32_t b) { return pool.at(a) < pool.at(b); });
-        std::vector<std::uint32_t> rank(ids.size());
-        for (std::uint32_t i = 0; i < ids.size(); ++i)
-            rank[ids[i]] = i;
-        return rank;
-    };
-    if (m_sortColumn == Seed)
-        seedRank = rankOf(m_seeds);
-    if (m_sortColumn == Parent)
-        parentRank = rankOf(m_parents);
-    const bool descending = m_sortOrder == Qt::DescendingOrder;
-    auto keyOf = [&](std::uint32_t row) -> std::uint64_t {
-        std::uint64_t key = 0;
-        switch (m_sortColumn) {
-        case Word:
-            key = prefixKey(word(row));
-            break;
-        case Seed:
-            key = seedRank[m_seed[row]];
-            break;
-        case Sources:
-            key = sourceRanks()[m_sources[row]];
-            break;
-        case Listings:
-            if (m_listings[row] < 0)
-                return UINT64_MAX;
-            key = static_cast<std::uint64_t>(m_listings[row]);
-            return descending ? UINT64_MAX - 1 - key : key;
-        case Depth:
-            key = m_depth[row];
-            break;
-        case Parent:
-            key = parentRank[m_parent[row]];
-            break;
-        case Occurrences:
-            key = static_cast<std::uint64_t>(std::max<std::int64_t>(m_occurrences[row], 0));
-            break;
-        }
-        return descending ? ~key : key;
-    };
-    if (m_sortColumn == Word) {
-        sortByWord();
-        return;
-    }
-    struct Keyed {
-        std::uint64_t key;
-        std::uint32_t row;
-    };
-    std::vector<Keyed> keyed(n);
-    for (std::uint32_t i = 0; i < n; ++i)
-        keyed[i] = {keyOf(i), i};
-    auto byKey = [](const Keyed &a, const Keyed &b) {
-        return a.key != b.key ? a.key < b.key : a.row < b.row;
-    };
-    std::sort(keyed.begin(), keyed.end(), byKey);
-    for (std::uint32_t i = 0; i < n; ++i)
-        m_sorted[i] = keyed[i].row;
-}
-
-// Which stored rows the filters accept, in one pass over the words in storage order.
-std::vector<std::uint8_t> ResultsModel::acceptedRows() const {
-    const std::size_t n = storedRowCount();
-    std::vector<std::uint8_t> accepted(n, m_textFilter.empty() ? 1 : 0);
-    if (!m_textFilter.empty()) {
-        // A row whose word has no capital ASCII letter matches its folded self: find the
-        // folded needle in the bytes of every word at once.
-        const char *bytes = m_wordBytes.data();
-        const std::size_t size = m_wordBytes.size();
-        std::size_t at = 0;
-        std::size_t row = 0;
-        while (at < size) {
-            const void *hit = memmem(bytes + at, size - at, m_textFilter.data(), m_textFilter.size());
-            if (!hit)
-                break;
-            const auto offset = static_cast<std::size_t>(static_cast<const char *>(hit) - bytes);
-            while (m_wordStart[row + 1] <= offset)
-                ++row;
-            if (offset + m_textFilter.size() <= m_wordStart[row + 1]) {
-                accepted[row] = 1;
-                at = m_wordStart[row + 1];
-            } else {
-                at = offset + 1;
-            }
-        }
-        for (std::uint32_t capitalised : m_rowsWithCapitals)
-            accepted[capitalised] = containsFolded(word(capitalised), m_textFilter, m_textFilterHasLetters);
-    }
-    if (m_rowFilter)
-        for (std::size_t i = 0; i < n; ++i)
-            accepted[i] = accepted[i] && m_rowFilter(i);
-    return accepted;
-}
-
-// The rows in 关键词 order is kept once computed: later rows are merged in, and the
-// descending order is its reverse (ties back in result order).
-void ResultsModel::sortByWord() {
-    const auto n = static_cast<std::uint32_t>(storedRowCount());
-    const auto covered = static_cast<std::uint32_t>(m_wordOrder.size());
-    if (covered < n) {
-        std::vector<std::uint32_t> added = wordOrderOf(covered, n);
-        const auto middle = static_cast<std::ptrdiff_t>(m_wordOrder.size());
-        m_wordOrder.insert(m_wordOrder.end(), added.begin(), added.end());
-        std::inplace_merge(m_wordOrder.begin(), m_wordOrder.begin() + middle, m_wordOrder.end(),
-                           [this](std::uint32_t a, std::uint32_t b) {
-                               const int c = compareText(word(a), word(b));
-                               return c != 0 ? c < 0 : a < b;
-                           });
-    }
-    m_sorted = m_wordOrder;
-    if (m_sortOrder != Qt::DescendingOrder)
-        return;
-    std::reverse(m_sorted.begin(), m_sorted.end());
-    for (std::size_t i = 0; i < m_sorted.size();) {
-        std::size_t j = i + 1;
-        while (j < m_sorted.size() && word(m_sorted[j]) == word(m_sorted[i]))
-            ++j;
-        std::reverse(m_sorted.begin() + static_cast<std::ptrdiff_t>(i),
-                     m_sorted.begin() + static_cast<std::ptrdiff_t>(j));
-        i = j;
-    }
-}
-
-namespace {
-
-// Sorts (key, row) pairs by key, stably: eight byte-wide counting passes, skipping a
-// byte every key shares.
-struct KeyedRow {
-    std::uint64_t key;
-    std::uint32_t row;
-};
-
-void radixSortByKey(std::vector<KeyedRow> &items) {
-    const std::size_t n = items.size();
-    std::vector<std::array<std::uint32_t, 256>> counts(8, std::array<std::uint32_t, 256>{});
-    for (const KeyedRow &item : items)
-        for (unsigned b = 0; b < 8; ++b)
-            ++counts[b][(item.key >> (8 * b)) & 0xFF];
-    std::vector<KeyedRow> scratch(n);
-    for (unsigned b = 0; b < 8; ++b) {
-        auto &count = counts[b];
-        if (std::find(count.begin(), count.end(), n) != count.end())
-            continue;
-        std::uint32_t at = 0;
-        for (std::uint32_t &c : count)
-            at += std::exchange(c, at);
-        for (const KeyedRow &item : items)
-            scratch[count[(item.key >> (8 * b)) & 0xFF]++] = item;
-        items.swap(scratch);
-    }
-}
-
-} // namespace
-
-// Rows [first, last) in ascending 关键词 order, ties in result order.
-std::vector<std::uint32_t> ResultsModel::wordOrderOf(std::uint32_t first, std::uint32_t last) const {
-    std::vector<std::uint32_t> rows(last - first);
-    for (std::uint32_t i = first; i < last; ++i)
-        rows[i - first] = i;
-    orderByWord(rows.begin(), rows.end(), 0);
-    return rows;
-}
-
-// Orders rows that agree on their first `depth` word bytes, given in result order: by
-// the next eight bytes as one key, then each run of equal keys by the bytes after them.
-void ResultsModel::orderByWord(std::vector<std::uint32_t>::iterator begin,
-                               std::vector<std::uint32_t>::iterator end, std::size_t depth) const {
-    constexpr std::ptrdiff_t kRadixFrom = 2048;
-    auto keyAt = [&](std::uint32_t row) {
-        const std::string_view w = word(row);
-        return prefixKey(w.substr(std::min(depth, w.size())));
-    };
-    std::vector<KeyedRow> keyed(static_cast<std::size_t>(end - begin));
-    for (std::size_t i = 0; i < keyed.size(); ++i)
-        keyed[i] = {keyAt(begin[static_cast<std::ptrdiff_t>(i)]), begin[static_cast<std::ptrdiff_t>(i)]};
-    if (end - begin >= kRadixFrom)
-        radixSortByKey(keyed);
-    else
-        std::sort(keyed.begin(), keyed.end(), [](const KeyedRow &a, const KeyedRow &b) {
-            return a.key != b.key ? a.key < b.key : a.row < b.row;
-        });
-    for (std::size_t i = 0; i < keyed.size(); ++i)
-        begin[static_cast<std::ptrdiff_t>(i)] = keyed[i].row;
-    for (std::size_t i = 0; i < keyed.size();) {
-        std::size_t j = i + 1;
-        bool longer = word(keyed[i].row).size() > depth + 8;
-        bool sameSize = true;
-        for (; j < keyed.size() && keyed[j].key == keyed[i].key; ++j) {
-            longer = longer || word(keyed[j].row).size() > depth + 8;
-            sameSize = sameSize && word(keyed[j].row).size() == word(keyed[i].row).size();
-        }
-        const auto from = begin + static_cast<std::ptrdiff_t>(i), to = begin + static_cast<std::ptrdiff_t>(j);
-        if (j - i > 1 && longer) {
-            orderByWord(from, to, depth + 8);
-        } else if (!sameSize) {
-            // Equal but for trailing NUL bytes: the shorter word comes first.
-            std::stable_sort(
-                from, to, [&](std::uint32_t a, std::uint32_t b) { return word(a).size() < word(b).size(); });
-        }
-        i = j;
-    }
-}
-
-void ResultsModel::rebuildView() {
-    std::vector<std::uint32_t> view;
-    if (m_textFilter.empty() && !m_rowFilter) {
-        view = m_sorted;
-    } else {
-        const std::vector<std::uint8_t> accepted = acceptedRows();
-        view.reserve(m_sorted.size());
-        for (std::uint32_t row : m_sorted)
-            if (accepted[row])
-                view.push_back(row);
-    }
-    replaceView(std::move(view));
 }
 
 // Swaps in a new shown order, keeping persistent indexes (selection, current cell) on
 // their stored rows.
 void ResultsModel::replaceView(std::vector<std::uint32_t> view) {
-    const auto hint = view.size() == m_view.size() ? QAbstractItemModel::VerticalSortHint
-                                                   : QAbstractItemModel::NoLayoutChangeHint;
+    const std::vector<std::uint32_t> &old = m_table.view();
+    const auto hint = view.size() == old.size() ? QAbstractItemModel::VerticalSortHint
+                                                : QAbstractItemModel::NoLayoutChangeHint;
     emit layoutAboutToBeChanged({}, hint);
     const QModelIndexList persistent = persistentIndexList();
     std::vector<int> storedOf;
     storedOf.reserve(static_cast<std::size_t>(persistent.size()));
     for (const QModelIndex &index : persistent)
-        storedOf.push_back(static_cast<int>(m_view[static_cast<std::size_t>(index.row())]));
-    m_view = std::move(view);
+        storedOf.push_back(static_cast<int>(old[static_cast<std::size_t>(index.row())]));
+    m_table.setView(std::move(view));
     if (!persistent.isEmpty()) {
+        const std::vector<std::uint32_t> &shown = m_table.view();
         std::vector<int> position(storedRowCount(), -1);
-        for (std::size_t i = 0; i < m_view.size(); ++i)
-            position[m_view[i]] = static_cast<int>(i);
+        for (std::size_t i = 0; i < shown.size(); ++i)
+            position[shown[i]] = static_cast<int>(i);
         QModelIndexList moved;
         moved.reserve(persistent.size());
         for (qsizetype i = 0; i < persistent.size(); ++i) {
@@ -467,133 +109,30 @@ void ResultsModel::replaceView(std::vector<std::uint32_t> view) {
 }
 
 void ResultsModel::sort(int column, Qt::SortOrder order) {
-    m_sortColumn = column >= 0 && column < ColumnCount ? column : kResultOrder;
-    m_sortOrder = order;
-    sortAll();
-    rebuildView();
+    present(m_table.sort(column, order == Qt::DescendingOrder));
 }
 
 void ResultsModel::setTextFilter(const QString &text) {
     const QByteArray utf8 = text.toUtf8();
-    std::string filter(utf8.constData(), static_cast<std::size_t>(utf8.size()));
-    std::transform(filter.begin(), filter.end(), filter.begin(), foldAscii);
-    if (filter == m_textFilter)
-        return;
-    m_textFilter = std::move(filter);
-    m_textFilterHasLetters =
-        std::any_of(m_textFilter.begin(), m_textFilter.end(), [](char c) { return c >= 'a' && c <= 'z'; });
-    rebuildView();
+    present(m_table.setTextFilter(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size()))));
 }
 
 void ResultsModel::setRowFilter(std::function<bool(std::size_t)> accepts) {
-    m_rowFilter = std::move(accepts);
-    rebuildView();
+    present(m_table.setRowFilter(std::move(accepts)));
 }
 
 void ResultsModel::clear() {
     beginResetModel();
-    m_wordBytes.clear();
-    m_wordStart.assign(1, 0);
-    m_wordOrder.clear();
-    m_rowsWithCapitals.clear();
-    m_seeds.clear();
-    m_parents.clear();
-    m_seed.clear();
-    m_parent.clear();
-    m_sources.clear();
-    m_depth.clear();
-    m_listings.clear();
-    m_occurrences.clear();
-    m_sorted.clear();
-    m_view.clear();
+    m_table.clear();
     endResetModel();
 }
 
 void ResultsModel::appendRows(const std::vector<ResultRow> &rows) {
-    if (rows.empty())
-        return;
-    const auto first = static_cast<std::uint32_t>(storedRowCount());
-    const std::size_t total = first + rows.size();
-    m_seed.resize(total);
-    m_parent.resize(total);
-    m_sources.resize(total);
-    m_depth.resize(total);
-    m_listings.resize(total);
-    m_occurrences.resize(total);
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        m_wordBytes += rows[i].word;
-        m_wordStart.push_back(m_wordBytes.size());
-        if (std::any_of(rows[i].word.begin(), rows[i].word.end(),
-                        [](char c) { return c >= 'A' && c <= 'Z'; }))
-            m_rowsWithCapitals.push_back(first + static_cast<std::uint32_t>(i));
-        storeRow(first + static_cast<std::uint32_t>(i), rows[i]);
-    }
-    std::vector<std::uint32_t> added(rows.size());
-    for (std::size_t i = 0; i < rows.size(); ++i)
-        added[i] = first + static_cast<std::uint32_t>(i);
-    if (m_sortColumn != kResultOrder) {
-        insertSorted(std::move(added), false);
-        return;
-    }
-    m_sorted.insert(m_sorted.end(), added.begin(), added.end());
-    std::vector<std::uint32_t> shown;
-    for (std::uint32_t row : added)
-        if (accepts(row))
-            shown.push_back(row);
-    if (shown.empty())
-        return;
-    const int at = static_cast<int>(m_view.size());
-    beginInsertRows({}, at, at + static_cast<int>(shown.size()) - 1);
-    m_view.insert(m_view.end(), shown.begin(), shown.end());
-    endInsertRows();
-}
-
-// Merges rows into the sorted order: new rows, or stored rows whose sort value changed
-// (taken out of their old place first).
-void ResultsModel::insertSorted(std::vector<std::uint32_t> rows, bool moving) {
-    auto byShownOrder = [this](std::uint32_t a, std::uint32_t b) { return less(a, b); };
-    std::vector<std::uint32_t> view = m_view;
-    if (moving) {
-        std::vector<std::uint32_t> byId = rows;
-        std::sort(byId.begin(), byId.end());
-        auto isMoving = [&](std::uint32_t row) { return std::binary_search(byId.begin(), byId.end(), row); };
-        std::erase_if(m_sorted, isMoving);
-        std::erase_if(view, isMoving);
-    }
-    std::sort(rows.begin(), rows.end(), byShownOrder);
-    const auto middle = static_cast<std::ptrdiff_t>(m_sorted.size());
-    m_sorted.insert(m_sorted.end(), rows.begin(), rows.end());
-    std::inplace_merge(m_sorted.begin(), m_sorted.begin() + middle, m_sorted.end(), byShownOrder);
-    std::vector<std::uint32_t> shown;
-    for (std::uint32_t row : rows)
-        if (accepts(row))
-            shown.push_back(row);
-    const auto viewMiddle = static_cast<std::ptrdiff_t>(view.size());
-    view.insert(view.end(), shown.begin(), shown.end());
-    std::inplace_merge(view.begin(), view.begin() + viewMiddle, view.end(), byShownOrder);
-    replaceView(std::move(view));
+    present(m_table.appendRows(rows));
 }
 
 void ResultsModel::changeRows(const std::vector<std::pair<std::size_t, ResultRow>> &rows) {
-    std::vector<std::uint32_t> changed;
-    for (const auto &[row, value] : rows) {
-        if (row >= storedRowCount())
-            continue;
-        storeRow(static_cast<std::uint32_t>(row), value);
-        changed.push_back(static_cast<std::uint32_t>(row));
-    }
-    if (changed.empty())
-        return;
-    // The word decides the text and root filters and the 关键词 order; it never changes,
-    // so only rows sorted by another column may move.
-    if (m_sortColumn != kResultOrder && m_sortColumn != Word) {
-        std::sort(changed.begin(), changed.end());
-        changed.erase(std::unique(changed.begin(), changed.end()), changed.end());
-        insertSorted(std::move(changed), true);
-        return;
-    }
-    if (!m_view.empty())
-        emit dataChanged(index(0, 0), index(static_cast<int>(m_view.size()) - 1, ColumnCount - 1));
+    present(m_table.changeRows(rows));
 }
 
 } // namespace orbisel::core

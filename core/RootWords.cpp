@@ -1,5 +1,7 @@
 #include "core/RootWords.h"
 
+#include "core/WordText.h"
+
 #include <QChar>
 #include <algorithm>
 #include <cmath>
@@ -20,10 +22,6 @@ std::uint64_t hashOf(const char32_t *text, std::size_t length) {
     for (std::size_t i = 0; i < length; ++i)
         hash = hashStep(hash, text[i]);
     return hash;
-}
-
-char32_t foldAscii(char32_t c) {
-    return c >= U'A' && c <= U'Z' ? c + (U'a' - U'A') : c;
 }
 
 bool isAsciiLetterOrDigit(char32_t c) {

@@ -1,22 +1,21 @@
 #include "core/RunStore.h"
 
+#include "core/RunLock.h"
+#include "core/RunOptionsJson.h"
+#include "core/SqliteStatement.h"
+#include "web/Clock.h"
+
 #include <QDir>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QStandardPaths>
-#include <chrono>
-#include <fcntl.h>
-#include <map>
+#include <iterator>
 #include <sqlite3.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace orbisel::core {
 namespace {
 
-constexpr int kSchemaVersion = 1;
+constexpr int kSchemaVersion = 2;
 
 constexpr const char *kSchema = R"(
 CREATE TABLE runs(id INTEGER PRIMARY KEY AUTOINCREMENT, name TEXT NOT NULL, options TEXT NOT NULL,
@@ -33,58 +32,14 @@ CREATE INDEX answers_run ON answers(run);
 CREATE TABLE results(run INTEGER NOT NULL, pos INTEGER NOT NULL, word TEXT NOT NULL, seed TEXT NOT NULL,
   sources INTEGER NOT NULL, listings INTEGER, depth INTEGER NOT NULL, parent TEXT NOT NULL,
   occurrences INTEGER NOT NULL, PRIMARY KEY(run, pos)) WITHOUT ROWID;
-PRAGMA user_version = 1;
 )";
 
-std::int64_t nowUnix() {
-    return std::chrono::duration_cast<std::chrono::seconds>(
-               std::chrono::system_clock::now().time_since_epoch())
-        .count();
-}
-
-// One prepared statement, reset when it goes out of scope.
-class Statement {
-public:
-    Statement(sqlite3 *db, const char *sql) { m_rc = sqlite3_prepare_v2(db, sql, -1, &m_stmt, nullptr); }
-    ~Statement() { sqlite3_finalize(m_stmt); }
-    Statement(const Statement &) = delete;
-    Statement &operator=(const Statement &) = delete;
-
-    bool prepared() const { return m_rc == SQLITE_OK; }
-    Statement &bind(int i, long long v) {
-        sqlite3_bind_int64(m_stmt, i, v);
-        return *this;
-    }
-    Statement &bind(int i, const std::string &v) {
-        sqlite3_bind_text(m_stmt, i, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
-        return *this;
-    }
-    Statement &bindBlob(int i, const std::string &v) {
-        sqlite3_bind_blob(m_stmt, i, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
-        return *this;
-    }
-    Statement &bindNull(int i) {
-        sqlite3_bind_null(m_stmt, i);
-        return *this;
-    }
-    // SQLITE_ROW, SQLITE_DONE or an error code.
-    int step() { return m_rc = sqlite3_step(m_stmt); }
-    void reset() {
-        sqlite3_reset(m_stmt);
-        sqlite3_clear_bindings(m_stmt);
-    }
-    int rc() const { return m_rc; }
-    long long integer(int i) const { return sqlite3_column_int64(m_stmt, i); }
-    bool isNull(int i) const { return sqlite3_column_type(m_stmt, i) == SQLITE_NULL; }
-    std::string text(int i) const {
-        const auto *p = static_cast<const char *>(sqlite3_column_blob(m_stmt, i));
-        return p ? std::string(p, static_cast<std::size_t>(sqlite3_column_bytes(m_stmt, i))) : std::string();
-    }
-
-private:
-    sqlite3_stmt *m_stmt = nullptr;
-    int m_rc = SQLITE_OK;
+// The steps from each version to the next; kMigrations[v - 1] leads from v to v + 1.
+constexpr const char *kMigrations[] = {
+    // Runs stored so far keep their count of one per query and source.
+    "ALTER TABLE runs ADD COLUMN occurrence_rule INTEGER NOT NULL DEFAULT 0;",
 };
+static_assert(std::size(kMigrations) == kSchemaVersion - 1);
 
 StoreErrorKind kindOf(int rc) {
     switch (rc & 0xFF) {
@@ -103,75 +58,7 @@ StoreErrorKind kindOf(int rc) {
     }
 }
 
-QJsonArray toJson(const std::vector<std::string> &list) {
-    QJsonArray array;
-    for (const std::string &s : list)
-        array.append(QString::fromStdString(s));
-    return array;
-}
-
-std::vector<std::string> fromJson(const QJsonValue &value) {
-    std::vector<std::string> list;
-    for (const QJsonValue &v : value.toArray())
-        list.push_back(v.toString().toStdString());
-    return list;
-}
-
-std::string optionsJson(const DeepRunOptions &o) {
-    QJsonObject json;
-    json["seeds"] = toJson(o.seeds);
-    json["expansions"] = o.expansions;
-    json["modifiers"] = toJson(o.modifiers);
-    json["sources"] = o.sources;
-    json["depth"] = o.depth;
-    json["concurrency"] = o.concurrency;
-    json["intervalMs"] = o.intervalMs;
-    json["backoffMs"] = o.backoffMs;
-    json["maxQueries"] = o.maxQueries;
-    json["cacheHours"] = o.cacheHours;
-    json["include"] = toJson(o.include);
-    json["exclude"] = toJson(o.exclude);
-    json["minChars"] = o.minChars;
-    json["maxChars"] = o.maxChars;
-    json["name"] = QString::fromStdString(o.name);
-    return QJsonDocument(json).toJson(QJsonDocument::Compact).toStdString();
-}
-
-std::optional<DeepRunOptions> optionsFromJson(const std::string &text) {
-    const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(text));
-    if (!document.isObject())
-        return std::nullopt;
-    const QJsonObject json = document.object();
-    DeepRunOptions o;
-    o.seeds = fromJson(json["seeds"]);
-    o.expansions = static_cast<ExpansionSet>(json["expansions"].toInt(o.expansions));
-    o.modifiers = fromJson(json["modifiers"]);
-    o.sources = static_cast<DeepSourceSet>(json["sources"].toInt(o.sources));
-    o.depth = json["depth"].toInt(o.depth);
-    o.concurrency = json["concurrency"].toInt(o.concurrency);
-    o.intervalMs = json["intervalMs"].toInt(o.intervalMs);
-    o.backoffMs = json["backoffMs"].toInt(o.backoffMs);
-    o.maxQueries = json["maxQueries"].toInt(o.maxQueries);
-    o.cacheHours = json["cacheHours"].toInt(o.cacheHours);
-    o.include = fromJson(json["include"]);
-    o.exclude = fromJson(json["exclude"]);
-    o.minChars = json["minChars"].toInt(o.minChars);
-    o.maxChars = json["maxChars"].toInt(o.maxChars);
-    o.name = json["name"].toString().toStdString();
-    return o;
-}
-
-// Whether some open file holds the lock of the file now (a probe that takes and drops it).
-bool lockHeld(const std::string &file) {
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool held = ::flock(fd, LOCK_EX | LOCK_NB) != 0;
-    ::close(fd);
-    return held;
-}
-
-RunSummary summaryOf(Statement &row) {
+RunSummary summaryOf(SqliteStatement &row) {
     RunSummary s;
     s.id = row.integer(0);
     s.name = row.text(1);
@@ -180,11 +67,16 @@ RunSummary summaryOf(Statement &row) {
     s.queriesDone = row.integer(4);
     s.queriesPlanned = row.integer(5);
     s.words = row.integer(6);
+    s.occurrenceRule = static_cast<OccurrenceRule>(row.integer(7));
     return s;
 }
 
+StoreError newerProgram(const std::string &path, int version) {
+    return {StoreErrorKind::NewerProgram, path + " (store version " + std::to_string(version) + ")"};
+}
+
 constexpr const char *kSummaryColumns =
-    "SELECT id, name, started, state, queries_done, queries_planned, words FROM runs";
+    "SELECT id, name, started, state, queries_done, queries_planned, words, occurrence_rule FROM runs";
 
 } // namespace
 
@@ -238,71 +130,90 @@ Result<std::unique_ptr<RunStore>, StoreError> RunStore::open(const std::string &
     std::unique_ptr<RunStore> store(new RunStore(path, db));
     sqlite3_busy_timeout(db, 10000);
     // Read before anything is written: a foreign or newer file stays as it is.
-    int version = 0;
+    const int version = store->storedVersion();
+    if (version < 0)
+        return Failure{store->failure(sqlite3_errcode(db))};
     int tables = 0;
     {
-        Statement v(db, "PRAGMA user_version");
-        if (!v.prepared() || v.step() != SQLITE_ROW)
-            return Failure{store->failure(sqlite3_errcode(db))};
-        version = static_cast<int>(v.integer(0));
-        Statement t(db, "SELECT count(*) FROM sqlite_master");
+        SqliteStatement t(db, "SELECT count(*) FROM sqlite_master");
         if (!t.prepared() || t.step() != SQLITE_ROW)
             return Failure{store->failure(sqlite3_errcode(db))};
         tables = static_cast<int>(t.integer(0));
     }
     if (version > kSchemaVersion)
-        return Failure{StoreError{StoreErrorKind::NewerProgram,
-                                  path + " (store version " + std::to_string(version) + ")"}};
+        return Failure{newerProgram(path, version)};
     if (version == 0 && tables > 0)
         return Failure{StoreError{StoreErrorKind::Corrupt, path + ": not a run store"}};
     if (auto r = store->exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;"); !r.ok())
         return Failure{r.error()};
-    if (version == 0) {
-        if (auto r = store->exec("BEGIN IMMEDIATE"); !r.ok())
+    if (version < kSchemaVersion) {
+        if (auto r = store->upgrade(); !r.ok())
             return Failure{r.error()};
-        // Another process may have created the schema meanwhile.
-        Statement v(db, "PRAGMA user_version");
-        if (v.step() == SQLITE_ROW && v.integer(0) == 0) {
-            if (auto r = store->exec(kSchema); !r.ok()) {
-                store->exec("ROLLBACK");
-                return Failure{r.error()};
-            }
-        }
-        if (auto r = store->exec("COMMIT"); !r.ok())
-            return Failure{r.error()};
-    } else {
-        Statement check(
-            db, "SELECT id, name, options, state, started, updated, queries_done, queries_planned, words "
-                "FROM runs LIMIT 0");
-        Statement checkResults(db,
-                               "SELECT pos, word, seed, sources, listings, depth, parent, occurrences FROM "
-                               "results LIMIT 0");
-        if (!check.prepared() || !checkResults.prepared())
-            return Failure{StoreError{StoreErrorKind::Corrupt, path + ": run tables damaged"}};
     }
+    SqliteStatement check(db,
+                          "SELECT id, name, options, state, started, updated, queries_done, queries_planned, "
+                          "words, occurrence_rule FROM runs LIMIT 0");
+    SqliteStatement checkResults(
+        db, "SELECT pos, word, seed, sources, listings, depth, parent, occurrences FROM results LIMIT 0");
+    if (!check.prepared() || !checkResults.prepared())
+        return Failure{StoreError{StoreErrorKind::Corrupt, path + ": run tables damaged"}};
     return store;
 }
 
+// The version of the store as it is now; -1 when it cannot be read.
+int RunStore::storedVersion() const {
+    SqliteStatement v(m_db, "PRAGMA user_version");
+    return v.prepared() && v.step() == SQLITE_ROW ? static_cast<int>(v.integer(0)) : -1;
+}
+
+// Creates the tables of a new store or migrates an older one, in one
+// transaction; another process may have done it meanwhile.
+Result<void, StoreError> RunStore::upgrade() {
+    if (auto r = exec("BEGIN IMMEDIATE"); !r.ok())
+        return r;
+    const int version = storedVersion();
+    if (version < 0)
+        return rollBack(sqlite3_errcode(m_db));
+    if (version >= kSchemaVersion) {
+        exec("ROLLBACK");
+        if (version > kSchemaVersion)
+            return Failure{newerProgram(m_path, version)};
+        return {};
+    }
+    std::string steps = version == 0 ? kSchema : "";
+    for (int v = std::max(version, 1); v < kSchemaVersion; ++v)
+        steps += kMigrations[v - 1];
+    steps += "PRAGMA user_version = " + std::to_string(kSchemaVersion) + ";";
+    if (auto r = exec(steps.c_str()); !r.ok()) {
+        exec("ROLLBACK");
+        return r;
+    }
+    return commitTransaction();
+}
+
 Result<long long, StoreError> RunStore::createRun(const DeepRunOptions &options) {
-    Statement insert(m_db, "INSERT INTO runs(name, options, state, started, updated) VALUES(?, ?, ?, ?, ?)");
-    const std::int64_t now = nowUnix();
+    SqliteStatement insert(m_db, "INSERT INTO runs(name, options, state, started, updated, occurrence_rule) "
+                                 "VALUES(?, ?, ?, ?, ?, ?)");
+    const std::int64_t now = orbisel::nowUnix();
     insert.bind(1, options.name)
         .bind(2, optionsJson(options))
         .bind(3, static_cast<long long>(RunState::Running))
         .bind(4, now)
-        .bind(5, now);
+        .bind(5, now)
+        .bind(6, static_cast<long long>(OccurrenceRule::PerAnswer));
     if (insert.step() != SQLITE_DONE)
         return Failure{failure(insert.rc())};
     return static_cast<long long>(sqlite3_last_insert_rowid(m_db));
 }
 
 Result<std::vector<RunSummary>, StoreError> RunStore::listRuns() {
-    Statement select(m_db, (std::string(kSummaryColumns) + " ORDER BY id").c_str());
+    SqliteStatement select(m_db, (std::string(kSummaryColumns) + " ORDER BY id").c_str());
     std::vector<RunSummary> runs;
     while (select.step() == SQLITE_ROW) {
         runs.push_back(summaryOf(select));
         // A run left "running" by a process that is gone stands stopped.
-        if (runs.back().state == RunState::Running && !lockHeld(runLockPath(m_path, runs.back().id)))
+        if (runs.back().state == RunState::Running &&
+            !RunLock::heldElsewhere(runLockPath(m_path, runs.back().id)))
             runs.back().state = RunState::Stopped;
     }
     if (select.rc() != SQLITE_DONE)
@@ -311,12 +222,13 @@ Result<std::vector<RunSummary>, StoreError> RunStore::listRuns() {
 }
 
 Result<RunSummary, StoreError> RunStore::summary(long long runId) {
-    Statement select(m_db, (std::string(kSummaryColumns) + " WHERE id = ?").c_str());
+    SqliteStatement select(m_db, (std::string(kSummaryColumns) + " WHERE id = ?").c_str());
     select.bind(1, runId);
     if (auto found = runFound(select.step(), runId); !found.ok())
         return Failure{found.error()};
     RunSummary s = summaryOf(select);
-    if (s.state == RunState::Running && m_writerRun != runId && !lockHeld(runLockPath(m_path, runId)))
+    if (s.state == RunState::Running && m_writerRun != runId &&
+        !RunLock::heldElsewhere(runLockPath(m_path, runId)))
         s.state = RunState::Stopped;
     return s;
 }
@@ -329,7 +241,7 @@ Result<void, StoreError> RunStore::checkRun(long long runId) {
 }
 
 Result<DeepRunOptions, StoreError> RunStore::options(long long runId) {
-    Statement select(m_db, "SELECT options FROM runs WHERE id = ?");
+    SqliteStatement select(m_db, "SELECT options FROM runs WHERE id = ?");
     select.bind(1, runId);
     if (auto found = runFound(select.step(), runId); !found.ok())
         return Failure{found.error()};
@@ -352,7 +264,7 @@ Result<void, StoreError> RunStore::deleteRun(long long runId) {
     if (result.ok()) {
         for (const char *sql : {"DELETE FROM queries WHERE run = ?", "DELETE FROM results WHERE run = ?",
                                 "DELETE FROM answers WHERE run = ?", "DELETE FROM runs WHERE id = ?"}) {
-            Statement del(m_db, sql);
+            SqliteStatement del(m_db, sql);
             del.bind(1, runId);
             if (del.step() != SQLITE_DONE) {
                 result = Failure{failure(del.rc())};
@@ -375,7 +287,8 @@ Result<void, StoreError> RunStore::forEachResult(long long runId,
                                                  const std::function<bool(const ResultRow &)> &visit) {
     if (auto r = checkRun(runId); !r.ok())
         return r;
-    Statement select(m_db, "SELECT word, seed, sources, listings, depth, parent, occurrences FROM results "
+    SqliteStatement select(m_db,
+                           "SELECT word, seed, sources, listings, depth, parent, occurrences FROM results "
                            "WHERE run = ? ORDER BY pos");
     select.bind(1, runId);
     ResultRow row;
@@ -399,30 +312,23 @@ Result<void, StoreError> RunStore::acquireWriter(long long runId) {
     if (m_writerRun == runId)
         return {};
     releaseWriter();
-    const std::string file = runLockPath(m_path, runId);
-    const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return Failure{StoreError{StoreErrorKind::CannotOpen, file + ": cannot create the run lock"}};
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        ::close(fd);
-        return Failure{StoreError{StoreErrorKind::Locked,
-                                  "run " + std::to_string(runId) + " is in use by another process"}};
-    }
-    m_lockFd = fd;
+    if (auto r = m_lock.acquire(runLockPath(m_path, runId), runId); !r.ok())
+        return r;
     m_writerRun = runId;
     return {};
 }
 
 void RunStore::releaseWriter() {
-    if (m_lockFd >= 0)
-        ::close(m_lockFd);
-    m_lockFd = -1;
+    m_lock.release();
     m_writerRun = 0;
 }
 
 Result<void, StoreError> RunStore::setState(long long runId, RunState state, long long queriesPlanned) {
-    Statement update(m_db, "UPDATE runs SET state = ?, queries_planned = ?, updated = ? WHERE id = ?");
-    update.bind(1, static_cast<long long>(state)).bind(2, queriesPlanned).bind(3, nowUnix()).bind(4, runId);
+    SqliteStatement update(m_db, "UPDATE runs SET state = ?, queries_planned = ?, updated = ? WHERE id = ?");
+    update.bind(1, static_cast<long long>(state))
+        .bind(2, queriesPlanned)
+        .bind(3, orbisel::nowUnix())
+        .bind(4, runId);
     if (update.step() != SQLITE_DONE)
         return Failure{failure(update.rc())};
     return {};
@@ -431,7 +337,8 @@ Result<void, StoreError> RunStore::setState(long long runId, RunState state, lon
 Result<void, StoreError> RunStore::addQueries(long long runId, const std::vector<StoredQuery> &queries) {
     if (auto r = exec("BEGIN IMMEDIATE"); !r.ok())
         return r;
-    Statement insert(m_db, "INSERT OR REPLACE INTO queries(run, ordinal, depth, text, seed, parent, state) "
+    SqliteStatement insert(m_db,
+                           "INSERT OR REPLACE INTO queries(run, ordinal, depth, text, seed, parent, state) "
                            "VALUES(?, ?, ?, ?, ?, ?, ?)");
     for (const StoredQuery &q : queries) {
         insert.bind(1, runId)
@@ -449,7 +356,8 @@ Result<void, StoreError> RunStore::addQueries(long long runId, const std::vector
 }
 
 Result<std::vector<StoredQuery>, StoreError> RunStore::queries(long long runId) {
-    Statement select(m_db, "SELECT ordinal, depth, text, seed, parent, state FROM queries WHERE run = ? "
+    SqliteStatement select(m_db,
+                           "SELECT ordinal, depth, text, seed, parent, state FROM queries WHERE run = ? "
                            "ORDER BY ordinal");
     select.bind(1, runId);
     std::vector<StoredQuery> list;
@@ -465,7 +373,7 @@ Result<std::vector<StoredQuery>, StoreError> RunStore::queries(long long runId) 
 
 Result<std::optional<std::string>, StoreError>
 RunStore::answer(long long runId, AnswerKind kind, const std::string &query, std::int64_t notBeforeUnix) {
-    Statement select(
+    SqliteStatement select(
         m_db, "SELECT body FROM answers WHERE kind = ?1 AND query = ?2 AND (run = ?3 OR fetched >= ?4) "
               "ORDER BY run = ?3 DESC, fetched DESC, id DESC LIMIT 1");
     select.bind(1, static_cast<long long>(kind)).bind(2, query).bind(3, runId).bind(4, notBeforeUnix);
@@ -481,7 +389,8 @@ Result<void, StoreError> RunStore::commit(long long runId, const StoreCommit &co
     if (auto r = exec("BEGIN IMMEDIATE"); !r.ok())
         return r;
     {
-        Statement insert(m_db, "INSERT INTO answers(run, kind, query, fetched, body) VALUES(?, ?, ?, ?, ?)");
+        SqliteStatement insert(m_db,
+                               "INSERT INTO answers(run, kind, query, fetched, body) VALUES(?, ?, ?, ?, ?)");
         for (const StoredAnswer &a : commit.answers) {
             insert.bind(1, runId)
                 .bind(2, static_cast<long long>(a.kind))
@@ -494,7 +403,7 @@ Result<void, StoreError> RunStore::commit(long long runId, const StoreCommit &co
         }
     }
     {
-        Statement update(m_db, "UPDATE queries SET state = ? WHERE run = ? AND ordinal = ?");
+        SqliteStatement update(m_db, "UPDATE queries SET state = ? WHERE run = ? AND ordinal = ?");
         for (const auto &[ordinal, state] : commit.finished) {
             update.bind(1, static_cast<long long>(state)).bind(2, runId).bind(3, ordinal);
             if (update.step() != SQLITE_DONE)
@@ -503,9 +412,9 @@ Result<void, StoreError> RunStore::commit(long long runId, const StoreCommit &co
         }
     }
     {
-        Statement upsert(m_db,
-                         "INSERT OR REPLACE INTO results(run, pos, word, seed, sources, listings, depth, "
-                         "parent, occurrences) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?)");
+        SqliteStatement upsert(
+            m_db, "INSERT OR REPLACE INTO results(run, pos, word, seed, sources, listings, depth, "
+                  "parent, occurrences) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?)");
         for (const auto &[pos, row] : commit.rows) {
             upsert.bind(1, runId)
                 .bind(2, static_cast<long long>(pos))
@@ -525,8 +434,8 @@ Result<void, StoreError> RunStore::commit(long long runId, const StoreCommit &co
         }
     }
     {
-        Statement update(m_db, "UPDATE runs SET queries_done = ?, words = ?, updated = ? WHERE id = ?");
-        update.bind(1, commit.queriesDone).bind(2, commit.words).bind(3, nowUnix()).bind(4, runId);
+        SqliteStatement update(m_db, "UPDATE runs SET queries_done = ?, words = ?, updated = ? WHERE id = ?");
+        update.bind(1, commit.queriesDone).bind(2, commit.words).bind(3, orbisel::nowUnix()).bind(4, runId);
         if (update.step() != SQLITE_DONE)
             return rollBack(update.rc());
     }

@@ -3,6 +3,8 @@
 #include "core/DeepRunTypes.h"
 #include "core/MarketplaceProtocol.h"
 #include "core/Result.h"
+#include "core/RunLock.h"
+#include "core/StoreError.h"
 
 #include <cstdint>
 #include <functional>
@@ -15,12 +17,6 @@ struct sqlite3;
 
 namespace orbisel::core {
 
-enum class StoreErrorKind { CannotOpen, Corrupt, Locked, NewerProgram, UnknownRun, WriteFailed };
-struct StoreError {
-    StoreErrorKind kind = StoreErrorKind::CannotOpen;
-    std::string detail;
-};
-
 struct RunSummary {
     long long id = 0;
     std::string name;
@@ -29,6 +25,7 @@ struct RunSummary {
     long long queriesDone = 0;
     long long queriesPlanned = 0;
     long long words = 0;
+    OccurrenceRule occurrenceRule = OccurrenceRule::PerAnswer; // the rule its 出现次数 follow
 };
 
 // A query of a run, planned level by level; ordinal is its place in the run.
@@ -102,6 +99,8 @@ public:
 private:
     RunStore(std::string path, sqlite3 *db);
     Result<void, StoreError> exec(const char *sql);
+    int storedVersion() const;
+    Result<void, StoreError> upgrade();
     Result<void, StoreError> checkRun(long long runId);
     // The store's last error, of the kind of the SQLite result code.
     StoreError failure(int sqliteCode) const;
@@ -114,7 +113,7 @@ private:
 
     std::string m_path;
     sqlite3 *m_db = nullptr;
-    int m_lockFd = -1;
+    RunLock m_lock;
     long long m_writerRun = 0;
 };
 
@@ -122,9 +121,5 @@ private:
 std::string defaultStorePath();
 // The writer lock file of a run beside the store.
 std::string runLockPath(const std::string &storePath, long long runId);
-
-// Short English text of a store error ("store is locked by another run: ..."),
-// for logs and the command line.
-std::string describe(const StoreError &error);
 
 } // namespace orbisel::core

@@ -13,6 +13,10 @@ TimePoint now() {
     return clock ? clock() : std::chrono::system_clock::now();
 }
 
+std::int64_t nowUnix() {
+    return std::chrono::duration_cast<std::chrono::seconds>(now().time_since_epoch()).count();
+}
+
 void setClockForTesting(std::function<TimePoint()> clock) {
     clockOverride() = std::move(clock);
 }

@@ -235,6 +235,68 @@ TEST_F(DeepRunEngineTest, sourcesExpansionAndDepth_giveRowsInDepthQueryAndSource
     }
 }
 
+// 出现次数 counts the answers (HTTP responses) that contained the word.
+TEST_F(DeepRunEngineTest, occurrences_countTheAnswersThatContainedTheWord) {
+    serve(R"({
+      "妈妈装": {"result": [["妈妈装春装", "10"], ["妈妈装春装外套", "5"]],
+                 "magic": [{"index": "1", "data": [[{"title": "外套"}]]}]},
+      "丁": {"result": [["丁词", "3"]]}
+    })",
+          R"({
+      "乙": {"result": [["乙一", "1"], ["乙二", "1"]]},
+      "乙一": {"result": [["乙词", "1"]]},
+      "乙二": {"result": [["乙词", "1"]]},
+      "丁": {"result": [["丁词", "3"]]}
+    })");
+    const struct {
+        const char *name;
+        std::string seed;
+        DeepSourceSet sources;
+        OccurrenceRule rule;
+        std::string word;
+        long long occurrences;
+    } cases[] = {
+        {"a PC suggestion and its refinement in one answer", "妈妈装",
+         sources({DeepSource::Pc, DeepSource::Arrow}), OccurrenceRule::PerAnswer, "妈妈装春装外套", 1},
+        {"two long-tail answers", "乙", sources({DeepSource::LongTail}), OccurrenceRule::PerAnswer, "乙词",
+         2},
+        {"a PC and a mobile answer", "丁", kDefaultSources, OccurrenceRule::PerAnswer, "丁词", 2},
+        {"a stored run of the older rule: once per source", "妈妈装",
+         sources({DeepSource::Pc, DeepSource::Arrow}), OccurrenceRule::PerQueryAndSource, "妈妈装春装外套",
+         2},
+        {"a stored run of the older rule: long tail once", "乙", sources({DeepSource::LongTail}),
+         OccurrenceRule::PerQueryAndSource, "乙词", 1},
+    };
+    int n = 0;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string name = "occurrences" + std::to_string(++n) + ".sqlite";
+        auto store = openStore(name);
+        DeepRunOptions o = options({c.seed});
+        o.sources = c.sources;
+        const long long id = store->createRun(o).value();
+        if (c.rule == OccurrenceRule::PerQueryAndSource) {
+            sqlite3 *db = nullptr;
+            ASSERT_EQ(sqlite3_open((dir.path().toStdString() + "/" + name).c_str(), &db), SQLITE_OK);
+            EXPECT_EQ(sqlite3_exec(db, "UPDATE runs SET occurrence_rule = 0", nullptr, nullptr, nullptr),
+                      SQLITE_OK);
+            sqlite3_close(db);
+        }
+        EXPECT_EQ(store->summary(id).value().occurrenceRule, c.rule);
+        ASSERT_EQ(run(*store, id), RunOutcome::Done);
+        std::optional<long long> occurrences;
+        ASSERT_TRUE(store
+                        ->forEachResult(id,
+                                        [&](const ResultRow &r) {
+                                            if (r.word == c.word)
+                                                occurrences = r.occurrences;
+                                            return true;
+                                        })
+                        .ok());
+        EXPECT_EQ(occurrences, c.occurrences);
+    }
+}
+
 TEST_F(DeepRunEngineTest, includeAndExclude_keepWords_andOnlyKeptWordsAreAskedNext) {
     serve(kPc, kMobile);
     auto store = openStore();

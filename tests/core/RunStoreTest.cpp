@@ -103,6 +103,47 @@ TEST_F(RunStoreTest, filesThatAreNoStoreOfThisProgram_areRefusedAndLeftUntouched
     EXPECT_EQ(folder.error().kind, StoreErrorKind::CannotOpen);
 }
 
+// A store of version 1 (before runs recorded their 出现次数 rule) is migrated
+// in place; its runs keep the rule they were counted by.
+TEST_F(RunStoreTest, versionOneStore_isMigrated_andItsRunsKeepTheOlderOccurrenceRule) {
+    long long oldRun = 0;
+    {
+        auto store = open();
+        DeepRunOptions o;
+        o.seeds = {"连衣裙"};
+        oldRun = store->createRun(o).value();
+        StoreCommit commit;
+        commit.rows.emplace_back(0, ResultRow{"连衣裙女", "连衣裙", 1, 7, 1, "连衣裙", 3});
+        ASSERT_TRUE(store->commit(oldRun, commit).ok());
+    }
+    sql(file(), "ALTER TABLE runs DROP COLUMN occurrence_rule; PRAGMA user_version = 1;");
+
+    auto store = open();
+    ASSERT_TRUE(store);
+    EXPECT_EQ(store->summary(oldRun).value().occurrenceRule, OccurrenceRule::PerQueryAndSource);
+    std::vector<long long> counts;
+    ASSERT_TRUE(store
+                    ->forEachResult(oldRun,
+                                    [&](const ResultRow &r) {
+                                        counts.push_back(r.occurrences);
+                                        return true;
+                                    })
+                    .ok());
+    EXPECT_EQ(counts, std::vector<long long>{3});
+    const long long newRun = store->createRun(DeepRunOptions{}).value();
+    EXPECT_EQ(store->summary(newRun).value().occurrenceRule, OccurrenceRule::PerAnswer);
+    store.reset();
+
+    sqlite3 *db = nullptr;
+    ASSERT_EQ(sqlite3_open(file().c_str(), &db), SQLITE_OK);
+    sqlite3_stmt *version = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &version, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_step(version), SQLITE_ROW);
+    EXPECT_EQ(sqlite3_column_int(version, 0), 2);
+    sqlite3_finalize(version);
+    sqlite3_close(db);
+}
+
 TEST_F(RunStoreTest, oneWriterPerRun_readersStillWork_deleteWaitsForTheWriter) {
     auto writer = open();
     auto reader = open();

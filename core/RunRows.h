@@ -1,0 +1,69 @@
+#pragma once
+
+#include "core/DeepRunTypes.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orbisel::core {
+
+// One distinct word of a running run, kept compact: a run may hold a million.
+struct RunRow {
+    std::string word;
+    std::uint64_t hash = 0;
+    long long listings = -1; // -1: none seen
+    long long occurrences = 0;
+    std::uint32_t seed = 0;   // into the run's seeds
+    std::uint32_t parent = 0; // query ordinal
+    std::uint32_t stamp = 0;  // the last answer that counted it
+    DeepSourceSet sources = 0;
+    std::uint8_t depth = 1;
+};
+
+// The words of a run in result order, found by comparison key (open
+// addressing over the rows' key hashes), each counted once per answer
+// (出现次数) or, under the older rule, once per query and source.
+class RunRows {
+public:
+    RunRows() { clear(); }
+
+    void clear();
+    void setRule(OccurrenceRule rule) { m_rule = rule; }
+    // A stored row, as it was counted.
+    void restore(RunRow row);
+
+    // The words added next came in a new answer, or were read as a new source.
+    void answerStarts();
+    void sourceStarts();
+
+    struct Added {
+        std::size_t index;
+        bool isNew;
+    };
+    // Adds the word or counts it again; `word` is not empty after trimming.
+    Added add(std::string_view word, std::string_view key, DeepSource source,
+              std::optional<long long> listings, std::uint32_t seed, std::uint32_t parent, int depth);
+
+    std::size_t size() const { return m_rows.size(); }
+    const RunRow &operator[](std::size_t index) const { return m_rows[index]; }
+    const std::vector<RunRow> &rows() const { return m_rows; }
+
+private:
+    long long find(std::string_view key, std::uint64_t hash) const;
+    void index(std::size_t row);
+    void place(std::uint32_t row);
+    void grow();
+
+    std::vector<RunRow> m_rows;
+    std::vector<std::uint32_t> m_slots; // row index + 1; 0: empty
+    std::uint32_t m_stamp = 0;          // the answer being added
+    OccurrenceRule m_rule = OccurrenceRule::PerAnswer;
+};
+
+std::uint64_t hashKey(std::string_view key);
+
+} // namespace orbisel::core

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Case folding and trimming of result words (UTF-8): only ASCII letters fold,
+// so a byte inside a multi-byte character never changes.
+namespace orbisel::core {
+
+inline constexpr std::string_view kFullWidthSpace = "\xE3\x80\x80";
+
+constexpr bool isAsciiCapital(char32_t c) {
+    return c >= U'A' && c <= U'Z';
+}
+// The ASCII letter in lower case; every other character unchanged.
+constexpr char foldAscii(char c) {
+    return isAsciiCapital(static_cast<unsigned char>(c)) ? static_cast<char>(c + ('a' - 'A')) : c;
+}
+constexpr char32_t foldAscii(char32_t c) {
+    return isAsciiCapital(c) ? c + (U'a' - U'A') : c;
+}
+
+// The word without the spaces around it (ASCII, full-width, tabs and line ends).
+std::string trimmedWord(std::string_view word);
+
+// The form two queries or words are compared in: trimmed, full-width spaces
+// folded to ASCII spaces, ASCII letters in lower case.
+std::string comparisonKey(std::string_view text);
+
+} // namespace orbisel::core
