@@ -12,7 +12,27 @@
 namespace orbisel::core {
 namespace {
 
+// Whether a control character stands unescaped inside a string: JSON forbids
+// it (as the keyword window's reader does), Qt's reader lets it through.
+bool hasRawControlInString(std::string_view json) {
+    bool inString = false;
+    for (std::size_t i = 0; i < json.size(); ++i) {
+        const auto c = static_cast<unsigned char>(json[i]);
+        if (!inString)
+            inString = c == '"';
+        else if (c == '\\')
+            ++i;
+        else if (c == '"')
+            inString = false;
+        else if (c < 0x20)
+            return true;
+    }
+    return false;
+}
+
 std::optional<QJsonValue> parse(std::string_view json) {
+    if (hasRawControlInString(json))
+        return std::nullopt;
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(
         QByteArray::fromRawData(json.data(), static_cast<qsizetype>(json.size())), &error);

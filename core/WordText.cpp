@@ -7,25 +7,26 @@ bool isAsciiSpace(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
+// Bytes of the space (ASCII, full-width, tab or line end) the text starts or ends with; 0: none.
+std::size_t spaceAtFront(std::string_view text) {
+    if (!text.empty() && isAsciiSpace(text.front()))
+        return 1;
+    return text.starts_with(kFullWidthSpace) ? kFullWidthSpace.size() : 0;
+}
+
+std::size_t spaceAtBack(std::string_view text) {
+    if (!text.empty() && isAsciiSpace(text.back()))
+        return 1;
+    return text.ends_with(kFullWidthSpace) ? kFullWidthSpace.size() : 0;
+}
+
 } // namespace
 
 std::string trimmedWord(std::string_view word) {
-    for (;;) {
-        if (!word.empty() && isAsciiSpace(word.front()))
-            word.remove_prefix(1);
-        else if (word.starts_with(kFullWidthSpace))
-            word.remove_prefix(kFullWidthSpace.size());
-        else
-            break;
-    }
-    for (;;) {
-        if (!word.empty() && isAsciiSpace(word.back()))
-            word.remove_suffix(1);
-        else if (word.ends_with(kFullWidthSpace))
-            word.remove_suffix(kFullWidthSpace.size());
-        else
-            break;
-    }
+    while (const std::size_t n = spaceAtFront(word))
+        word.remove_prefix(n);
+    while (const std::size_t n = spaceAtBack(word))
+        word.remove_suffix(n);
     return std::string(word);
 }
 

@@ -71,6 +71,20 @@ TEST_F(SuggestionAnswersTest, sameWordsAsTheKeywordWindowsExtractions_onEveryFix
     }
 }
 
+// Inputs the marketplace fuzz target found where the two readers disagreed.
+TEST_F(SuggestionAnswersTest, answersTheKeywordWindowRefuses_giveTheDeepRunNoWordsEither) {
+    const std::string cases[] = {
+        std::string("{\"result\": [[\"a\x01") + '\0' + "b\", \"1\"]]}",
+        "{\"result\": [[\"a\tb\", \"1\"]]}",
+    };
+    for (const std::string &answer : cases) {
+        SCOPED_TRACE(answer);
+        EXPECT_FALSE(source.pcSuggest(utf8ToGbk(answer)));
+        EXPECT_FALSE(readPcAnswer(answer));
+        EXPECT_FALSE(suggestionWords(answer, false));
+    }
+}
+
 TEST_F(SuggestionAnswersTest, listingCounts_areTheSecondElementOfEachEntry) {
     const auto words =
         suggestionWords(R"({"result":[["a","1325874"],["b",42],["c"],["d","约1万"],["e",-3]]})", true);
