@@ -17,6 +17,7 @@ namespace {
 
 constexpr int kSchemaVersion = 2;
 
+// The tables of version 1; a new store takes the migrations from there as well.
 constexpr const char *kSchema = R"(
 CREATE TABLE runs(id INTEGER PRIMARY KEY AUTOINCREMENT, name TEXT NOT NULL, options TEXT NOT NULL,
   state INTEGER NOT NULL, started INTEGER NOT NULL, updated INTEGER NOT NULL,
