@@ -1,8 +1,8 @@
 #include "app/Window.h"
 
-#include "app/Gbk.h"
 #include "app/Program.h"
 #include "app/ProgramWindowMarker.h"
+#include "web/Gbk.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

@@ -1,8 +1,8 @@
 // Speed of the keyword-list tools: one seed over the TOP list, the dedupe of
 // 100,000 pasted lines, and loading both lists into hidden edit boxes.
-#include "app/Gbk.h"
 #include "app/Window.h"
 #include "mining/KeywordLists.h"
+#include "web/Gbk.h"
 #include "web/TextRules.h"
 
 #include <benchmark/benchmark.h>

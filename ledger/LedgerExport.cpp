@@ -1,9 +1,9 @@
 #include "ledger/LedgerExport.h"
 
-#include "app/Gbk.h"
 #include "app/Program.h"
 #include "orbisel/config.h"
 #include "web/Encoding.h"
+#include "web/Gbk.h"
 #include "web/SaveFile.h"
 
 #include <QCoreApplication>

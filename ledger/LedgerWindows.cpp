@@ -1,6 +1,5 @@
 #include "ledger/LedgerWindows.h"
 
-#include "app/Gbk.h"
 #include "app/Program.h"
 #include "app/Window.h"
 #include "ledger/LedgerExport.h"
@@ -9,6 +8,7 @@
 #include "ledger/LedgerRules.h"
 #include "orbisel/config.h"
 #include "web/Clock.h"
+#include "web/Gbk.h"
 #include "web/Numbers.h"
 
 #include <QCoreApplication>

@@ -1,15 +1,15 @@
 #include "mining/MainWindow.h"
 
-#include "app/Gbk.h"
 #include "app/Program.h"
 #include "app/Responsive.h"
+#include "core/SuggestionSource.h"
 #include "mining/ListActions.h"
 #include "mining/ResultExport.h"
-#include "core/SuggestionSource.h"
 #include "orbisel/config.h"
 #include "service/ServiceDb.h"
 #include "service/ServiceWindows.h"
 #include "service/VersionCheck.h"
+#include "web/Gbk.h"
 #include "web/TextRules.h"
 
 namespace orbisel {

@@ -1,10 +1,10 @@
 #include "mining/ResultExport.h"
 
-#include "app/Gbk.h"
 #include "app/Program.h"
 #include "app/Responsive.h"
 #include "core/ResultWriters.h"
 #include "web/Encoding.h"
+#include "web/Gbk.h"
 #include "web/SaveFile.h"
 #include "web/TextRules.h"
 

@@ -1,12 +1,12 @@
 #include "program/LauncherWindow.h"
 
-#include "app/Gbk.h"
 #include "app/GlobalState.h"
 #include "app/Program.h"
 #include "orbisel/config.h"
 #include "service/NoticeWindow.h"
 #include "service/ServiceAddress.h"
 #include "service/ServiceDb.h"
+#include "web/Gbk.h"
 
 #include <QPalette>
 #include <QPixmap>

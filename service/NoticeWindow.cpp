@@ -1,11 +1,11 @@
 #include "service/NoticeWindow.h"
 
-#include "app/Gbk.h"
 #include "app/GlobalState.h"
 #include "app/Program.h"
 #include "service/ServiceAddress.h"
 #include "service/ServiceDb.h"
 #include "service/ServiceWindows.h"
+#include "web/Gbk.h"
 
 #include <ctime>
 

@@ -1,11 +1,11 @@
 #include "service/UpdateDownloader.h"
 
-#include "app/Gbk.h"
 #include "app/Program.h"
 #include "orbisel/config.h"
 #include "service/ServiceDb.h"
 #include "service/ServiceWindows.h"
 #include "service/UpdateFtp.h"
+#include "web/Gbk.h"
 
 #include <QPointer>
 

@@ -1,10 +1,10 @@
 #include "service/VersionCheck.h"
 
-#include "app/Gbk.h"
 #include "app/Program.h"
 #include "orbisel/config.h"
 #include "service/ServiceAddress.h"
 #include "service/ServiceDb.h"
+#include "web/Gbk.h"
 
 #include <QPointer>
 

@@ -1,6 +1,6 @@
 #include "webtools/Browser.h"
 
-#include "app/Gbk.h"
+#include "web/Gbk.h"
 #include "webtools/WebToolWindows.h"
 
 #include <QCoreApplication>

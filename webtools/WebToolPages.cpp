@@ -1,9 +1,9 @@
 #include "webtools/WebToolPages.h"
 
-#include "app/Gbk.h"
 #include "app/Program.h"
 #include "orbisel/config.h"
 #include "web/Encoding.h"
+#include "web/Gbk.h"
 #include "web/UrlCookies.h"
 #include "webtools/Browser.h"
 #include "webtools/WebToolWindows.h"

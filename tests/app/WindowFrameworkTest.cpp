@@ -1,8 +1,8 @@
-#include "app/Gbk.h"
 #include "app/Program.h"
 #include "app/ProgramWindowMarker.h"
 #include "app/Startup.h"
 #include "tests/support/ProgramSeams.h"
+#include "web/Gbk.h"
 
 #include <QCoreApplication>
 #include <QGroupBox>

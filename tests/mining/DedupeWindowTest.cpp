@@ -1,10 +1,10 @@
 #include "mining/DedupeWindow.h"
 
-#include "app/Gbk.h"
 #include "app/Program.h"
 #include "mining/KeywordLists.h"
 #include "mining/ListActions.h"
 #include "tests/support/ProgramSeams.h"
+#include "web/Gbk.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,11 +1,11 @@
 #include "mining/ResultExport.h"
 
 #include "app/FileDialogs.h"
-#include "app/Gbk.h"
 #include "app/GlobalState.h"
 #include "tests/mining/NaiveExport.h"
 #include "tests/support/ProgramSeams.h"
 #include "web/Encoding.h"
+#include "web/Gbk.h"
 
 #include <QDir>
 #include <QFile>
