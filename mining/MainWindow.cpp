@@ -2,6 +2,7 @@
 
 #include "app/Program.h"
 #include "app/Responsive.h"
+#include "app/SharedControls.h"
 #include "core/SuggestionSource.h"
 #include "mining/ListActions.h"
 #include "mining/ResultExport.h"
@@ -58,7 +59,7 @@ WindowSpec mainWindowSpec() {
          .h = 24,
          .text = "关键词",
          .container = "外形框1"},
-        {.name = "超级编辑框1",
+        {.name = kKeywordSeedBox,
          .kind = ControlKind::MultiLineEdit,
          .x = 2,
          .y = 36,
@@ -301,52 +302,8 @@ WindowSpec mainWindowSpec() {
          .h = 24,
          .text = "更新软件",
          .shown = false},
-        {.name = "分组框1",
-         .kind = ControlKind::GroupBox,
-         .x = 200,
-         .y = 72,
-         .w = 296,
-         .h = 128,
-         .shown = false},
-        {.name = "时钟2", .kind = ControlKind::Timer, .container = "分组框1"},
-        {.name = "编辑框9",
-         .kind = ControlKind::Edit,
-         .x = 32,
-         .y = 16,
-         .w = 80,
-         .h = 24,
-         .text = config::kVersionText,
-         .container = "分组框1"},
-        {.name = "编辑框8",
-         .kind = ControlKind::Edit,
-         .x = 32,
-         .y = 48,
-         .w = 72,
-         .h = 32,
-         .text = config::kVersionText,
-         .container = "分组框1"},
-        {.name = "编辑框10",
-         .kind = ControlKind::Edit,
-         .x = 120,
-         .y = 24,
-         .w = 168,
-         .h = 24,
-         .container = "分组框1"},
-        {.name = "按钮16",
-         .kind = ControlKind::Button,
-         .x = 144,
-         .y = 56,
-         .w = 64,
-         .h = 24,
-         .container = "分组框1"},
-        {.name = "按钮17",
-         .kind = ControlKind::Button,
-         .x = 72,
-         .y = 88,
-         .w = 48,
-         .h = 24,
-         .container = "分组框1"},
     };
+    addVersionCheckControls(spec.controls, VersionCheckHost::KeywordWindow, 200, 72);
     return spec;
 }
 
@@ -456,7 +413,7 @@ void MainWindow::exportClicked() {
 }
 
 void MainWindow::harvestLoop(SuggestionSource &source) {
-    for (const Text &seed : splitText(text("超级编辑框1"), "\r\n")) {
+    for (const Text &seed : splitText(text(kKeywordSeedBox), "\r\n")) {
         if (!harvestSeed(source, seed))
             return;
         globalState().seedLog.push_back(seed);

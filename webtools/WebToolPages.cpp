@@ -2,6 +2,7 @@
 
 #include "app/Program.h"
 #include "orbisel/config.h"
+#include "service/VersionCheck.h"
 #include "web/Encoding.h"
 #include "web/Gbk.h"
 #include "web/UrlCookies.h"
@@ -95,46 +96,8 @@ Window *createPayersQueryWindow() {
         {.name = "编辑框1", .kind = ControlKind::Edit, .x = 264, .y = 8, .w = 368, .h = 32},
         {.name = "按钮1", .kind = ControlKind::Button, .x = 768, .y = 8, .w = 136, .h = 32, .text = "查询"},
         browserControl(16, 48, 1200, 616),
-        {.name = "分组框1",
-         .kind = ControlKind::GroupBox,
-         .x = 0,
-         .y = 0,
-         .w = 160,
-         .h = 120,
-         .shown = false},
-        {.name = "编辑框9",
-         .kind = ControlKind::Edit,
-         .x = 8,
-         .y = 16,
-         .w = 64,
-         .h = 20,
-         .text = config::kVersionText,
-         .container = "分组框1"},
-        {.name = "编辑框999",
-         .kind = ControlKind::Edit,
-         .x = 80,
-         .y = 16,
-         .w = 64,
-         .h = 20,
-         .text = config::kVersionText,
-         .container = "分组框1"},
-        {.name = "按钮16",
-         .kind = ControlKind::Button,
-         .x = 8,
-         .y = 48,
-         .w = 64,
-         .h = 20,
-         .container = "分组框1"},
-        {.name = "按钮17",
-         .kind = ControlKind::Button,
-         .x = 80,
-         .y = 48,
-         .w = 64,
-         .h = 20,
-         .container = "分组框1"},
-        {.name = "时钟1", .kind = ControlKind::Timer, .container = "分组框1"},
-        {.name = "时钟2", .kind = ControlKind::Timer, .container = "分组框1"},
     };
+    addVersionCheckControls(spec.controls, VersionCheckHost::PayersWindow, 0, 0);
     auto *window = new Window(WindowId::PayersQuery, spec);
     window->onClick("按钮1", [window] { queryPayers(*window); });
     return window;
