@@ -47,9 +47,9 @@ Text MainWindow::captionText() {
     return gbk(mainWindowCaptionUtf8());
 }
 
-WindowSpec mainWindowSpec() {
-    WindowSpec spec{.caption = mainWindowCaptionUtf8(), .width = 1223, .height = 591};
-    spec.controls = {
+WindowLayout mainWindowLayout() {
+    WindowLayout layout{.caption = mainWindowCaptionUtf8(), .width = 1223, .height = 591};
+    layout.controls = {
         {.name = "外形框1", .kind = ControlKind::ShapeBox, .x = 0, .y = 0, .w = 128, .h = 529},
         {.name = "标签1",
          .kind = ControlKind::Label,
@@ -303,11 +303,11 @@ WindowSpec mainWindowSpec() {
          .text = "更新软件",
          .shown = false},
     };
-    addVersionCheckControls(spec.controls, VersionCheckHost::KeywordWindow, 200, 72);
-    return spec;
+    addVersionCheckControls(layout.controls, VersionCheckHost::KeywordWindow, 200, 72);
+    return layout;
 }
 
-MainWindow::MainWindow() : Window(WindowId::Main, mainWindowSpec()) {
+MainWindow::MainWindow() : Window(WindowId::Main, mainWindowLayout()) {
     onCreated([this] { created(); });
     onTick("时钟1", [this] {
         rotateStatusLine();

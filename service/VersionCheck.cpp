@@ -51,23 +51,23 @@ void updateFromWebAddress(Window &window) {
 
 } // namespace
 
-void addVersionCheckControls(std::vector<ControlSpec> &controls, VersionCheckHost host, int x, int y) {
+void addVersionCheckControls(std::vector<ControlRow> &controls, VersionCheckHost host, int x, int y) {
     auto edit = [](const char *name, int ex, int ey, int w, int h, const char *text) {
-        return ControlSpec{.name = name,
-                           .kind = ControlKind::Edit,
-                           .x = ex,
-                           .y = ey,
-                           .w = w,
-                           .h = h,
-                           .text = text,
-                           .container = kGroup};
+        return ControlRow{.name = name,
+                          .kind = ControlKind::Edit,
+                          .x = ex,
+                          .y = ey,
+                          .w = w,
+                          .h = h,
+                          .text = text,
+                          .container = kGroup};
     };
     auto button = [](const char *name, int bx, int by, int w, int h) {
-        return ControlSpec{
+        return ControlRow{
             .name = name, .kind = ControlKind::Button, .x = bx, .y = by, .w = w, .h = h, .container = kGroup};
     };
     auto timer = [](const char *name) {
-        return ControlSpec{.name = name, .kind = ControlKind::Timer, .container = kGroup};
+        return ControlRow{.name = name, .kind = ControlKind::Timer, .container = kGroup};
     };
     controls.push_back(
         {.name = kGroup, .kind = ControlKind::GroupBox, .x = x, .y = y, .w = 296, .h = 128, .shown = false});

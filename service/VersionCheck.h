@@ -14,7 +14,7 @@ enum class VersionCheckHost { KeywordWindow, PayersWindow };
 // window 编辑框999; this version until read), 按钮16 (read), 按钮17 (update question)
 // and 时钟2 (check); the keyword window adds 编辑框10 (update address), the payers
 // window 时钟1 (read).
-void addVersionCheckControls(std::vector<ControlSpec> &controls, VersionCheckHost host, int x, int y);
+void addVersionCheckControls(std::vector<ControlRow> &controls, VersionCheckHost host, int x, int y);
 
 // Binds the main window's version check and update controls: 时钟2 (check),
 // 按钮16 (read row ID=8), 按钮17 (update question), 按钮13 and 按钮4

@@ -11,17 +11,17 @@ namespace {
 // main window also has 时钟1 and the web-address update controls.
 Window *createCheckedWindow(WindowId id) {
     const bool main = id == WindowId::Main;
-    WindowSpec spec{.caption = main ? "Vantelo" : "payers", .width = 400, .height = 300};
-    addVersionCheckControls(spec.controls,
+    WindowLayout layout{.caption = main ? "Vantelo" : "payers", .width = 400, .height = 300};
+    addVersionCheckControls(layout.controls,
                             main ? VersionCheckHost::KeywordWindow : VersionCheckHost::PayersWindow, 200, 72);
     if (main)
-        spec.controls.insert(
-            spec.controls.end(),
+        layout.controls.insert(
+            layout.controls.end(),
             {{.name = "时钟1", .kind = ControlKind::Timer},
              {.name = "编辑框更新", .kind = ControlKind::Edit, .w = 96, .h = 16, .shown = false},
              {.name = "按钮13", .kind = ControlKind::Button, .w = 112, .h = 24, .shown = false},
              {.name = "按钮4", .kind = ControlKind::Button, .w = 96, .h = 32}});
-    auto *w = new Window(id, spec);
+    auto *w = new Window(id, layout);
     w->setText("编辑框9", "V0.0.1"); // only the version setting is compared, never a box's text
     // Both windows connect to the service when created, before their checks start.
     if (id == WindowId::Main) {
@@ -46,7 +46,7 @@ protected:
         registerWindow(WindowId::Main, [] { return createCheckedWindow(WindowId::Main); });
         registerWindow(WindowId::PayersQuery, [] { return createCheckedWindow(WindowId::PayersQuery); });
         registerWindow(WindowId::UpdateDownloader, [] {
-            return new Window(WindowId::UpdateDownloader, WindowSpec{.width = 420, .height = 101});
+            return new Window(WindowId::UpdateDownloader, WindowLayout{.width = 420, .height = 101});
         });
     }
 
