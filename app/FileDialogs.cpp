@@ -1,6 +1,6 @@
 #include "app/FileDialogs.h"
 
-#include "app/Gbk.h"
+#include "web/Gbk.h"
 
 #include <QApplication>
 #include <QFileDialog>

@@ -1,14 +1,11 @@
 #pragma once
 
+#include "web/SourceKind.h"
 #include "web/Text.h"
 
 #include <array>
 
 namespace orbisel {
-
-// The five kinds of harvested words.
-enum class SourceKind { PcSuggest, PcArrow, MobileSuggest, LongTail, Related };
-inline constexpr int kSourceKindCount = 5;
 
 // Process-wide state that outlives every window.
 struct GlobalState {

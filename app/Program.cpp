@@ -1,7 +1,7 @@
 #include "app/Program.h"
 
-#include "app/Gbk.h"
 #include "app/ProgramWindowMarker.h"
+#include "web/Gbk.h"
 
 #include <QApplication>
 #include <QCryptographicHash>

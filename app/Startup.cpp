@@ -1,8 +1,8 @@
 #include "app/Startup.h"
 
-#include "app/Gbk.h"
 #include "app/GlobalState.h"
 #include "app/Program.h"
+#include "web/Gbk.h"
 
 #include <QApplication>
 

@@ -1,8 +1,8 @@
 #include "app/Window.h"
 
-#include "app/Gbk.h"
 #include "app/Program.h"
 #include "app/ProgramWindowMarker.h"
+#include "web/Gbk.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -22,7 +22,7 @@ namespace orbisel {
 Q_LOGGING_CATEGORY(lcWindow, "orbisel.window")
 
 struct Window::Control {
-    ControlSpec spec;
+    ControlRow row;
     QWidget *widget = nullptr;
     QTimer *timer = nullptr;
     int period = 0;
@@ -49,31 +49,31 @@ Text fromWidgetText(QString s) {
 
 } // namespace
 
-Window::Window(WindowId id, const WindowSpec &spec)
-    : QWidget(nullptr), m_id(id), m_visibleWhenCreated(spec.visibleWhenCreated) {
+Window::Window(WindowId id, const WindowLayout &layout)
+    : QWidget(nullptr), m_id(id), m_visibleWhenCreated(layout.visibleWhenCreated) {
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("LumaFrame"));
     move(50, 50);
-    resize(spec.width, spec.height);
-    setWindowTitle(QString::fromStdString(spec.caption)); // names the window in framework warnings
-    build(spec);
-    setCaption(gbk(spec.caption));
+    resize(layout.width, layout.height);
+    setWindowTitle(QString::fromStdString(layout.caption)); // names the window in framework warnings
+    build(layout);
+    setCaption(gbk(layout.caption));
 }
 
 Window::~Window() = default;
 
-void Window::build(const WindowSpec &spec) {
-    for (const ControlSpec &cs : spec.controls) {
+void Window::build(const WindowLayout &layout) {
+    for (const ControlRow &row : layout.controls) {
         auto c = std::make_unique<Control>();
-        c->spec = cs;
+        c->row = row;
         QWidget *parent = this;
-        if (!cs.container.empty()) {
-            if (QWidget *box = control(cs.container).widget)
+        if (!row.container.empty()) {
+            if (QWidget *box = control(row.container).widget)
                 parent = box;
             else
-                c->spec.container.clear(); // warned once; the control sits on the window
+                c->row.container.clear(); // warned once; the control sits on the window
         }
-        if (cs.kind == ControlKind::Timer) {
+        if (row.kind == ControlKind::Timer) {
             c->timer = new QTimer(this);
             c->timer->setTimerType(Qt::PreciseTimer);
             Control *raw = c.get();
@@ -82,25 +82,25 @@ void Window::build(const WindowSpec &spec) {
                     raw->handler();
             });
         } else {
-            c->widget = createWidget(cs, parent);
-            c->widget->setObjectName(QString::fromStdString(cs.name));
-            c->widget->setGeometry(cs.x, cs.y, cs.w, cs.h);
-            c->widget->setEnabled(cs.enabled);
-            c->widget->setVisible(cs.shown);
-            if (cs.fontPixels > 0 || cs.bold) {
+            c->widget = createWidget(row, parent);
+            c->widget->setObjectName(QString::fromStdString(row.name));
+            c->widget->setGeometry(row.x, row.y, row.w, row.h);
+            c->widget->setEnabled(row.enabled);
+            c->widget->setVisible(row.shown);
+            if (row.fontPixels > 0 || row.bold) {
                 QFont f = c->widget->font();
-                if (cs.fontPixels > 0)
-                    f.setPixelSize(cs.fontPixels);
-                f.setBold(cs.bold);
+                if (row.fontPixels > 0)
+                    f.setPixelSize(row.fontPixels);
+                f.setBold(row.bold);
                 c->widget->setFont(f);
             }
-            if (!cs.styleSheet.empty())
-                c->widget->setStyleSheet(QString::fromStdString(cs.styleSheet));
+            if (!row.styleSheet.empty())
+                c->widget->setStyleSheet(QString::fromStdString(row.styleSheet));
         }
         Control *raw = c.get();
-        m_controls.emplace(cs.name, std::move(c));
-        if (cs.kind == ControlKind::Edit || cs.kind == ControlKind::MultiLineEdit) {
-            raw->value = gbk(cs.text);
+        m_controls.emplace(row.name, std::move(c));
+        if (row.kind == ControlKind::Edit || row.kind == ControlKind::MultiLineEdit) {
+            raw->value = gbk(row.text);
             pushTextToWidget(*raw);
             if (auto *line = qobject_cast<QLineEdit *>(raw->widget))
                 connect(line, &QLineEdit::textEdited, this, [raw] { raw->valueValid = false; });
@@ -111,27 +111,27 @@ void Window::build(const WindowSpec &spec) {
                 });
         }
         if (auto *button = qobject_cast<QPushButton *>(raw->widget))
-            connect(button, &QPushButton::clicked, this, [this, name = cs.name] { click(name); });
+            connect(button, &QPushButton::clicked, this, [this, name = row.name] { click(name); });
     }
 }
 
-QWidget *Window::createWidget(const ControlSpec &cs, QWidget *parent) {
-    const QString text = QString::fromStdString(cs.text);
-    switch (cs.kind) {
+QWidget *Window::createWidget(const ControlRow &row, QWidget *parent) {
+    const QString text = QString::fromStdString(row.text);
+    switch (row.kind) {
     case ControlKind::Label:
         return new QLabel(text, parent);
     case ControlKind::Button:
         return new QPushButton(text, parent);
     case ControlKind::CheckBox: {
         auto *box = new QCheckBox(text, parent);
-        box->setChecked(cs.checked);
+        box->setChecked(row.checked);
         return box;
     }
     case ControlKind::Edit:
         return new QLineEdit(parent);
     case ControlKind::MultiLineEdit: {
         auto *edit = new QPlainTextEdit(parent);
-        if (cs.scrollBars) {
+        if (row.scrollBars) {
             edit->setLineWrapMode(QPlainTextEdit::NoWrap);
             edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
             edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -152,7 +152,7 @@ QWidget *Window::createWidget(const ControlSpec &cs, QWidget *parent) {
         return bar;
     }
     case ControlKind::Custom:
-        return cs.make ? cs.make(parent) : new QWidget(parent);
+        return row.make ? row.make(parent) : new QWidget(parent);
     case ControlKind::Timer:
         break;
     }
@@ -169,7 +169,7 @@ Window::Control &Window::control(const std::string &name) {
               name.c_str());
     static Control inert;
     inert = Control{};
-    inert.spec.kind = ControlKind::Timer;
+    inert.row.kind = ControlKind::Timer;
     return inert;
 }
 
@@ -202,11 +202,11 @@ void Window::publishCaption() {
 }
 
 bool Window::effectivelyShown(const Control &c) const {
-    if (!c.spec.shown)
+    if (!c.row.shown)
         return false;
-    if (c.spec.container.empty())
+    if (c.row.container.empty())
         return true;
-    return effectivelyShown(control(c.spec.container));
+    return effectivelyShown(control(c.row.container));
 }
 
 void Window::pushTextToWidget(Control &c) {
@@ -231,7 +231,7 @@ void Window::syncStaleWidgets() {
 
 Text Window::text(const std::string &name) const {
     const Control &c = control(name);
-    switch (c.spec.kind) {
+    switch (c.row.kind) {
     case ControlKind::Edit:
     case ControlKind::MultiLineEdit:
         if (!c.valueValid) {
@@ -257,7 +257,7 @@ Text Window::text(const std::string &name) const {
 
 void Window::setText(const std::string &name, const Text &value) {
     Control &c = control(name);
-    switch (c.spec.kind) {
+    switch (c.row.kind) {
     case ControlKind::Edit:
     case ControlKind::MultiLineEdit:
         c.value = value;
@@ -281,7 +281,7 @@ void Window::setText(const std::string &name, const Text &value) {
 
 void Window::appendText(const std::string &name, const Text &value) {
     Control &c = control(name);
-    if (c.spec.kind != ControlKind::Edit && c.spec.kind != ControlKind::MultiLineEdit)
+    if (c.row.kind != ControlKind::Edit && c.row.kind != ControlKind::MultiLineEdit)
         return;
     if (!c.valueValid)
         (void)text(name);
@@ -359,12 +359,12 @@ void Window::setTimerPeriod(const std::string &name, int milliseconds) {
 }
 
 bool Window::isShown(const std::string &name) const {
-    return control(name).spec.shown;
+    return control(name).row.shown;
 }
 
 void Window::setShown(const std::string &name, bool shown) {
     Control &c = control(name);
-    c.spec.shown = shown;
+    c.row.shown = shown;
     if (c.widget)
         c.widget->setVisible(shown);
     if (shown)
@@ -373,12 +373,12 @@ void Window::setShown(const std::string &name, bool shown) {
 
 bool Window::isControlEnabled(const std::string &name) const {
     const Control &c = control(name);
-    return c.widget ? c.widget->isEnabled() : c.spec.enabled;
+    return c.widget ? c.widget->isEnabled() : c.row.enabled;
 }
 
 void Window::setControlEnabled(const std::string &name, bool enabled) {
     Control &c = control(name);
-    c.spec.enabled = enabled;
+    c.row.enabled = enabled;
     if (c.widget)
         c.widget->setEnabled(enabled);
 }

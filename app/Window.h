@@ -46,11 +46,11 @@ enum class ControlKind {
     ShapeBox,      // container
     Timer,
     ProgressBar, // 0..100
-    Custom,      // built by ControlSpec::make
+    Custom,      // built by ControlRow::make
 };
 
 // One row of a window's control table. Names and texts in the source are UTF-8.
-struct ControlSpec {
+struct ControlRow {
     std::string name;
     ControlKind kind = ControlKind::Label;
     int x = 0, y = 0, w = 0, h = 0;
@@ -66,19 +66,24 @@ struct ControlSpec {
     std::function<QWidget *(QWidget *parent)> make; // Custom
 };
 
-struct WindowSpec {
+// A window's caption, size and control table.
+struct WindowLayout {
     std::string caption; // UTF-8
     int width = 0, height = 0;
     bool visibleWhenCreated = true;
-    std::vector<ControlSpec> controls;
+    std::vector<ControlRow> controls;
 };
+
+// The former names, until deepmining/ and its tests use the ones above.
+using ControlSpec = ControlRow;
+using WindowSpec = WindowLayout;
 
 // A top-level window built from its control table. Properties are read and
 // written as GBK texts; handlers are bound to (control name, event).
 class Window : public QWidget {
     Q_OBJECT
 public:
-    Window(WindowId id, const WindowSpec &spec);
+    Window(WindowId id, const WindowLayout &layout);
     ~Window() override;
 
     WindowId windowId() const { return m_id; }
@@ -138,8 +143,8 @@ private:
     struct Control;
     Control &control(const std::string &name);
     const Control &control(const std::string &name) const;
-    void build(const WindowSpec &spec);
-    QWidget *createWidget(const ControlSpec &spec, QWidget *parent);
+    void build(const WindowLayout &layout);
+    QWidget *createWidget(const ControlRow &row, QWidget *parent);
     void pushTextToWidget(Control &c);
     bool effectivelyShown(const Control &c) const;
     void syncStaleWidgets();

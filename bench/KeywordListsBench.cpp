@@ -1,8 +1,8 @@
 // Speed of the keyword-list tools: one seed over the TOP list, the dedupe of
 // 100,000 pasted lines, and loading both lists into hidden edit boxes.
-#include "app/Gbk.h"
 #include "app/Window.h"
 #include "mining/KeywordLists.h"
+#include "web/Gbk.h"
 #include "web/TextRules.h"
 
 #include <benchmark/benchmark.h>
@@ -32,15 +32,15 @@ void BM_RemoveDuplicates100kLines(benchmark::State &state) {
 BENCHMARK(BM_RemoveDuplicates100kLines)->Unit(benchmark::kMillisecond);
 
 void BM_LoadBothListsIntoHiddenEditBoxes(benchmark::State &state) {
-    WindowSpec spec{.caption = "lists", .width = 200, .height = 200};
-    spec.controls = {
+    WindowLayout layout{.caption = "lists", .width = 200, .height = 200};
+    layout.controls = {
         {.name = "编辑框TOP", .kind = ControlKind::MultiLineEdit, .w = 88, .h = 112, .shown = false},
         {.name = "编辑框潜力", .kind = ControlKind::MultiLineEdit, .w = 88, .h = 112, .shown = false},
     };
     const Text &top = topKeywordList();
     const Text &potential = potentialKeywordList();
     for (auto _ : state) {
-        Window window(WindowId::Main, spec);
+        Window window(WindowId::Main, layout);
         window.setText("编辑框TOP", top);
         window.setText("编辑框潜力", potential);
         benchmark::DoNotOptimize(window.text("编辑框TOP").size());

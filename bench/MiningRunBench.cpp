@@ -1,14 +1,14 @@
 // Client-side cost of the mining run: the real main window and marketplace
 // source against the local marketplace stand-in, which answers at once.
 #include "MarketplaceServer.h"
-#include "app/Gbk.h"
 #include "app/Program.h"
-#include "mining/MainWindow.h"
 #include "core/MarketplaceSource.h"
+#include "mining/MainWindow.h"
 #include "service/ServiceDb.h"
 #include "tests/support/MariaDbServer.h"
 #include "tests/support/ProgramSeams.h"
 #include "web/Encoding.h"
+#include "web/Gbk.h"
 
 #include <QApplication>
 #include <QCoreApplication>

@@ -1,25 +1,19 @@
 #include "ledger/LedgerExport.h"
 
-#include "app/Gbk.h"
 #include "app/Program.h"
-#include "orbisel/config.h"
-#include "web/Encoding.h"
-#include "web/SaveFile.h"
+#include "ledger/LedgerWorkbook.h"
+#include "web/Gbk.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QUrl>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
-#include <xlsxwriter.h>
 
 namespace orbisel {
 namespace {
-
-constexpr char kXlsxMimeType[] = "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet";
 
 struct ExportState {
     std::mutex mutex;
@@ -65,33 +59,6 @@ void runExport(const LedgerContent &snapshot) {
 
 } // namespace
 
-bool writeLedgerWorkbook(const QString &path, const LedgerContent &content) {
-    return replaceFileAtomically(path.toStdString(), [&content](const std::string &tempPath) {
-        lxw_workbook_options options{};
-        options.constant_memory = LXW_FALSE;
-        lxw_workbook *workbook = workbook_new_opt(tempPath.c_str(), &options);
-        if (!workbook)
-            return false;
-        std::string title = "用循环取高级表格数据到电子表格";
-        lxw_doc_properties properties{};
-        properties.title = title.data();
-        workbook_set_properties(workbook, &properties);
-        lxw_worksheet *sheet = workbook_add_worksheet(workbook, nullptr);
-        bool ok = sheet != nullptr;
-        for (int r = 0; ok && r < content.rows; ++r)
-            for (int c = 0; ok && c < content.columns; ++c) {
-                const Text &cell = content.cell(r, c);
-                if (cell.empty())
-                    continue;
-                const std::string utf8 = gbkToUtf8(cell);
-                ok = worksheet_write_string(sheet, static_cast<lxw_row_t>(r), static_cast<lxw_col_t>(c),
-                                            utf8.c_str(), nullptr) == LXW_NO_ERROR;
-            }
-        const bool closed = workbook_close(workbook) == LXW_NO_ERROR; // frees the workbook in every case
-        return ok && closed;
-    });
-}
-
 void startLedgerExport(LedgerContent snapshot) {
     {
         std::lock_guard lock(exportState().mutex);
@@ -103,21 +70,6 @@ void startLedgerExport(LedgerContent snapshot) {
         --exportState().running;
         exportState().idle.notify_all();
     }).detach();
-}
-
-bool desktopHasSpreadsheetHandler() {
-    QProcess query;
-    query.start(QStringLiteral("xdg-mime"),
-                {QStringLiteral("query"), QStringLiteral("default"), QString::fromLatin1(kXlsxMimeType)});
-    if (!query.waitForStarted(config::kSpreadsheetProbeTimeoutMs))
-        return false;
-    if (!query.waitForFinished(config::kSpreadsheetProbeTimeoutMs)) {
-        query.kill();
-        query.waitForFinished(config::kSpreadsheetProbeTimeoutMs);
-        return false;
-    }
-    return query.exitStatus() == QProcess::NormalExit && query.exitCode() == 0 &&
-           !query.readAllStandardOutput().trimmed().isEmpty();
 }
 
 void setSpreadsheetHandlerProbe(std::function<bool()> probe) {

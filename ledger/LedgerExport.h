@@ -2,15 +2,9 @@
 
 #include "ledger/LedgerFile.h"
 
-#include <QString>
 #include <functional>
 
 namespace orbisel {
-
-// Writes every cell of the content into the first worksheet of a new .xlsx
-// workbook: cell (i, j) becomes the text of the cell named by column letter j and
-// row number i + 1 (the header row fills a1..f1). False when the file cannot be written.
-bool writeLedgerWorkbook(const QString &path, const LedgerContent &content);
 
 // Starts one export on a thread of its own and returns at once. The content is a
 // snapshot taken by the caller on the GUI thread. The thread writes a new workbook
@@ -19,9 +13,7 @@ bool writeLedgerWorkbook(const QString &path, const LedgerContent &content);
 // nothing is written and the failure message is shown.
 void startLedgerExport(LedgerContent snapshot);
 
-// Whether the desktop has a default application for .xlsx files (asks xdg-mime).
-bool desktopHasSpreadsheetHandler();
-// Replaces the check above (tests); an empty function restores it.
+// Replaces desktopHasSpreadsheetHandler in the exports (tests); an empty function restores it.
 void setSpreadsheetHandlerProbe(std::function<bool()> probe);
 
 // Blocks until every export thread started so far has finished (tests, orderly end).

@@ -1,6 +1,6 @@
 #include "ledger/LedgerGrid.h"
 
-#include "app/Gbk.h"
+#include "web/Gbk.h"
 
 #include <QHeaderView>
 #include <QMouseEvent>

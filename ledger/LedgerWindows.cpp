@@ -1,6 +1,5 @@
 #include "ledger/LedgerWindows.h"
 
-#include "app/Gbk.h"
 #include "app/Program.h"
 #include "app/Window.h"
 #include "ledger/LedgerExport.h"
@@ -9,6 +8,7 @@
 #include "ledger/LedgerRules.h"
 #include "orbisel/config.h"
 #include "web/Clock.h"
+#include "web/Gbk.h"
 #include "web/Numbers.h"
 
 #include <QCoreApplication>
@@ -71,13 +71,13 @@ void createLedger(Window *window) {
     grid->setColumnWidth(1, 150);
 }
 
-WindowSpec ledgerWindowSpec() {
+WindowLayout ledgerWindowLayout() {
     const int top = kMenuBarHeight;
-    WindowSpec spec{.caption = std::string("Orbisel----记账本------------------有问题联系QQ") +
-                               config::kSupportQq + std::string(20, ' '),
-                    .width = 939,
-                    .height = 541};
-    spec.controls = {
+    WindowLayout layout{.caption = std::string("Orbisel----记账本------------------有问题联系QQ") +
+                                   config::kSupportQq + std::string(20, ' '),
+                        .width = 939,
+                        .height = 541};
+    layout.controls = {
         {.name = "菜单",
          .kind = ControlKind::Custom,
          .x = 0,
@@ -172,11 +172,11 @@ WindowSpec ledgerWindowSpec() {
          .text = "帮助2",
          .shown = false},
     };
-    return spec;
+    return layout;
 }
 
 Window *createLedgerWindow() {
-    auto *window = new Window(WindowId::Ledger, ledgerWindowSpec());
+    auto *window = new Window(WindowId::Ledger, ledgerWindowLayout());
     LedgerGrid *grid = ledgerGrid(window);
 
     auto *bar = window->widgetAs<QMenuBar>("菜单");
@@ -208,9 +208,9 @@ Window *createLedgerWindow() {
     return window;
 }
 
-WindowSpec entryFormSpec() {
-    WindowSpec spec{.caption = "添加账本", .width = 518, .height = 187};
-    spec.controls = {
+WindowLayout entryFormLayout() {
+    WindowLayout layout{.caption = "添加账本", .width = 518, .height = 187};
+    layout.controls = {
         {.name = "标签1",
          .kind = ControlKind::Label,
          .x = 24,
@@ -239,7 +239,7 @@ WindowSpec entryFormSpec() {
         {.name = "编辑框4", .kind = ControlKind::Edit, .x = 320, .y = 52, .w = 120, .h = 32},
         {.name = "按钮1", .kind = ControlKind::Button, .x = 96, .y = 104, .w = 120, .h = 32, .text = "提交"},
     };
-    return spec;
+    return layout;
 }
 
 void submitEntry(Window *form) {
@@ -264,7 +264,7 @@ void submitEntry(Window *form) {
 }
 
 Window *createEntryForm() {
-    auto *form = new Window(WindowId::LedgerEntry, entryFormSpec());
+    auto *form = new Window(WindowId::LedgerEntry, entryFormLayout());
     form->onClick("按钮1", [form] { submitEntry(form); });
     return form;
 }

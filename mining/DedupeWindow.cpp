@@ -6,10 +6,10 @@
 
 namespace orbisel {
 
-WindowSpec dedupeWindowSpec() {
-    WindowSpec spec{
+WindowLayout dedupeWindowLayout() {
+    WindowLayout layout{
         .caption = std::string("Vantelo-有问题联系QQ") + config::kSupportQq, .width = 321, .height = 405};
-    spec.controls = {
+    layout.controls = {
         {.name = "编辑框1",
          .kind = ControlKind::MultiLineEdit,
          .x = 0,
@@ -25,11 +25,11 @@ WindowSpec dedupeWindowSpec() {
          .h = 24,
          .text = "删除重复"},
     };
-    return spec;
+    return layout;
 }
 
 Window *createDedupeWindow() {
-    auto *window = new Window(WindowId::Dedupe, dedupeWindowSpec());
+    auto *window = new Window(WindowId::Dedupe, dedupeWindowLayout());
     window->onClick("按钮1", [window] {
         window->setTypedText("编辑框1", removeTypedDuplicates(window->typedText("编辑框1")));
     });

@@ -5,7 +5,7 @@
 namespace orbisel {
 
 // The dedupe window: a text box and the "删除重复" button.
-WindowSpec dedupeWindowSpec();
+WindowLayout dedupeWindowLayout();
 Window *createDedupeWindow();
 // Adds the window to the catalogue as WindowId::Dedupe.
 void registerDedupeWindow();

@@ -1,13 +1,14 @@
 #include "mining/ListActions.h"
 
 #include "app/Program.h"
+#include "app/SharedControls.h"
 #include "app/Window.h"
 
 namespace orbisel {
 
 void runListFilter(Window &window, const std::string &listBox, const std::string &resultBox) {
     window.setText(resultBox, Text());
-    const Text result = listFilter(window.text("超级编辑框1"), window.text(listBox));
+    const Text result = listFilter(window.text(kKeywordSeedBox), window.text(listBox));
     if (!result.empty())
         window.appendText(resultBox, result);
 }

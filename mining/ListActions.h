@@ -10,7 +10,7 @@ class Window;
 
 // The list filter of the main window: empties the result box, then writes the
 // entries of the list box's text that contain a seed of the seed box
-// "超级编辑框1". Does not pump input.
+// kKeywordSeedBox. Does not pump input.
 void runListFilter(Window &window, const std::string &listBox, const std::string &resultBox);
 
 // Opens the published list file's address with the desktop's handler.

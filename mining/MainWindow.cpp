@@ -1,15 +1,16 @@
 #include "mining/MainWindow.h"
 
-#include "app/Gbk.h"
 #include "app/Program.h"
 #include "app/Responsive.h"
+#include "app/SharedControls.h"
+#include "core/SuggestionSource.h"
 #include "mining/ListActions.h"
 #include "mining/ResultExport.h"
-#include "core/SuggestionSource.h"
 #include "orbisel/config.h"
 #include "service/ServiceDb.h"
 #include "service/ServiceWindows.h"
 #include "service/VersionCheck.h"
+#include "web/Gbk.h"
 #include "web/TextRules.h"
 
 namespace orbisel {
@@ -46,9 +47,9 @@ Text MainWindow::captionText() {
     return gbk(mainWindowCaptionUtf8());
 }
 
-WindowSpec mainWindowSpec() {
-    WindowSpec spec{.caption = mainWindowCaptionUtf8(), .width = 1223, .height = 591};
-    spec.controls = {
+WindowLayout mainWindowLayout() {
+    WindowLayout layout{.caption = mainWindowCaptionUtf8(), .width = 1223, .height = 591};
+    layout.controls = {
         {.name = "外形框1", .kind = ControlKind::ShapeBox, .x = 0, .y = 0, .w = 128, .h = 529},
         {.name = "标签1",
          .kind = ControlKind::Label,
@@ -58,7 +59,7 @@ WindowSpec mainWindowSpec() {
          .h = 24,
          .text = "关键词",
          .container = "外形框1"},
-        {.name = "超级编辑框1",
+        {.name = kKeywordSeedBox,
          .kind = ControlKind::MultiLineEdit,
          .x = 2,
          .y = 36,
@@ -301,56 +302,12 @@ WindowSpec mainWindowSpec() {
          .h = 24,
          .text = "更新软件",
          .shown = false},
-        {.name = "分组框1",
-         .kind = ControlKind::GroupBox,
-         .x = 200,
-         .y = 72,
-         .w = 296,
-         .h = 128,
-         .shown = false},
-        {.name = "时钟2", .kind = ControlKind::Timer, .container = "分组框1"},
-        {.name = "编辑框9",
-         .kind = ControlKind::Edit,
-         .x = 32,
-         .y = 16,
-         .w = 80,
-         .h = 24,
-         .text = config::kVersionText,
-         .container = "分组框1"},
-        {.name = "编辑框8",
-         .kind = ControlKind::Edit,
-         .x = 32,
-         .y = 48,
-         .w = 72,
-         .h = 32,
-         .text = config::kVersionText,
-         .container = "分组框1"},
-        {.name = "编辑框10",
-         .kind = ControlKind::Edit,
-         .x = 120,
-         .y = 24,
-         .w = 168,
-         .h = 24,
-         .container = "分组框1"},
-        {.name = "按钮16",
-         .kind = ControlKind::Button,
-         .x = 144,
-         .y = 56,
-         .w = 64,
-         .h = 24,
-         .container = "分组框1"},
-        {.name = "按钮17",
-         .kind = ControlKind::Button,
-         .x = 72,
-         .y = 88,
-         .w = 48,
-         .h = 24,
-         .container = "分组框1"},
     };
-    return spec;
+    addVersionCheckControls(layout.controls, VersionCheckHost::KeywordWindow, 200, 72);
+    return layout;
 }
 
-MainWindow::MainWindow() : Window(WindowId::Main, mainWindowSpec()) {
+MainWindow::MainWindow() : Window(WindowId::Main, mainWindowLayout()) {
     onCreated([this] { created(); });
     onTick("时钟1", [this] {
         rotateStatusLine();
@@ -456,7 +413,7 @@ void MainWindow::exportClicked() {
 }
 
 void MainWindow::harvestLoop(SuggestionSource &source) {
-    for (const Text &seed : splitText(text("超级编辑框1"), "\r\n")) {
+    for (const Text &seed : splitText(text(kKeywordSeedBox), "\r\n")) {
         if (!harvestSeed(source, seed))
             return;
         globalState().seedLog.push_back(seed);

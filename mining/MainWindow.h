@@ -45,7 +45,11 @@ private:
     QString m_lastExportPath; // offered by the next save dialog
 };
 
-WindowSpec mainWindowSpec();
+WindowLayout mainWindowLayout();
+// The former name, until tests/deepmining/ uses the one above.
+inline WindowLayout mainWindowSpec() {
+    return mainWindowLayout();
+}
 void registerMainWindow();
 
 } // namespace orbisel

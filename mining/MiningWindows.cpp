@@ -1,6 +1,5 @@
 #include "mining/MiningWindows.h"
 
-#include "deepmining/DeepMiningWindow.h"
 #include "mining/DedupeWindow.h"
 #include "mining/MainWindow.h"
 
@@ -9,7 +8,6 @@ namespace orbisel {
 void registerMiningWindows() {
     registerMainWindow();
     registerDedupeWindow();
-    registerDeepMiningWindow();
 }
 
 } // namespace orbisel

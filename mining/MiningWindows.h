@@ -2,7 +2,7 @@
 
 namespace orbisel {
 
-// Registers the windows of the keyword-mining subsystem.
+// Registers the keyword window and the dedupe window.
 void registerMiningWindows();
 
 } // namespace orbisel

@@ -1,12 +1,12 @@
 #include "program/LauncherWindow.h"
 
-#include "app/Gbk.h"
 #include "app/GlobalState.h"
 #include "app/Program.h"
 #include "orbisel/config.h"
 #include "service/NoticeWindow.h"
 #include "service/ServiceAddress.h"
 #include "service/ServiceDb.h"
+#include "web/Gbk.h"
 
 #include <QPalette>
 #include <QPixmap>
@@ -14,9 +14,10 @@
 namespace orbisel {
 namespace {
 
-WindowSpec launcherSpec() {
-    WindowSpec spec{.caption = std::string("Orbisel") + config::kVersionText, .width = 288, .height = 407};
-    spec.controls = {
+WindowLayout launcherLayout() {
+    WindowLayout layout{
+        .caption = std::string("Orbisel") + config::kVersionText, .width = 288, .height = 407};
+    layout.controls = {
         {.name = "标签1",
          .kind = ControlKind::Label,
          .x = 0,
@@ -141,7 +142,7 @@ WindowSpec launcherSpec() {
          .shown = false,
          .container = "分组框1"},
     };
-    return spec;
+    return layout;
 }
 
 void setBackground(Window &w) {
@@ -185,7 +186,7 @@ Text fixedCoursePage() {
 }
 
 Window *createLauncherWindow() {
-    auto *w = new Window(WindowId::Launcher, launcherSpec());
+    auto *w = new Window(WindowId::Launcher, launcherLayout());
     setBackground(*w);
     const std::pair<const char *, WindowId> tools[] = {
         {"按钮1", WindowId::Main},        {"按钮4", WindowId::Index},       {"按钮9", WindowId::PayersQuery},

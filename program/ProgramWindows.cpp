@@ -1,5 +1,6 @@
 #include "program/ProgramWindows.h"
 
+#include "deepmining/DeepMiningWindow.h"
 #include "ledger/LedgerWindows.h"
 #include "mining/MiningWindows.h"
 #include "program/LauncherWindow.h"
@@ -12,6 +13,7 @@ void registerProgramWindows() {
     registerLauncherWindow();
     registerServiceWindows();
     registerMiningWindows();
+    registerDeepMiningWindow();
     registerWebToolWindows();
     registerLedgerWindows();
 }

@@ -1,20 +1,20 @@
 #include "service/NoticeWindow.h"
 
-#include "app/Gbk.h"
 #include "app/GlobalState.h"
 #include "app/Program.h"
 #include "service/ServiceAddress.h"
 #include "service/ServiceDb.h"
 #include "service/ServiceWindows.h"
+#include "web/Gbk.h"
 
 #include <ctime>
 
 namespace orbisel {
 namespace {
 
-WindowSpec noticeSpec() {
-    WindowSpec spec{.caption = "只能打开一个", .width = 432, .height = 245, .visibleWhenCreated = false};
-    spec.controls = {
+WindowLayout noticeLayout() {
+    WindowLayout layout{.caption = "只能打开一个", .width = 432, .height = 245, .visibleWhenCreated = false};
+    layout.controls = {
         {.name = "标签2", .kind = ControlKind::Label, .x = 16, .y = 16, .w = 392, .h = 24},
         {.name = "编辑框时间", .kind = ControlKind::Edit, .x = 16, .y = 48, .w = 64, .h = 24, .text = "666"},
         {.name = "按钮1", .kind = ControlKind::Button, .x = 8, .y = 104, .w = 40, .h = 16},
@@ -31,7 +31,7 @@ WindowSpec noticeSpec() {
         {.name = "时钟2", .kind = ControlKind::Timer},
         {.name = "时钟3", .kind = ControlKind::Timer},
     };
-    return spec;
+    return layout;
 }
 
 void bindReaders(Window &w) {
@@ -89,7 +89,7 @@ Text noticeTimeText(TimePoint time) {
 }
 
 Window *createNoticeWindow() {
-    auto *w = new Window(WindowId::Notice, noticeSpec());
+    auto *w = new Window(WindowId::Notice, noticeLayout());
     bindReaders(*w);
     w->onTick("时钟1", [w] { refresh(*w); });
     w->onTick("时钟2", [w] { openCourse(*w); });

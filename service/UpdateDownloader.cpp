@@ -1,20 +1,20 @@
 #include "service/UpdateDownloader.h"
 
-#include "app/Gbk.h"
 #include "app/Program.h"
 #include "orbisel/config.h"
 #include "service/ServiceDb.h"
 #include "service/ServiceWindows.h"
 #include "service/UpdateFtp.h"
+#include "web/Gbk.h"
 
 #include <QPointer>
 
 namespace orbisel {
 namespace {
 
-WindowSpec downloaderSpec() {
-    WindowSpec spec{.width = 420, .height = 101};
-    spec.controls = {
+WindowLayout downloaderLayout() {
+    WindowLayout layout{.width = 420, .height = 101};
+    layout.controls = {
         {.name = "进度条1", .kind = ControlKind::ProgressBar, .x = 48, .y = 16, .w = 296, .h = 24},
         {.name = "编辑框1", .kind = ControlKind::Edit, .x = 224, .y = 48, .w = 96, .h = 24},
         {.name = "按钮1",
@@ -37,7 +37,7 @@ WindowSpec downloaderSpec() {
         {.name = "时钟1", .kind = ControlKind::Timer},
         {.name = "时钟2", .kind = ControlKind::Timer},
     };
-    return spec;
+    return layout;
 }
 
 bool connectFtpOrEnd() {
@@ -79,7 +79,7 @@ void driveDownload(Window &w) {
 } // namespace
 
 Window *createUpdateDownloader() {
-    auto *w = new Window(WindowId::UpdateDownloader, downloaderSpec());
+    auto *w = new Window(WindowId::UpdateDownloader, downloaderLayout());
     w->onClick("按钮3", [] { connectFtpOrEnd(); });
     w->onClick("按钮2", [w] { w->setText("编辑框1", readServiceRow(gbk("账号=9123"))[2]); });
     w->onTick("时钟1", [w] { w->click("按钮2"); });

@@ -1,9 +1,9 @@
 #include "service/UpdateFtp.h"
 
-#include "app/Gbk.h"
 #include "app/Responsive.h"
 #include "orbisel/config.h"
 #include "web/Curl.h"
+#include "web/Gbk.h"
 #include "web/SaveFile.h"
 
 #include <QDir>

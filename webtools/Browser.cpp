@@ -1,6 +1,6 @@
 #include "webtools/Browser.h"
 
-#include "app/Gbk.h"
+#include "web/Gbk.h"
 #include "webtools/WebToolWindows.h"
 
 #include <QCoreApplication>
@@ -22,7 +22,7 @@ void prepareWebEngine() {
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
 }
 
-ControlSpec browserControl(int x, int y, int w, int h) {
+ControlRow browserControl(int x, int y, int w, int h) {
     return {.name = kBrowserControl,
             .kind = ControlKind::Custom,
             .x = x,

@@ -11,7 +11,7 @@ namespace orbisel {
 inline const std::string kBrowserControl = "超文本浏览框1";
 
 // A Custom control row for the embedded browser: a web view filling its rectangle.
-ControlSpec browserControl(int x, int y, int w, int h);
+ControlRow browserControl(int x, int y, int w, int h);
 
 // Sets the browser's address and starts navigating there (asynchronously; load
 // errors are shown by the view). An address without a scheme is taken as HTTP.

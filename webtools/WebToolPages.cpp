@@ -1,9 +1,10 @@
 #include "webtools/WebToolPages.h"
 
-#include "app/Gbk.h"
 #include "app/Program.h"
 #include "orbisel/config.h"
+#include "service/VersionCheck.h"
 #include "web/Encoding.h"
+#include "web/Gbk.h"
 #include "web/UrlCookies.h"
 #include "webtools/Browser.h"
 #include "webtools/WebToolWindows.h"
@@ -74,75 +75,37 @@ void applyFullScreenLayout(Window &window) {
 }
 
 Window *createIndexWindow() {
-    WindowSpec spec{.caption = "窗口1", .width = 760, .height = 416};
-    spec.controls = {browserControl(8, 8, 1160, 656)};
-    return new Window(WindowId::Index, spec);
+    WindowLayout layout{.caption = "窗口1", .width = 760, .height = 416};
+    layout.controls = {browserControl(8, 8, 1160, 656)};
+    return new Window(WindowId::Index, layout);
 }
 
 Window *createCrowdQueryWindow() {
-    WindowSpec spec{
+    WindowLayout layout{
         .caption = contactCaption("淘宝人群查询--------------有问题联系QQ"), .width = 894, .height = 470};
-    spec.controls = {browserControl(0, 8, 880, 432)};
-    return new Window(WindowId::CrowdQuery, spec);
+    layout.controls = {browserControl(0, 8, 880, 432)};
+    return new Window(WindowId::CrowdQuery, layout);
 }
 
 Window *createPayersQueryWindow() {
-    WindowSpec spec{.caption = contactCaption("今日付款人数查询---有问题联系QQ") + std::string(170, '-'),
-                    .width = 1097,
-                    .height = 620};
-    spec.controls = {
+    WindowLayout layout{.caption = contactCaption("今日付款人数查询---有问题联系QQ") + std::string(170, '-'),
+                        .width = 1097,
+                        .height = 620};
+    layout.controls = {
         {.name = "标签1", .kind = ControlKind::Label, .x = 104, .y = 8, .w = 144, .h = 32, .text = "关键词:"},
         {.name = "编辑框1", .kind = ControlKind::Edit, .x = 264, .y = 8, .w = 368, .h = 32},
         {.name = "按钮1", .kind = ControlKind::Button, .x = 768, .y = 8, .w = 136, .h = 32, .text = "查询"},
         browserControl(16, 48, 1200, 616),
-        {.name = "分组框1",
-         .kind = ControlKind::GroupBox,
-         .x = 0,
-         .y = 0,
-         .w = 160,
-         .h = 120,
-         .shown = false},
-        {.name = "编辑框9",
-         .kind = ControlKind::Edit,
-         .x = 8,
-         .y = 16,
-         .w = 64,
-         .h = 20,
-         .text = config::kVersionText,
-         .container = "分组框1"},
-        {.name = "编辑框999",
-         .kind = ControlKind::Edit,
-         .x = 80,
-         .y = 16,
-         .w = 64,
-         .h = 20,
-         .text = config::kVersionText,
-         .container = "分组框1"},
-        {.name = "按钮16",
-         .kind = ControlKind::Button,
-         .x = 8,
-         .y = 48,
-         .w = 64,
-         .h = 20,
-         .container = "分组框1"},
-        {.name = "按钮17",
-         .kind = ControlKind::Button,
-         .x = 80,
-         .y = 48,
-         .w = 64,
-         .h = 20,
-         .container = "分组框1"},
-        {.name = "时钟1", .kind = ControlKind::Timer, .container = "分组框1"},
-        {.name = "时钟2", .kind = ControlKind::Timer, .container = "分组框1"},
     };
-    auto *window = new Window(WindowId::PayersQuery, spec);
+    addVersionCheckControls(layout.controls, VersionCheckHost::PayersWindow, 0, 0);
+    auto *window = new Window(WindowId::PayersQuery, layout);
     window->onClick("按钮1", [window] { queryPayers(*window); });
     return window;
 }
 
 Window *createDataSharingWindow() {
-    WindowSpec spec{.caption = "生意参谋数据共享", .width = 380, .height = 280};
-    spec.controls = {
+    WindowLayout layout{.caption = "生意参谋数据共享", .width = 380, .height = 280};
+    layout.controls = {
         {.name = "按钮1",
          .kind = ControlKind::Button,
          .x = 24,
@@ -169,7 +132,7 @@ Window *createDataSharingWindow() {
          .styleSheet = "QPlainTextEdit { color: red; background-color: yellow; }"},
         {.name = "时钟1", .kind = ControlKind::Timer},
     };
-    auto *window = new Window(WindowId::DataSharing, spec);
+    auto *window = new Window(WindowId::DataSharing, layout);
     window->onClick("按钮1", [] { openAddress(dataSharePageAddress()); });
     window->onClick("按钮2", [] { loadWindow(WindowId::DataSharingBrowser); });
     window->onClick("按钮3", [] { openAddress(config::kSupportChatLink); });
@@ -177,9 +140,9 @@ Window *createDataSharingWindow() {
 }
 
 Window *createDataSharingBrowserWindow() {
-    WindowSpec spec{.width = 380, .height = 250};
-    spec.controls = {browserControl(8, 8, 1112, 648)};
-    auto *window = new Window(WindowId::DataSharingBrowser, spec);
+    WindowLayout layout{.width = 380, .height = 250};
+    layout.controls = {browserControl(8, 8, 1112, 648)};
+    auto *window = new Window(WindowId::DataSharingBrowser, layout);
     window->onCreated([window] {
         setBrowserAddress(*window, dataSharePageAddress());
         applyFullScreenLayout(*window);

@@ -1,10 +1,10 @@
 #include "webtools/WebToolWindows.h"
 
-#include "app/Gbk.h"
 #include "app/Program.h"
 #include "service/ServiceDb.h"
 #include "service/ServiceWindows.h"
 #include "service/VersionCheck.h"
+#include "web/Gbk.h"
 #include "webtools/WebToolPages.h"
 
 namespace orbisel {

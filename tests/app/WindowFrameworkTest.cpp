@@ -1,8 +1,8 @@
-#include "app/Gbk.h"
 #include "app/Program.h"
 #include "app/ProgramWindowMarker.h"
 #include "app/Startup.h"
 #include "tests/support/ProgramSeams.h"
+#include "web/Gbk.h"
 
 #include <QCoreApplication>
 #include <QGroupBox>
@@ -20,9 +20,9 @@ using orbisel::test::ProgramSeams;
 
 namespace {
 
-WindowSpec sampleSpec() {
-    WindowSpec spec{.caption = "样例窗口", .width = 300, .height = 200};
-    spec.controls = {
+WindowLayout sampleLayout() {
+    WindowLayout layout{.caption = "样例窗口", .width = 300, .height = 200};
+    layout.controls = {
         {.name = "编辑框1", .kind = ControlKind::MultiLineEdit, .x = 0, .y = 0, .w = 100, .h = 100},
         {.name = "编辑框2", .kind = ControlKind::Edit, .x = 0, .y = 110, .w = 100, .h = 24, .text = "初始"},
         {.name = "分组框1",
@@ -49,7 +49,7 @@ WindowSpec sampleSpec() {
          .container = "分组框1"},
         {.name = "时钟1", .kind = ControlKind::Timer},
     };
-    return spec;
+    return layout;
 }
 
 struct FrameworkTest : ::testing::Test {
@@ -57,7 +57,7 @@ struct FrameworkTest : ::testing::Test {
 };
 
 TEST_F(FrameworkTest, editBoxes_keepGbkTextWithCrlfExactly) {
-    Window w(WindowId::Dedupe, sampleSpec());
+    Window w(WindowId::Dedupe, sampleLayout());
     EXPECT_EQ(w.text("编辑框2"), gbk("初始"));
     const Text value = gbk("羽绒服\r\n\r\n连衣裙 女\r\n");
     w.setText("编辑框1", value);
@@ -73,7 +73,7 @@ TEST_F(FrameworkTest, editBoxes_keepGbkTextWithCrlfExactly) {
 }
 
 TEST_F(FrameworkTest, hiddenContainer_hidesContentAndDefersLargeText) {
-    Window w(WindowId::Dedupe, sampleSpec());
+    Window w(WindowId::Dedupe, sampleLayout());
     w.show();
     EXPECT_FALSE(w.widget("按钮1")->isVisible());
     EXPECT_TRUE(w.isShown("按钮1")); // the control's own flag is unchanged
@@ -91,7 +91,7 @@ TEST_F(FrameworkTest, hiddenContainer_hidesContentAndDefersLargeText) {
 }
 
 TEST_F(FrameworkTest, timerPeriod_sameValueDoesNotRestart_negativeStops) {
-    Window w(WindowId::Dedupe, sampleSpec());
+    Window w(WindowId::Dedupe, sampleLayout());
     auto *timer = w.findChild<QTimer *>();
     ASSERT_NE(timer, nullptr);
     EXPECT_EQ(w.timerPeriod("时钟1"), 0);
@@ -115,7 +115,7 @@ TEST_F(FrameworkTest, timerPeriod_sameValueDoesNotRestart_negativeStops) {
 TEST_F(FrameworkTest, timerTicks_runHandlerUntilWindowCloses) {
     int ticks = 0;
     registerWindow(WindowId::Dedupe, [&] {
-        auto *w = new Window(WindowId::Dedupe, sampleSpec());
+        auto *w = new Window(WindowId::Dedupe, sampleLayout());
         w->onTick("时钟1", [&] { ++ticks; });
         w->onCreated([w] { w->setTimerPeriod("时钟1", 10); });
         return w;
@@ -131,7 +131,7 @@ TEST_F(FrameworkTest, timerTicks_runHandlerUntilWindowCloses) {
 TEST_F(FrameworkTest, loadWindow_opensOnceAndBringsOpenWindowBack) {
     int created = 0;
     registerWindow(WindowId::Dedupe, [&] {
-        auto *w = new Window(WindowId::Dedupe, sampleSpec());
+        auto *w = new Window(WindowId::Dedupe, sampleLayout());
         w->onCreated([&] { ++created; });
         return w;
     });
@@ -155,7 +155,7 @@ TEST_F(FrameworkTest, loadWindow_opensOnceAndBringsOpenWindowBack) {
 TEST_F(FrameworkTest, createdHandlerThatClosesWindow_isNeverShown) {
     Window *made = nullptr;
     registerWindow(WindowId::Index, [&] {
-        made = new Window(WindowId::Index, sampleSpec());
+        made = new Window(WindowId::Index, sampleLayout());
         made->onCreated([&] { closeWindow(made); });
         return made;
     });
@@ -164,11 +164,11 @@ TEST_F(FrameworkTest, createdHandlerThatClosesWindow_isNeverShown) {
 }
 
 TEST_F(FrameworkTest, processEndsWithLastWindow_hiddenWindowsCount) {
-    registerWindow(WindowId::Dedupe, [] { return new Window(WindowId::Dedupe, sampleSpec()); });
+    registerWindow(WindowId::Dedupe, [] { return new Window(WindowId::Dedupe, sampleLayout()); });
     registerWindow(WindowId::Notice, [] {
-        WindowSpec spec = sampleSpec();
-        spec.visibleWhenCreated = false;
-        return new Window(WindowId::Notice, spec);
+        WindowLayout layout = sampleLayout();
+        layout.visibleWhenCreated = false;
+        return new Window(WindowId::Notice, layout);
     });
     ASSERT_TRUE(loadWindow(WindowId::Dedupe));
     ASSERT_TRUE(loadWindow(WindowId::Notice));
@@ -181,7 +181,7 @@ TEST_F(FrameworkTest, processEndsWithLastWindow_hiddenWindowsCount) {
 }
 
 TEST_F(FrameworkTest, modalWindow_returnsWhenClosed) {
-    registerWindow(WindowId::LedgerEntry, [] { return new Window(WindowId::LedgerEntry, sampleSpec()); });
+    registerWindow(WindowId::LedgerEntry, [] { return new Window(WindowId::LedgerEntry, sampleLayout()); });
     bool sawModal = false;
     QTimer::singleShot(50, [&] {
         Window *w = openWindow(WindowId::LedgerEntry);
@@ -205,7 +205,7 @@ TEST_F(FrameworkTest, messageBox_defaultTitleAndResultCodes) {
 }
 
 TEST_F(FrameworkTest, hiddenButton_runsAsNamedHandler) {
-    Window w(WindowId::Dedupe, sampleSpec());
+    Window w(WindowId::Dedupe, sampleLayout());
     int clicks = 0;
     w.onClick("按钮1", [&] { ++clicks; });
     w.click("按钮1");
@@ -216,21 +216,21 @@ TEST_F(FrameworkTest, hiddenButton_runsAsNamedHandler) {
 TEST_F(FrameworkTest, nameMissingFromTheTable_failsTheTestWhenTheWindowIsCreated) {
     struct Case {
         const char *missing;
-        std::function<void(WindowSpec &)> editTable;
+        std::function<void(WindowLayout &)> editTable;
         std::function<void(Window &)> bind;
     };
     const Case cases[] = {
         {"按钮9", {}, [](Window &w) { w.onClick("按钮9", [] {}); }},
         {"时钟9", {}, [](Window &w) { w.onTick("时钟9", [] {}); }},
         {"编辑框9", {}, [](Window &w) { w.onCreated([&w] { w.setText("编辑框9", "x"); }); }},
-        {"分组框9", [](WindowSpec &spec) { spec.controls[1].container = "分组框9"; }, {}},
+        {"分组框9", [](WindowLayout &layout) { layout.controls[1].container = "分组框9"; }, {}},
     };
     for (const Case &c : cases) {
         registerWindow(WindowId::Dedupe, [&c] {
-            WindowSpec spec = sampleSpec();
+            WindowLayout layout = sampleLayout();
             if (c.editTable)
-                c.editTable(spec);
-            auto *w = new Window(WindowId::Dedupe, spec);
+                c.editTable(layout);
+            auto *w = new Window(WindowId::Dedupe, layout);
             if (c.bind)
                 c.bind(*w);
             return w;
@@ -263,9 +263,9 @@ TEST_F(FrameworkTest, findProgramWindow_findsLocalAndOtherProcessWindows) {
     other.waitForFinished(5000);
     EXPECT_FALSE(findProgramWindow(caption).has_value());
 
-    WindowSpec spec = sampleSpec();
-    spec.caption = "只能打开一个";
-    Window local(WindowId::Notice, spec);
+    WindowLayout layout = sampleLayout();
+    layout.caption = "只能打开一个";
+    Window local(WindowId::Notice, layout);
     EXPECT_TRUE(findProgramWindow(caption).has_value());
 }
 

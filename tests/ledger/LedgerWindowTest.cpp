@@ -1,4 +1,3 @@
-#include "app/Gbk.h"
 #include "app/Program.h"
 #include "ledger/LedgerExport.h"
 #include "ledger/LedgerFile.h"
@@ -9,6 +8,7 @@
 #include "tests/support/ProgramSeams.h"
 #include "web/Clock.h"
 #include "web/Encoding.h"
+#include "web/Gbk.h"
 
 #include <QApplication>
 #include <QDir>

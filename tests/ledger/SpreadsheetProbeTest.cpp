@@ -1,4 +1,4 @@
-#include "ledger/LedgerExport.h"
+#include "ledger/LedgerWorkbook.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,10 +1,10 @@
 #include "mining/DedupeWindow.h"
 
-#include "app/Gbk.h"
 #include "app/Program.h"
 #include "mining/KeywordLists.h"
 #include "mining/ListActions.h"
 #include "tests/support/ProgramSeams.h"
+#include "web/Gbk.h"
 
 #include <QDir>
 #include <QFile>
@@ -51,13 +51,13 @@ TEST_F(MiningWindows, dedupeWindow_keepsTypedCharactersGbkLacks) {
 }
 
 TEST_F(MiningWindows, runListFilter_replacesResultBoxWithMatches) {
-    WindowSpec spec{.caption = "filter", .width = 300, .height = 300};
-    spec.controls = {
+    WindowLayout layout{.caption = "filter", .width = 300, .height = 300};
+    layout.controls = {
         {.name = "超级编辑框1", .kind = ControlKind::MultiLineEdit, .w = 100, .h = 100},
         {.name = "编辑框TOP", .kind = ControlKind::MultiLineEdit, .w = 10, .h = 10, .shown = false},
         {.name = "编辑框TOP结果", .kind = ControlKind::MultiLineEdit, .x = 100, .w = 100, .h = 100},
     };
-    Window window(WindowId::Main, spec);
+    Window window(WindowId::Main, layout);
     window.setText("编辑框TOP", topKeywordList());
     window.setText("编辑框TOP结果", gbk("旧结果\r\n"));
     window.setText("超级编辑框1", gbk("日本热血动漫排行榜\r\n"));

@@ -1,12 +1,12 @@
 #include "mining/MainWindow.h"
 
-#include "app/Gbk.h"
 #include "app/Program.h"
 #include "core/SuggestionSource.h"
 #include "orbisel/config.h"
 #include "service/ServiceDb.h"
 #include "tests/support/MariaDbServer.h"
 #include "tests/support/ProgramSeams.h"
+#include "web/Gbk.h"
 #include "web/TextRules.h"
 
 #include <QPushButton>

@@ -1,11 +1,11 @@
 #include "MarketplaceServer.h"
-#include "app/Gbk.h"
 #include "app/Program.h"
-#include "mining/MainWindow.h"
 #include "core/SuggestionSource.h"
+#include "mining/MainWindow.h"
 #include "service/ServiceDb.h"
 #include "tests/support/MariaDbServer.h"
 #include "tests/support/ProgramSeams.h"
+#include "web/Gbk.h"
 #include "web/WebRequest.h"
 
 #include <QElapsedTimer>

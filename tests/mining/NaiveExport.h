@@ -2,7 +2,7 @@
 
 // The export rows computed literally: every item of every kind tested against
 // every seedLog entry. The reference for the indexed pass.
-#include "mining/ResultExport.h"
+#include "mining/ExportRows.h"
 #include "web/TextRules.h"
 
 #include <tuple>

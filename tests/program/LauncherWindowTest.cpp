@@ -139,8 +139,9 @@ TEST_F(LauncherWindowTest, buttons_openToolWindowsAndSupportChat) {
         {"按钮10", WindowId::CrowdQuery}, {"按钮5", WindowId::DataSharing}, {"按钮11", WindowId::Ledger},
     };
     for (const auto &[button, id] : tools)
-        registerWindow(
-            id, [id] { return new Window(id, WindowSpec{.caption = "tool", .width = 100, .height = 100}); });
+        registerWindow(id, [id] {
+            return new Window(id, WindowLayout{.caption = "tool", .width = 100, .height = 100});
+        });
     Window *w = open();
     for (const auto &[button, id] : tools) {
         w->click(button);

@@ -1,12 +1,12 @@
 #include "service/ServiceDb.h"
 
-#include "app/Gbk.h"
 #include "app/Program.h"
 #include "orbisel/config.h"
 #include "service/ServiceWindows.h"
 #include "tests/support/MariaDbServer.h"
 #include "tests/support/ProgramSeams.h"
 #include "web/Clock.h"
+#include "web/Gbk.h"
 
 #include <QProcess>
 #include <QThread>

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "app/Gbk.h"
 #include "app/Program.h"
 #include "orbisel/config.h"
 #include "service/ServiceDb.h"
 #include "tests/support/MariaDbServer.h"
 #include "tests/support/ProgramSeams.h"
 #include "web/Clock.h"
+#include "web/Gbk.h"
 
 #include <QFile>
 #include <QFileInfo>

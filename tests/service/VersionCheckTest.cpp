@@ -7,87 +7,22 @@
 namespace orbisel::test {
 namespace {
 
-// The version-check controls of the main window and the payers query window.
+// The version-check controls of the main window and the payers query window; the
+// main window also has 时钟1 and the web-address update controls.
 Window *createCheckedWindow(WindowId id) {
-    WindowSpec spec{.caption = id == WindowId::Main ? "Vantelo" : "payers", .width = 400, .height = 300};
-    spec.controls = {
-        {.name = "分组框1",
-         .kind = ControlKind::GroupBox,
-         .x = 200,
-         .y = 72,
-         .w = 296,
-         .h = 128,
-         .shown = false},
-        // Only the version setting is compared, never a box's text.
-        {.name = "编辑框9",
-         .kind = ControlKind::Edit,
-         .x = 32,
-         .y = 16,
-         .w = 80,
-         .h = 24,
-         .text = "V0.0.1",
-         .container = "分组框1"},
-        {.name = "编辑框8",
-         .kind = ControlKind::Edit,
-         .x = 32,
-         .y = 48,
-         .w = 72,
-         .h = 32,
-         .container = "分组框1"},
-        {.name = "编辑框999",
-         .kind = ControlKind::Edit,
-         .x = 32,
-         .y = 48,
-         .w = 72,
-         .h = 32,
-         .container = "分组框1"},
-        {.name = "编辑框10",
-         .kind = ControlKind::Edit,
-         .x = 120,
-         .y = 24,
-         .w = 168,
-         .h = 24,
-         .container = "分组框1"},
-        {.name = "按钮16",
-         .kind = ControlKind::Button,
-         .x = 144,
-         .y = 56,
-         .w = 64,
-         .h = 24,
-         .container = "分组框1"},
-        {.name = "按钮17",
-         .kind = ControlKind::Button,
-         .x = 72,
-         .y = 88,
-         .w = 48,
-         .h = 24,
-         .container = "分组框1"},
-        {.name = "时钟1", .kind = ControlKind::Timer},
-        {.name = "时钟2", .kind = ControlKind::Timer},
-        {.name = "编辑框更新",
-         .kind = ControlKind::Edit,
-         .x = 584,
-         .y = 408,
-         .w = 96,
-         .h = 16,
-         .shown = false},
-        {.name = "按钮13",
-         .kind = ControlKind::Button,
-         .x = 1008,
-         .y = 480,
-         .w = 112,
-         .h = 24,
-         .text = "更新软件",
-         .shown = false},
-        {.name = "按钮4",
-         .kind = ControlKind::Button,
-         .x = 1120,
-         .y = 496,
-         .w = 96,
-         .h = 32,
-         .text = "下载新版本"},
-    };
-    auto *w = new Window(id, spec);
+    const bool main = id == WindowId::Main;
+    WindowLayout layout{.caption = main ? "Vantelo" : "payers", .width = 400, .height = 300};
+    addVersionCheckControls(layout.controls,
+                            main ? VersionCheckHost::KeywordWindow : VersionCheckHost::PayersWindow, 200, 72);
+    if (main)
+        layout.controls.insert(
+            layout.controls.end(),
+            {{.name = "时钟1", .kind = ControlKind::Timer},
+             {.name = "编辑框更新", .kind = ControlKind::Edit, .w = 96, .h = 16, .shown = false},
+             {.name = "按钮13", .kind = ControlKind::Button, .w = 112, .h = 24, .shown = false},
+             {.name = "按钮4", .kind = ControlKind::Button, .w = 96, .h = 32}});
+    auto *w = new Window(id, layout);
+    w->setText("编辑框9", "V0.0.1"); // only the version setting is compared, never a box's text
     // Both windows connect to the service when created, before their checks start.
     if (id == WindowId::Main) {
         installMainVersionCheck(*w);
@@ -111,7 +46,7 @@ protected:
         registerWindow(WindowId::Main, [] { return createCheckedWindow(WindowId::Main); });
         registerWindow(WindowId::PayersQuery, [] { return createCheckedWindow(WindowId::PayersQuery); });
         registerWindow(WindowId::UpdateDownloader, [] {
-            return new Window(WindowId::UpdateDownloader, WindowSpec{.width = 420, .height = 101});
+            return new Window(WindowId::UpdateDownloader, WindowLayout{.width = 420, .height = 101});
         });
     }
 

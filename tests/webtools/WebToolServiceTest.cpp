@@ -1,11 +1,11 @@
 // Creation steps of the web tool windows against a real service database.
-#include "app/Gbk.h"
 #include "app/Program.h"
 #include "orbisel/config.h"
 #include "service/ServiceDb.h"
 #include "tests/support/MariaDbServer.h"
 #include "tests/support/ProgramSeams.h"
 #include "tests/webtools/WebTestSupport.h"
+#include "web/Gbk.h"
 #include "webtools/Browser.h"
 #include "webtools/WebToolPages.h"
 #include "webtools/WebToolWindows.h"

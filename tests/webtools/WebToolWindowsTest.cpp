@@ -2,11 +2,11 @@
 // rendering of a served page, the data-sharing window's buttons.
 #include "webtools/WebToolWindows.h"
 
-#include "app/Gbk.h"
 #include "app/Program.h"
 #include "orbisel/config.h"
 #include "tests/support/ProgramSeams.h"
 #include "tests/webtools/WebTestSupport.h"
+#include "web/Gbk.h"
 #include "webtools/Browser.h"
 #include "webtools/WebToolPages.h"
 

@@ -1,4 +1,4 @@
-#include "app/Gbk.h"
+#include "web/Gbk.h"
 
 #include "web/Encoding.h"
 
