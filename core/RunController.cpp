@@ -182,6 +182,11 @@ bool RunController::busy() const {
     return m_impl->busy;
 }
 
+bool RunController::engineRunning() const {
+    std::lock_guard guard(m_impl->mutex);
+    return m_impl->running != nullptr;
+}
+
 bool RunController::stoppable() const {
     std::lock_guard guard(m_impl->mutex);
     return m_impl->running && !m_impl->stopRequested;

@@ -63,7 +63,8 @@ public:
     // Thread-safe; also before the engine has begun.
     void requestStop();
 
-    bool busy() const;      // work started and its end not yet taken
+    bool busy() const; // work started and its end not yet taken
+    bool engineRunning() const;
     bool stoppable() const; // the engine runs and no stop was asked
     // Takes what arrived, rows up to about `maxRows` (whole deltas).
     RunBatch take(std::size_t maxRows = std::numeric_limits<std::size_t>::max());
