@@ -120,9 +120,14 @@ Result<std::vector<std::string>, SeedsError> parseSeeds(std::string_view bytes) 
     if (const long long line = firstLine(lines, hasControlByte))
         return Failure{SeedsError{SeedsErrorKind::ControlByte, {}, line}};
     const bool utf8 = isValidUtf8(bytes);
-    if (!utf8)
-        if (const long long line = firstLine(lines, [](std::string_view l) { return !isValidGbk(l); }))
-            return Failure{SeedsError{SeedsErrorKind::BadEncoding, {}, line}};
+    if (!utf8 && !isValidGbk(bytes)) {
+        // A line readable in neither encoding, else the first line of a file mixing both.
+        long long line =
+            firstLine(lines, [](std::string_view l) { return !isValidUtf8(l) && !isValidGbk(l); });
+        if (!line)
+            line = firstLine(lines, [](std::string_view l) { return !isValidUtf8(l); });
+        return Failure{SeedsError{SeedsErrorKind::BadEncoding, {}, line}};
+    }
     SeedList seeds;
     for (const std::string_view line : lines)
         seeds.add(utf8 ? std::string(line) : gbkToUtf8(line));

@@ -29,8 +29,9 @@ bool isValidGbk(std::string_view bytes);
 // otherwise GBK converted to UTF-8. One seed a line (LF or CRLF), trimmed of
 // ASCII and full-width spaces; blank lines are skipped and a repeated seed
 // counts once. A line holding a control byte, or content valid in neither
-// encoding, is refused with the first such line (as GBK, the first line GBK
-// cannot read). No seed at all is no error here.
+// encoding, is refused with the first such line (the first line readable in
+// neither, or in a file mixing the two, the first line that is not UTF-8).
+// No seed at all is no error here.
 Result<std::vector<std::string>, SeedsError> parseSeeds(std::string_view bytes);
 // The same rules for seeds given one by one (from the command line): UTF-8,
 // or GBK from a terminal set to it; `line` of an error is the seed's position.

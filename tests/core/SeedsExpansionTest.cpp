@@ -55,6 +55,7 @@ TEST(Seeds, parse_refusesControlBytesAndUnreadableTextNamingTheLine) {
         {"ok\n" + utf8ToGbk("连衣裙") + "\n\xFF\xFE\n", SeedsErrorKind::BadEncoding, 3},
         {"ok\n\x81\x30\n", SeedsErrorKind::BadEncoding, 2}, // no GBK trail byte
         {"\xEF\xBB\xBF\xC1", SeedsErrorKind::BadEncoding, 1},
+        {"连衣裙\n" + utf8ToGbk("半身裙") + "\n", SeedsErrorKind::BadEncoding, 2}, // UTF-8 and GBK mixed
     };
     for (const Case &c : cases) {
         const auto parsed = parseSeeds(c.bytes);
