@@ -132,6 +132,17 @@ protected:
             seeds << QStringLiteral("慢%1").arg(i);
         return seeds.join('\n');
     }
+    // Presses an export button with the save dialog answering `path`; whether the export ended.
+    bool exportThrough(const char *button, const std::string &path) const {
+        setSaveFileDialogHandler([path](const SaveDialogRequest &) {
+            return std::optional<QString>(QString::fromStdString(path));
+        });
+        QSignalSpy finished(window.data(), &DeepMiningWindow::workFinished);
+        click(button);
+        const bool ended = finished.wait(20000);
+        setSaveFileDialogHandler({});
+        return ended;
+    }
     void selectHistoryRun(long long runId) const {
         auto *history = child<QTableWidget>("历史表");
         child<QPushButton>("历史刷新")->click();
@@ -259,13 +270,7 @@ TEST_F(DeepMiningWindowTest, sameOptionsAsTheCommandLine_sameRequestsAndSameFile
     ASSERT_TRUE(waitIdle());
     ASSERT_TRUE(window->statusText().contains(QStringLiteral("完成"))) << window->statusText().toStdString();
     const std::vector<std::string> windowAsked = askedQueries(*server);
-    setSaveFileDialogHandler([&](const SaveDialogRequest &) {
-        return std::optional<QString>(QString::fromStdString(file("window.csv")));
-    });
-    QSignalSpy finished(window.data(), &DeepMiningWindow::workFinished);
-    click("导出");
-    ASSERT_TRUE(finished.wait(20000));
-    setSaveFileDialogHandler({});
+    ASSERT_TRUE(exportThrough("导出", file("window.csv")));
 
     server->clearLog();
     const std::string cli =
@@ -432,12 +437,7 @@ TEST_F(DeepMiningWindowTest, history_opensExportsAndDeletesWithConfirmation) {
                         .startsWith(QStringLiteral("查询 10/10")));
     }
 
-    setSaveFileDialogHandler([&](const SaveDialogRequest &) {
-        return std::optional<QString>(QString::fromStdString(file("out.csv")));
-    });
-    QSignalSpy finished(window.data(), &DeepMiningWindow::workFinished);
-    click("历史导出");
-    ASSERT_TRUE(finished.wait(20000));
+    ASSERT_TRUE(exportThrough("历史导出", file("out.csv")));
     EXPECT_EQ(readFile(file("out.csv")), shown);
     setSaveFileDialogHandler([&](const SaveDialogRequest &) {
         return std::optional<QString>(QString::fromStdString(file("none/out.csv")));
@@ -471,13 +471,7 @@ TEST_F(DeepMiningWindowTest, exportOfUnreadableResults_saysWhyAndWritesNothing) 
               SQLITE_OK);
     sqlite3_close(db);
 
-    setSaveFileDialogHandler([&](const SaveDialogRequest &) {
-        return std::optional<QString>(QString::fromStdString(file("out.csv")));
-    });
-    QSignalSpy finished(window.data(), &DeepMiningWindow::workFinished);
-    click("导出");
-    ASSERT_TRUE(finished.wait(20000));
-    setSaveFileDialogHandler({});
+    ASSERT_TRUE(exportThrough("导出", file("out.csv")));
     ASSERT_EQ(seams.messages.size(), 1u);
     const std::string message = test::utf8(seams.messages[0].text);
     EXPECT_NE(message.find("无法导出"), std::string::npos) << message;
