@@ -74,10 +74,6 @@ struct WindowLayout {
     std::vector<ControlRow> controls;
 };
 
-// The former names, until deepmining/ and its tests use the ones above.
-using ControlSpec = ControlRow;
-using WindowSpec = WindowLayout;
-
 // A top-level window built from its control table. Properties are read and
 // written as GBK texts; handlers are bound to (control name, event).
 class Window : public QWidget {

@@ -1,20 +1,14 @@
 #include "cli/MineCommandLine.h"
 
 #include "core/ResultWriters.h"
-#include "core/WordFilter.h"
 #include "orbisel/config.h"
 
 #include <CLI/CLI.hpp>
-#include <array>
 
 namespace orbisel::cli {
 
 namespace {
 
-using core::Failure;
-
-constexpr std::array<const char *, core::kExpansionCount> kExpansionNames = {"letters", "digits", "modifiers",
-                                                                             "questions"};
 constexpr const char *kTestingGroup = "Testing (local stand-in servers)";
 
 std::string versionText() {
@@ -44,19 +38,20 @@ void addNetworkOptions(CLI::App &command, NetworkSettings &network) {
         ->group(kTestingGroup);
 }
 
-// The options of `run`, read into the request; lists are kept as text until checked.
+// The name lists of `run`, kept as text until checked.
 struct RunTexts {
     std::string expand;
     std::string sources = "pc,arrow,mobile";
-    std::string include;
-    std::string exclude;
 };
 
 void addRunOptions(CLI::App &run, MineRequest &request, RunTexts &texts) {
-    core::DeepRunOptions &o = request.options;
-    auto *seeds = run.add_option("--seeds", request.seedsFile,
-                                 "Seeds file: one seed a line, UTF-8 (with or without BOM) or GBK");
-    auto *seed = run.add_option("--seed", request.seedTexts, "A seed (repeatable)")->allow_extra_args(false);
+    core::RunInputs &inputs = request.inputs;
+    core::DeepRunOptions &o = inputs.options;
+    auto *seeds =
+        run.add_option("--seeds", inputs.seedsFile,
+                       "Seeds file: one seed a line, UTF-8 (with or without BOM) or GBK; a line "
+                       "with a control byte (tab, NUL, ...) or a file in neither encoding is refused");
+    auto *seed = run.add_option("--seed", inputs.seedList, "A seed (repeatable)")->allow_extra_args(false);
     seeds->excludes(seed);
     seed->excludes(seeds);
     run.add_option("--expand", texts.expand,
@@ -66,11 +61,8 @@ void addRunOptions(CLI::App &run, MineRequest &request, RunTexts &texts) {
     run.add_option("--sources", texts.sources, "Comma list of: pc, arrow, mobile, longtail, related")
         ->capture_default_str();
     run.add_option("--depth", o.depth, "Levels: the words found at one level are asked at the next (1-5)")
-        ->check(CLI::Range(1, 5))
         ->capture_default_str();
-    run.add_option("--concurrency", o.concurrency, "Requests in flight (1-16)")
-        ->check(CLI::Range(1, 16))
-        ->capture_default_str();
+    run.add_option("--concurrency", o.concurrency, "Requests in flight (1-16)")->capture_default_str();
     run.add_option("--interval-ms", o.intervalMs, "Least time between request starts to one host, ms")
         ->check(CLI::Range(0, 600000))
         ->capture_default_str();
@@ -86,12 +78,11 @@ void addRunOptions(CLI::App &run, MineRequest &request, RunTexts &texts) {
                    "Reuse stored answers younger than this (0: always ask the marketplace)")
         ->check(CLI::Range(0, 87600))
         ->capture_default_str();
-    run.add_option("--include", texts.include, "Keep only words containing one of these (comma list)");
-    run.add_option("--exclude", texts.exclude, "Drop words containing any of these (comma list)");
-    run.add_option("--min-chars", o.minChars, "Keep words of at least this many characters (0: no bound)")
-        ->check(CLI::Range(0, 1000));
-    run.add_option("--max-chars", o.maxChars, "Keep words of at most this many characters (0: no bound)")
-        ->check(CLI::Range(0, 1000));
+    run.add_option("--include", inputs.include,
+                   "Keep only words containing one of these (list separated by \",\", \"，\" or \"、\")");
+    run.add_option("--exclude", inputs.exclude, "Drop words containing any of these (list as --include)");
+    run.add_option("--min-chars", o.minChars, "Keep words of at least this many characters (0: no bound)");
+    run.add_option("--max-chars", o.maxChars, "Keep words of at most this many characters (0: no bound)");
     run.add_option("--name", o.name, "Name of the run, shown by list");
     run.add_option("--out", request.out,
                    "Results file written when the run ends; .csv, .xlsx or .jsonl by its extension");
@@ -99,25 +90,55 @@ void addRunOptions(CLI::App &run, MineRequest &request, RunTexts &texts) {
     addNetworkOptions(run, request.network);
 }
 
-// Checks the lists and bounds CLI11 cannot, and moves them into the options.
+// Reads the name lists into the options; the rest is checked when the run starts.
 std::optional<std::string> finishRunOptions(MineRequest &request, const RunTexts &texts) {
-    core::DeepRunOptions &o = request.options;
-    const auto sources = parseSources(texts.sources);
+    core::DeepRunOptions &o = request.inputs.options;
+    const auto sources = core::parseSourceNames(texts.sources);
     if (!sources.ok())
-        return sources.error();
+        return inputProblem(sources.error(), request);
     o.sources = sources.value();
-    const auto expansions = parseExpansions(texts.expand);
+    const auto expansions = core::parseExpansionNames(texts.expand);
     if (!expansions.ok())
-        return expansions.error();
+        return inputProblem(expansions.error(), request);
     o.expansions = expansions.value();
-    o.include = core::splitList(texts.include);
-    o.exclude = core::splitList(texts.exclude);
-    if (o.minChars > 0 && o.maxChars > 0 && o.minChars > o.maxChars)
-        return "--min-chars " + std::to_string(o.minChars) + " is more than --max-chars " +
-               std::to_string(o.maxChars);
-    if (request.seedsFile.empty() && request.seedTexts.empty())
-        return std::string("no seeds: give --seeds FILE or --seed TEXT");
     return std::nullopt;
+}
+
+std::string range(int low, int high) {
+    return std::to_string(low) + " to " + std::to_string(high);
+}
+
+std::string seedsProblem(const core::SeedsError &error, const MineRequest &request) {
+    const bool file = !request.inputs.seedsFile.empty();
+    const std::string where =
+        (file ? request.inputs.seedsFile + " line " : "--seed number ") + std::to_string(error.line);
+    switch (error.kind) {
+    case core::SeedsErrorKind::CannotRead:
+        return "cannot read the seeds file " + error.detail;
+    case core::SeedsErrorKind::NoSeeds:
+        if (file)
+            return "no seeds in " + error.detail;
+        return request.inputs.seedList.empty() ? "no seeds: give --seeds FILE or --seed TEXT"
+                                               : "no seeds: every --seed is blank";
+    case core::SeedsErrorKind::ControlByte:
+        return where + ": a control byte (NUL, tab, ...) in a seed; is it a text file?";
+    case core::SeedsErrorKind::BadEncoding:
+        break;
+    }
+    return where + ": neither UTF-8 nor GBK text; is it a text file?";
+}
+
+std::string modifiersProblem(const core::SeedsError &error) {
+    switch (error.kind) {
+    case core::SeedsErrorKind::ControlByte:
+        return "the modifier list " + error.detail + " line " + std::to_string(error.line) +
+               ": a control byte (NUL, tab, ...) in a word";
+    case core::SeedsErrorKind::BadEncoding:
+        return "the modifier list " + error.detail + " line " + std::to_string(error.line) +
+               ": neither UTF-8 nor GBK text";
+    default:
+        return "cannot read the modifier list " + error.detail;
+    }
 }
 
 // A run number: digits only, at least 1.
@@ -143,34 +164,31 @@ std::string usageError(const std::string &message) {
 
 } // namespace
 
-core::Result<core::DeepSourceSet, std::string> parseSources(const std::string &list) {
-    core::DeepSourceSet set = 0;
-    for (const std::string &item : core::splitList(list)) {
-        int found = -1;
-        for (int i = 0; i < core::kDeepSourceCount; ++i)
-            if (item == core::sourceName(static_cast<core::DeepSource>(i)))
-                found = i;
-        if (found < 0)
-            return Failure{"unknown source '" + item + "' (use pc, arrow, mobile, longtail, related)"};
-        set |= core::sourceBit(static_cast<core::DeepSource>(found));
+std::string inputProblem(const core::RunInputError &error, const MineRequest &request) {
+    const core::DeepRunOptions &o = request.inputs.options;
+    switch (error.kind) {
+    case core::RunInputErrorKind::Seeds:
+        return seedsProblem(error.seeds, request);
+    case core::RunInputErrorKind::Modifiers:
+        return modifiersProblem(error.seeds);
+    case core::RunInputErrorKind::NoSources:
+        return "--sources names no source (use pc, arrow, mobile, longtail, related)";
+    case core::RunInputErrorKind::UnknownSource:
+        return "unknown source '" + error.detail + "' (use pc, arrow, mobile, longtail, related)";
+    case core::RunInputErrorKind::UnknownExpansion:
+        return "unknown expansion '" + error.detail + "' (use letters, digits, modifiers, questions)";
+    case core::RunInputErrorKind::DepthOutOfRange:
+        return "--depth " + error.detail + ": use " + range(core::kMinDepth, core::kMaxDepth);
+    case core::RunInputErrorKind::ConcurrencyOutOfRange:
+        return "--concurrency " + error.detail + ": use " +
+               range(core::kMinConcurrency, core::kMaxConcurrency);
+    case core::RunInputErrorKind::CharsOutOfRange:
+        return "--min-chars and --max-chars: use " + range(0, core::kMaxCharsBound);
+    case core::RunInputErrorKind::MinAboveMax:
+        break;
     }
-    if (!set)
-        return Failure{std::string("--sources names no source (use pc, arrow, mobile, longtail, related)")};
-    return set;
-}
-
-core::Result<core::ExpansionSet, std::string> parseExpansions(const std::string &list) {
-    core::ExpansionSet set = 0;
-    for (const std::string &item : core::splitList(list)) {
-        int found = -1;
-        for (int i = 0; i < core::kExpansionCount; ++i)
-            if (item == kExpansionNames[static_cast<std::size_t>(i)])
-                found = i;
-        if (found < 0)
-            return Failure{"unknown expansion '" + item + "' (use letters, digits, modifiers, questions)"};
-        set |= core::expansionBit(static_cast<core::Expansion>(found));
-    }
-    return set;
+    return "--min-chars " + std::to_string(o.minChars) + " is more than --max-chars " +
+           std::to_string(o.maxChars);
 }
 
 ParseOutcome parseCommandLine(int argc, const char *const *argv) {

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "core/DeepRunTypes.h"
-#include "core/Result.h"
+#include "core/RunInputs.h"
 
 #include <optional>
 #include <string>
@@ -35,12 +34,10 @@ struct NetworkSettings {
 
 struct MineRequest {
     Command command = Command::Run;
-    core::DeepRunOptions options;       // run: everything but the seeds
-    std::string seedsFile;              // run: --seeds
-    std::vector<std::string> seedTexts; // run: --seed, as given
-    long long runId = 0;                // resume, export
-    std::string out;                    // empty: no results file
-    std::string store;                  // empty: the default store
+    core::RunInputs inputs; // run: the options as given, checked when the run starts
+    long long runId = 0;    // resume, export
+    std::string out;        // empty: no results file
+    std::string store;      // empty: the default store
     NetworkSettings network;
 };
 
@@ -54,8 +51,7 @@ struct ParseOutcome {
 };
 ParseOutcome parseCommandLine(int argc, const char *const *argv);
 
-// The comma lists of --sources and --expand; the error names the unknown item.
-core::Result<core::DeepSourceSet, std::string> parseSources(const std::string &list);
-core::Result<core::ExpansionSet, std::string> parseExpansions(const std::string &list);
+// The line orbisel-mine prints for a refused input of `run`.
+std::string inputProblem(const core::RunInputError &error, const MineRequest &request);
 
 } // namespace orbisel::cli

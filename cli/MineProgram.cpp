@@ -2,23 +2,19 @@
 
 #include "cli/MineCommandLine.h"
 #include "cli/Progress.h"
-#include "core/DeepRunEngine.h"
-#include "core/Expansion.h"
-#include "core/ResultWriters.h"
+#include "core/RunController.h"
+#include "core/RunExport.h"
+#include "core/RunInputs.h"
 #include "core/RunStore.h"
-#include "core/Seeds.h"
 #include "orbisel/config.h"
 #include "service/ServiceDb.h"
 #include "web/Encoding.h"
 #include "web/WebRequest.h"
 
-#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <ctime>
-#include <filesystem>
 #include <iostream>
-#include <mutex>
 #include <thread>
 #include <unistd.h>
 
@@ -151,101 +147,80 @@ core::Result<std::unique_ptr<RunStore>, std::string> openStore(const std::string
 
 // Writes the run's stored results to `out`; the exit code.
 int exportResults(RunStore &store, long long runId, const std::string &out) {
-    std::optional<core::StoreError> readError;
-    long long rows = 0;
-    const auto written = core::writeResults(out, [&](const core::RowVisitor &visit) {
-        const auto read = store.forEachResult(runId, [&](const core::ResultRow &row) {
-            ++rows;
-            return visit(row);
-        });
-        if (!read.ok())
-            readError = read.error();
-        return read.ok();
-    });
+    const auto written = core::exportRun(store, runId, out);
     if (!written.ok()) {
-        if (readError)
-            return fail(kExitFailed, storeProblem(*readError, store.path()));
-        return fail(kExitFailed, writeProblem(written.error()) + "; the run is kept: orbisel-mine export " +
-                                     std::to_string(runId) + " --out FILE");
+        if (written.error().kind == core::ExportErrorKind::Store)
+            return fail(kExitFailed, storeProblem(written.error().store, store.path()));
+        return fail(kExitFailed, writeProblem(written.error().write) +
+                                     "; the run is kept: orbisel-mine export " + std::to_string(runId) +
+                                     " --out FILE");
     }
-    std::cerr << "wrote " << rows << " rows to " << out << std::endl;
+    std::cerr << "wrote " << written.value() << " rows to " << out << std::endl;
     return kExitDone;
 }
 
-struct EngineEnd {
-    RunOutcome outcome;
-    std::optional<core::StoreError> storeError;
+// Prints the progress line: live on a terminal, else a plain line every few seconds.
+class ProgressPrinter {
+public:
+    void show(const core::RunProgress &progress, bool final) {
+        if (m_terminal) {
+            std::cerr << '\r' << progressLine(progress, true) << "\x1b[K" << std::flush;
+            m_liveLineShown = true;
+        } else if (final || std::chrono::steady_clock::now() - m_lastPlain >= 5s) {
+            std::cerr << progressLine(progress, false) << std::endl;
+            m_lastPlain = std::chrono::steady_clock::now();
+        }
+    }
+    // Ends the live line so that a message can follow.
+    void endLine() {
+        if (m_liveLineShown)
+            std::cerr << '\n';
+        m_liveLineShown = false;
+    }
+    bool terminal() const { return m_terminal; }
+
+private:
+    const bool m_terminal = isatty(STDERR_FILENO);
+    std::chrono::steady_clock::time_point m_lastPlain = std::chrono::steady_clock::now();
+    bool m_liveLineShown = false;
 };
 
-// Runs the engine on a worker thread while this one shows progress and
+// Runs the run on the controller's worker thread while this one shows progress and
 // watches for Ctrl-C.
-EngineEnd driveEngine(RunStore &store, long long runId, const MarketplaceEndpoints &endpoints,
+core::RunEnd driveRun(const std::string &storePath, long long runId, const MarketplaceEndpoints &endpoints,
                       const NetworkSettings &network) {
-    core::DeepRunEngine engine(store, runId, endpoints);
-    if (network.retryBaseMs > 0) {
-        core::EngineTiming timing;
-        timing.retryBaseMs = network.retryBaseMs;
-        engine.setTiming(timing);
-    }
-    std::mutex mutex;
-    core::RunProgress latest;
-    bool fresh = false;
-    std::atomic<bool> finished{false};
-    RunOutcome outcome = RunOutcome::Done;
-
+    core::RunControllerSettings settings{.storePath = storePath, .endpoints = endpoints};
+    if (network.retryBaseMs > 0)
+        settings.timing.retryBaseMs = network.retryBaseMs;
+    core::RunController controller(std::move(settings));
     catchStopSignals();
-    std::thread worker([&] {
-        outcome = engine.run([&](const core::RunProgress &progress) {
-            std::lock_guard lock(mutex);
-            latest = progress;
-            fresh = true;
-        });
-        finished = true;
-    });
-
-    const bool terminal = isatty(STDERR_FILENO);
-    const auto plainEvery = 5s;
-    auto lastPlain = std::chrono::steady_clock::now();
-    bool liveLineShown = false;
+    controller.start(runId, true);
+    ProgressPrinter printer;
     bool stopRequested = false;
-    const auto show = [&](bool final) {
-        core::RunProgress progress;
-        {
-            std::lock_guard lock(mutex);
-            if (!fresh)
-                return;
-            fresh = false;
-            progress = latest;
-        }
-        if (terminal) {
-            std::cerr << '\r' << progressLine(progress, true) << "\x1b[K" << std::flush;
-            liveLineShown = true;
-        } else if (final || std::chrono::steady_clock::now() - lastPlain >= plainEvery) {
-            std::cerr << progressLine(progress, false) << std::endl;
-            lastPlain = std::chrono::steady_clock::now();
-        }
-    };
-    while (!finished) {
+    std::optional<core::RunProgress> unshown;
+    while (true) {
         std::this_thread::sleep_for(100ms);
         if (g_stopSignal && !stopRequested) {
             stopRequested = true;
-            engine.requestStop();
-            if (liveLineShown)
-                std::cerr << '\n';
-            liveLineShown = false;
+            controller.requestStop();
+            printer.endLine();
             std::cerr << "stopping: waiting for the requests in flight" << std::endl;
         }
-        if (terminal || !stopRequested)
-            show(false);
+        core::RunBatch batch = controller.take();
+        if (batch.progress)
+            unshown = batch.progress;
+        if (unshown && (printer.terminal() || !stopRequested || batch.end))
+            printer.show(*std::exchange(unshown, std::nullopt), batch.end.has_value());
+        if (batch.end) {
+            printer.endLine();
+            return std::move(*batch.end);
+        }
     }
-    worker.join();
-    show(true);
-    if (liveLineShown)
-        std::cerr << '\n';
-    return {outcome, engine.storeError()};
 }
 
-int finishRun(RunStore &store, long long runId, const EngineEnd &end, const std::string &out) {
+int finishRun(RunStore &store, long long runId, const core::RunEnd &end, const std::string &out) {
+    if (!end.ran)
+        return fail(kExitFailed, storeProblem(end.storeError.value_or(core::StoreError{}), store.path()));
     const auto summary = store.summary(runId);
     const long long words = summary.ok() ? summary.value().words : 0;
     const long long queries = summary.ok() ? summary.value().queriesDone : 0;
@@ -277,34 +252,6 @@ int finishRun(RunStore &store, long long runId, const EngineEnd &end, const std:
                                  "; what was committed is kept: " + hint);
 }
 
-// The seeds of a new run, and the user's modifier list when it is used.
-std::optional<std::string> prepareRunOptions(const MineRequest &request, core::DeepRunOptions &options) {
-    if (!request.seedsFile.empty()) {
-        auto seeds = core::readSeedsFile(request.seedsFile);
-        if (!seeds.ok())
-            return seeds.error().kind == core::SeedsErrorKind::NoSeeds
-                       ? "no seeds in " + seeds.error().detail
-                       : "cannot read the seeds file " + seeds.error().detail;
-        options.seeds = std::move(seeds).value();
-    } else {
-        options.seeds = core::distinctSeeds(request.seedTexts);
-        if (options.seeds.empty())
-            return std::string("no seeds: every --seed is blank");
-    }
-    if (options.expansions & core::expansionBit(core::Expansion::Modifiers)) {
-        const std::string path = core::userModifiersPath();
-        std::error_code error;
-        if (std::filesystem::exists(path, error)) {
-            auto modifiers = core::readSeedsFile(path);
-            if (!modifiers.ok() && modifiers.error().kind == core::SeedsErrorKind::CannotRead)
-                return "cannot read the modifier list " + modifiers.error().detail;
-            if (modifiers.ok())
-                options.modifiers = std::move(modifiers).value();
-        }
-    }
-    return std::nullopt;
-}
-
 int checkOut(const std::string &out) {
     if (out.empty())
         return kExitDone;
@@ -313,19 +260,19 @@ int checkOut(const std::string &out) {
 }
 
 int runCommand(const MineRequest &request, const MarketplaceEndpoints &endpoints) {
-    core::DeepRunOptions options = request.options;
-    if (auto problem = prepareRunOptions(request, options))
-        return fail(kExitUsage, *problem);
+    const auto options = core::buildRunOptions(request.inputs);
+    if (!options.ok())
+        return fail(kExitUsage, inputProblem(options.error(), request));
     if (int code = checkOut(request.out))
         return code;
     auto store = openStore(request.store);
     if (!store.ok())
         return fail(kExitUsage, store.error());
-    const auto runId = store.value()->createRun(options);
+    const auto runId = store.value()->createRun(options.value());
     if (!runId.ok())
         return fail(kExitFailed, storeProblem(runId.error(), store.value()->path()));
     std::cout << "run " << runId.value() << std::endl;
-    const EngineEnd end = driveEngine(*store.value(), runId.value(), endpoints, request.network);
+    const core::RunEnd end = driveRun(store.value()->path(), runId.value(), endpoints, request.network);
     return finishRun(*store.value(), runId.value(), end, request.out);
 }
 
@@ -361,7 +308,7 @@ int resumeCommand(const MineRequest &request, const MarketplaceEndpoints &endpoi
         std::cerr << "run " << request.runId << " is already done" << std::endl;
         return request.out.empty() ? kExitDone : exportResults(store, request.runId, request.out);
     }
-    const EngineEnd end = driveEngine(store, request.runId, endpoints, request.network);
+    const core::RunEnd end = driveRun(store.path(), request.runId, endpoints, request.network);
     return finishRun(store, request.runId, end, request.out);
 }
 

@@ -1,21 +1,17 @@
 #include "core/WordFilter.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace orbisel::core {
 
 namespace {
 
+constexpr std::string_view kFullWidthSpace = "\xE3\x80\x80";
+constexpr std::string_view kSeparators[] = {",", "\xEF\xBC\x8C", "\xE3\x80\x81"}; // , ， 、
+
 bool isAsciiSpace(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
-
-std::string_view trimAscii(std::string_view text) {
-    while (!text.empty() && isAsciiSpace(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && isAsciiSpace(text.back()))
-        text.remove_suffix(1);
-    return text;
 }
 
 std::vector<std::string> nonEmpty(std::vector<std::string> words) {
@@ -23,18 +19,42 @@ std::vector<std::string> nonEmpty(std::vector<std::string> words) {
     return words;
 }
 
+// The first separator in the text: where it starts and how long it is.
+std::pair<std::size_t, std::size_t> nextSeparator(std::string_view text) {
+    std::pair<std::size_t, std::size_t> first{std::string_view::npos, 0};
+    for (const std::string_view separator : kSeparators)
+        if (const std::size_t at = text.find(separator); at < first.first)
+            first = {at, separator.size()};
+    return first;
+}
+
 } // namespace
 
-std::vector<std::string> splitList(std::string_view commaList) {
+std::string_view trimSpaces(std::string_view text) {
+    while (true) {
+        if (!text.empty() && isAsciiSpace(text.front()))
+            text.remove_prefix(1);
+        else if (text.starts_with(kFullWidthSpace))
+            text.remove_prefix(kFullWidthSpace.size());
+        else if (!text.empty() && isAsciiSpace(text.back()))
+            text.remove_suffix(1);
+        else if (text.ends_with(kFullWidthSpace))
+            text.remove_suffix(kFullWidthSpace.size());
+        else
+            return text;
+    }
+}
+
+std::vector<std::string> splitList(std::string_view list) {
     std::vector<std::string> items;
     while (true) {
-        const std::size_t comma = commaList.find(',');
-        const std::string_view item = trimAscii(commaList.substr(0, comma));
+        const auto [at, length] = nextSeparator(list);
+        const std::string_view item = trimSpaces(list.substr(0, at));
         if (!item.empty())
             items.emplace_back(item);
-        if (comma == std::string_view::npos)
+        if (at == std::string_view::npos)
             return items;
-        commaList.remove_prefix(comma + 1);
+        list.remove_prefix(at + length);
     }
 }
 

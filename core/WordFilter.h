@@ -9,8 +9,12 @@
 
 namespace orbisel::core {
 
-// The items of a comma list, trimmed of ASCII spaces, empty ones dropped.
-std::vector<std::string> splitList(std::string_view commaList);
+// The text without leading and trailing ASCII and full-width (U+3000) spaces.
+std::string_view trimSpaces(std::string_view text);
+
+// The items of a list separated by ",", the full-width comma "，" or "、", each
+// trimmed by trimSpaces, empty ones dropped.
+std::vector<std::string> splitList(std::string_view list);
 
 // Unicode code points of a UTF-8 text.
 std::size_t characterCount(std::string_view utf8);

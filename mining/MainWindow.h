@@ -46,10 +46,6 @@ private:
 };
 
 WindowLayout mainWindowLayout();
-// The former name, until tests/deepmining/ uses the one above.
-inline WindowLayout mainWindowSpec() {
-    return mainWindowLayout();
-}
 void registerMainWindow();
 
 } // namespace orbisel

@@ -355,6 +355,48 @@ TEST_F(MineProgramTest, badInput_exitsTwoWithOneClearLine) {
     EXPECT_EQ(std::count(list.out.begin(), list.out.end(), '\n'), 1) << list.out;
 }
 
+TEST_F(MineProgramTest, seedsThatAreNoText_exitTwoNamingTheLineBeforeAnythingIsAsked) {
+    using namespace std::string_literals;
+    struct Case {
+        std::string name;
+        std::string bytes;
+        std::string line; // a part of the error line
+    };
+    const Case cases[] = {
+        {"nul.txt", "连衣裙\nab\0cd\n"s, "nul.txt line 2: a control byte"},
+        {"escape.txt", "连衣裙\r\n半身裙\r\n\x1B[1m\r\n", "escape.txt line 3: a control byte"},
+        {"tab.txt", "连衣裙\t半身裙\n", "tab.txt line 1: a control byte"},
+        {"neither.txt", "连衣裙\n\xFF\xFE\xFD\n", "neither.txt line 2: neither UTF-8 nor GBK"},
+    };
+    std::vector<std::pair<std::string, std::string>> files;
+    for (const Case &c : cases) {
+        std::ofstream(file(c.name), std::ios::binary) << c.bytes;
+        files.emplace_back(file(c.name), c.line);
+    }
+    files.emplace_back("/bin/ls", "/bin/ls line 1: a control byte");
+    for (const auto &[path, line] : files) {
+        const MineResult result = mine({"run", "--seeds", path, "--sources", "pc", "--interval-ms", "0"});
+        EXPECT_EQ(result.exitCode, 2) << path << "\n" << result.err;
+        EXPECT_NE(result.err.find(line), std::string::npos) << line << "\n" << result.err;
+        EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+        EXPECT_EQ(result.out, "");
+    }
+    const MineResult seed = mine({"run", "--seed", "连衣裙", "--seed", "半身\t裙"});
+    EXPECT_EQ(seed.exitCode, 2) << seed.err;
+    EXPECT_NE(seed.err.find("--seed number 2: a control byte"), std::string::npos) << seed.err;
+    EXPECT_EQ(webRequest(server->url("/market/log")), ""); // no request at all reached the stand-in
+}
+
+TEST_F(MineProgramTest, listsSplitAtFullWidthCommasAndEnumerationCommas) {
+    const MineResult run =
+        mine({"run", "--seed", "连衣裙", "--depth", "2", "--sources", "pc", "--interval-ms", "0", "--include",
+              " 连衣裙，男士 ", "--exclude", "夏、 装", "--out", file("l.csv")});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(readWholeFile(file("l.csv")), "\xEF\xBB\xBF关键词,种子词,来源,商品数,层级,父词,出现次数\r\n"
+                                            "连衣裙女,连衣裙,pc,200,1,连衣裙,1\r\n"
+                                            "男士衬衫,连衣裙,pc,3,2,连衣裙女,1\r\n");
+}
+
 TEST_F(MineProgramTest, helpAndVersion) {
     const MineResult help = runMine(home(), {"run", "--help"});
     EXPECT_EQ(help.exitCode, 0);

@@ -31,21 +31,55 @@ TEST(Seeds, validUtf8_rejectsMalformedSequences) {
 TEST(Seeds, parse_trimsSkipsBlanksAndRepeats) {
     const std::pair<std::string, Words> cases[] = {
         {"\xEF\xBB\xBF连衣裙\r\n\r\n  半身裙 \n连衣裙\n", {"连衣裙", "半身裙"}},
-        {"\xE3\x80\x80T恤\xE3\x80\x80\n\t\n短裤", {"T恤", "短裤"}},
+        {"\xE3\x80\x80T恤\xE3\x80\x80\n \n短裤", {"T恤", "短裤"}},
         {"a b\nA b\na b \n", {"a b", "A b"}},
         {"\n \r\n\xE3\x80\x80\n", {}},
     };
     for (const auto &[bytes, seeds] : cases)
-        EXPECT_EQ(parseSeeds(bytes), seeds) << bytes;
+        EXPECT_EQ(parseSeeds(bytes).value(), seeds) << bytes;
+}
+
+TEST(Seeds, parse_refusesControlBytesAndUnreadableTextNamingTheLine) {
+    using namespace std::string_literals;
+    struct Case {
+        std::string bytes;
+        SeedsErrorKind kind;
+        long long line;
+    };
+    const Case cases[] = {
+        {"连衣裙\nab\0cd\n"s, SeedsErrorKind::ControlByte, 2},
+        {"连衣裙\r\n半身\t裙\r\n", SeedsErrorKind::ControlByte, 2}, // a tab is no separator
+        {"a\rb\n", SeedsErrorKind::ControlByte, 1},                 // a CR not ending a line
+        {"a\n\n\x7F\n", SeedsErrorKind::ControlByte, 3},
+        {"ok\n\x1B[31m\n\xFF\n", SeedsErrorKind::ControlByte, 2}, // control bytes are found first
+        {"ok\n" + utf8ToGbk("连衣裙") + "\n\xFF\xFE\n", SeedsErrorKind::BadEncoding, 3},
+        {"ok\n\x81\x30\n", SeedsErrorKind::BadEncoding, 2}, // no GBK trail byte
+        {"\xEF\xBB\xBF\xC1", SeedsErrorKind::BadEncoding, 1},
+        {"连衣裙\n" + utf8ToGbk("半身裙") + "\n", SeedsErrorKind::BadEncoding, 2}, // UTF-8 and GBK mixed
+    };
+    for (const Case &c : cases) {
+        const auto parsed = parseSeeds(c.bytes);
+        ASSERT_FALSE(parsed.ok()) << c.bytes;
+        EXPECT_EQ(parsed.error().kind, c.kind) << c.bytes;
+        EXPECT_EQ(parsed.error().line, c.line) << c.bytes;
+    }
+    EXPECT_TRUE(parseSeeds("a\r\nb\r\n").ok());
 }
 
 TEST(Seeds, parse_gbkFileIsConverted) {
-    EXPECT_EQ(parseSeeds(utf8ToGbk("连衣裙\r\n半身裙\r\n连衣裙\r\n")), (Words{"连衣裙", "半身裙"}));
+    EXPECT_EQ(parseSeeds(utf8ToGbk("连衣裙\r\n半身裙\r\n连衣裙\r\n")).value(), (Words{"连衣裙", "半身裙"}));
 }
 
 TEST(Seeds, distinctSeeds_sameRulesAsFile) {
-    EXPECT_EQ(distinctSeeds({" 连衣裙", "", "连衣裙 ", "裙子", utf8ToGbk("裙子"), utf8ToGbk("短裤")}),
+    EXPECT_EQ(distinctSeeds({" 连衣裙", "", "连衣裙 ", "裙子", utf8ToGbk("裙子"), utf8ToGbk("短裤")}).value(),
               (Words{"连衣裙", "裙子", "短裤"}));
+    const auto tab = distinctSeeds({"连衣裙", "半身\t裙"});
+    ASSERT_FALSE(tab.ok());
+    EXPECT_EQ(tab.error().kind, SeedsErrorKind::ControlByte);
+    EXPECT_EQ(tab.error().line, 2);
+    const auto garbage = distinctSeeds({"\xFF\xFF"});
+    ASSERT_FALSE(garbage.ok());
+    EXPECT_EQ(garbage.error().kind, SeedsErrorKind::BadEncoding);
 }
 
 TEST(Seeds, readFile_errorsCarryTheReason) {
@@ -66,6 +100,15 @@ TEST(Seeds, readFile_errorsCarryTheReason) {
     const auto folder = readSeedsFile(root);
     ASSERT_FALSE(folder.ok());
     EXPECT_EQ(folder.error().kind, SeedsErrorKind::CannotRead);
+
+    writeFile(root + "/binary.txt", std::string("seed\n\x7F"
+                                                "ELF\0\x02\n",
+                                                11));
+    const auto binary = readSeedsFile(root + "/binary.txt");
+    ASSERT_FALSE(binary.ok());
+    EXPECT_EQ(binary.error().kind, SeedsErrorKind::ControlByte);
+    EXPECT_EQ(binary.error().line, 2);
+    EXPECT_EQ(binary.error().detail, root + "/binary.txt");
 
     const auto blank = readSeedsFile(root + "/blank.txt");
     ASSERT_FALSE(blank.ok());

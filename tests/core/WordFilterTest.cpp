@@ -7,6 +7,8 @@ namespace {
 
 TEST(WordFilter, splitList_trimsAndDropsEmptyItems) {
     EXPECT_EQ(splitList(" 女, 男 ,,儿童 "), (std::vector<std::string>{"女", "男", "儿童"}));
+    EXPECT_EQ(splitList("女，\xE3\x80\x80男、 儿童,，、夏"),
+              (std::vector<std::string>{"女", "男", "儿童", "夏"}));
     EXPECT_TRUE(splitList("").empty());
     EXPECT_TRUE(splitList(" , ").empty());
 }

@@ -2,13 +2,14 @@
 
 #include "MarketplaceServer.h"
 #include "app/FileDialogs.h"
-#include "app/Gbk.h"
 #include "app/Program.h"
+#include "core/Expansion.h"
 #include "core/ResultWriters.h"
 #include "mining/MainWindow.h"
 #include "tests/cli/MineProcess.h"
 #include "tests/support/MariaDbServer.h"
 #include "tests/support/ProgramSeams.h"
+#include "web/Gbk.h"
 #include "web/WebRequest.h"
 
 #include <QAccessible>
@@ -31,6 +32,8 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
+#include <QUrlQuery>
 #include <filesystem>
 #include <fstream>
 #include <sqlite3.h>
@@ -129,6 +132,17 @@ protected:
             seeds << QStringLiteral("慢%1").arg(i);
         return seeds.join('\n');
     }
+    // Presses an export button with the save dialog answering `path`; whether the export ended.
+    bool exportThrough(const char *button, const std::string &path) const {
+        setSaveFileDialogHandler([path](const SaveDialogRequest &) {
+            return std::optional<QString>(QString::fromStdString(path));
+        });
+        QSignalSpy finished(window.data(), &DeepMiningWindow::workFinished);
+        click(button);
+        const bool ended = finished.wait(20000);
+        setSaveFileDialogHandler({});
+        return ended;
+    }
     void selectHistoryRun(long long runId) const {
         auto *history = child<QTableWidget>("历史表");
         child<QPushButton>("历史刷新")->click();
@@ -143,39 +157,66 @@ protected:
     QPointer<DeepMiningWindow> window;
 };
 
-// The same run in orbisel-mine, as a process with its service database.
+// The same run in orbisel-mine, as a process with its service database: PC suggestions,
+// one request at a time, the seeds file and `options`; the results file it wrote.
 std::string commandLineCsv(const std::string &home, const std::string &host, const std::string &seedsFile,
-                           const std::string &out) {
+                           const std::string &out, const std::vector<std::string> &options = {}) {
     test::MariaDbServer &db = test::MariaDbServer::shared();
     EXPECT_TRUE(db.running()) << db.error();
-    const auto result = test::runMine(home, {"run",
-                                             "--seeds",
-                                             seedsFile,
-                                             "--sources",
-                                             "pc",
-                                             "--concurrency",
-                                             "1",
-                                             "--interval-ms",
-                                             "0",
-                                             "--cache-hours",
-                                             "0",
-                                             "--out",
-                                             out,
-                                             "--store",
-                                             home + "/cli.sqlite",
-                                             "--suggest-host",
-                                             host,
-                                             "--search-host",
-                                             host,
-                                             "--ca-file",
-                                             test::LocalServer::certificateFile(),
-                                             "--service-host",
-                                             "127.0.0.1",
-                                             "--service-port",
-                                             std::to_string(db.port())});
+    std::vector<std::string> args = {"run",
+                                     "--seeds",
+                                     seedsFile,
+                                     "--sources",
+                                     "pc",
+                                     "--concurrency",
+                                     "1",
+                                     "--interval-ms",
+                                     "0",
+                                     "--cache-hours",
+                                     "0",
+                                     "--out",
+                                     out,
+                                     "--store",
+                                     home + "/cli.sqlite",
+                                     "--suggest-host",
+                                     host,
+                                     "--search-host",
+                                     host,
+                                     "--ca-file",
+                                     test::LocalServer::certificateFile(),
+                                     "--service-host",
+                                     "127.0.0.1",
+                                     "--service-port",
+                                     std::to_string(db.port())};
+    args.insert(args.end(), options.begin(), options.end());
+    const auto result = test::runMine(home, args);
     EXPECT_EQ(result.exitCode, 0) << result.err;
     return readFile(out);
 }
+
+// The path and the query word of every request the stand-in received, in order.
+std::vector<std::string> askedQueries(const test::MarketplaceServer &server) {
+    std::vector<std::string> asked;
+    for (const std::string &line : server.requestLines()) {
+        const QUrl url(
+            QString::fromStdString(line.substr(line.find(' ') + 1, line.rfind(' ') - line.find(' ') - 1)));
+        if (url.isValid() && !url.path().isEmpty())
+            asked.push_back(
+                url.path().toStdString() + " " +
+                QUrlQuery(url).queryItemValue("q", QUrl::FullyDecoded).replace('+', ' ').toStdString());
+    }
+    return asked;
+}
+
+// HOME, and with it the user data folder of this process, set for one test.
+class TemporaryHome {
+public:
+    explicit TemporaryHome(const QString &home) : m_old(qgetenv("HOME")) { qputenv("HOME", home.toUtf8()); }
+    ~TemporaryHome() { qputenv("HOME", m_old); }
+
+private:
+    QByteArray m_old;
+};
 
 TEST_F(DeepMiningWindowTest, startStopResume_rowsArriveInOrderAndEqualTheCommandLineFile) {
     setUpRun(slowSeeds());
@@ -204,6 +245,67 @@ TEST_F(DeepMiningWindowTest, startStopResume_rowsArriveInOrderAndEqualTheCommand
     const std::string expected =
         commandLineCsv(home.path().toStdString(), server->host(), file("slow.txt"), file("cli.csv"));
     EXPECT_EQ(modelCsv(model(), file("window.csv")), expected);
+}
+
+TEST_F(DeepMiningWindowTest, sameOptionsAsTheCommandLine_sameRequestsAndSameFile) {
+    // Unknown queries are answered with two words derived from them.
+    ASSERT_TRUE(server->useFixtures(kCliFixtures, 0, 2));
+    TemporaryHome temporaryHome(home.path());
+    const std::string modifiers = "加大\r\n\r\n修身\r\n";
+    for (const std::string &path : {core::userModifiersPath(), file("data/Orbisel/modifiers.txt")}) {
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+        std::ofstream(path, std::ios::binary) << modifiers;
+    }
+    std::ofstream(file("seeds.txt")) << "连衣裙\n半身裙\n";
+    const std::string include = "连衣裙， 半身裙";
+    const std::string exclude = "夏、词1";
+
+    setUpRun(QStringLiteral("连衣裙\n半身裙\n"));
+    child<QCheckBox>("扩展修饰词")->setChecked(true);
+    child<QSpinBox>("深度")->setValue(2);
+    child<QLineEdit>("包含")->setText(QString::fromStdString(include));
+    child<QLineEdit>("排除")->setText(QString::fromStdString(exclude));
+    server->clearLog();
+    click("开始");
+    ASSERT_TRUE(waitIdle());
+    ASSERT_TRUE(window->statusText().contains(QStringLiteral("完成"))) << window->statusText().toStdString();
+    const std::vector<std::string> windowAsked = askedQueries(*server);
+    ASSERT_TRUE(exportThrough("导出", file("window.csv")));
+
+    server->clearLog();
+    const std::string cli =
+        commandLineCsv(home.path().toStdString(), server->host(), file("seeds.txt"), file("cli.csv"),
+                       {"--expand", "modifiers", "--depth", "2", "--include", include, "--exclude", exclude});
+    EXPECT_EQ(askedQueries(*server), windowAsked);
+    EXPECT_EQ(readFile(file("window.csv")), cli);
+    // The user's modifier words were asked, the built-in ones not; the lists filtered.
+    EXPECT_NE(std::find(windowAsked.begin(), windowAsked.end(), "/sug 连衣裙 加大"), windowAsked.end());
+    EXPECT_EQ(std::find(windowAsked.begin(), windowAsked.end(), "/sug 连衣裙 女"), windowAsked.end());
+    EXPECT_NE(cli.find("\r\n连衣裙加大词0,连衣裙,pc,1000,1,连衣裙 加大,1\r\n"), std::string::npos) << cli;
+    EXPECT_EQ(cli.find("夏"), std::string::npos) << cli;
+    EXPECT_EQ(cli.find("词1"), std::string::npos) << cli;
+}
+
+TEST_F(DeepMiningWindowTest, seedTextThatIsNoText_isRefusedNamingTheLine) {
+    const QString ls = QString::fromLatin1(QByteArray::fromStdString(readFile("/bin/ls")).left(4096));
+    const std::pair<QString, QString> cases[] = {
+        {QStringLiteral("连衣裙\nab") + QChar(0) + QStringLiteral("cd"), QStringLiteral("第 2 行")},
+        {QStringLiteral("连衣裙\n半身裙\n\x01"), QStringLiteral("第 3 行")},
+        {QStringLiteral("连衣裙\t半身裙"), QStringLiteral("第 1 行")},
+        {ls, QStringLiteral("第 1 行")},
+    };
+    server->clearLog();
+    for (const auto &[seeds, line] : cases) {
+        seams.messages.clear();
+        setUpRun(seeds);
+        click("开始");
+        EXPECT_FALSE(window->isBusy());
+        EXPECT_TRUE(window->statusText().contains(line)) << window->statusText().toStdString();
+        ASSERT_EQ(seams.messages.size(), 1u);
+        EXPECT_NE(test::utf8(seams.messages[0].text).find(line.toStdString()), std::string::npos);
+    }
+    EXPECT_TRUE(server->requestLines().empty());
+    EXPECT_EQ(child<QTableWidget>("历史表")->rowCount(), 0);
 }
 
 TEST_F(DeepMiningWindowTest, sortingByListingsAndFiltering_workOnTheTable) {
@@ -335,12 +437,7 @@ TEST_F(DeepMiningWindowTest, history_opensExportsAndDeletesWithConfirmation) {
                         .startsWith(QStringLiteral("查询 10/10")));
     }
 
-    setSaveFileDialogHandler([&](const SaveDialogRequest &) {
-        return std::optional<QString>(QString::fromStdString(file("out.csv")));
-    });
-    QSignalSpy finished(window.data(), &DeepMiningWindow::workFinished);
-    click("历史导出");
-    ASSERT_TRUE(finished.wait(20000));
+    ASSERT_TRUE(exportThrough("历史导出", file("out.csv")));
     EXPECT_EQ(readFile(file("out.csv")), shown);
     setSaveFileDialogHandler([&](const SaveDialogRequest &) {
         return std::optional<QString>(QString::fromStdString(file("none/out.csv")));
@@ -374,13 +471,7 @@ TEST_F(DeepMiningWindowTest, exportOfUnreadableResults_saysWhyAndWritesNothing) 
               SQLITE_OK);
     sqlite3_close(db);
 
-    setSaveFileDialogHandler([&](const SaveDialogRequest &) {
-        return std::optional<QString>(QString::fromStdString(file("out.csv")));
-    });
-    QSignalSpy finished(window.data(), &DeepMiningWindow::workFinished);
-    click("导出");
-    ASSERT_TRUE(finished.wait(20000));
-    setSaveFileDialogHandler({});
+    ASSERT_TRUE(exportThrough("导出", file("out.csv")));
     ASSERT_EQ(seams.messages.size(), 1u);
     const std::string message = test::utf8(seams.messages[0].text);
     EXPECT_NE(message.find("无法导出"), std::string::npos) << message;
@@ -448,16 +539,16 @@ TEST_F(DeepMiningWindowTest, noSeedsOrBrokenStore_areSaidInPlainWords) {
 }
 
 TEST(DeepMiningEntry, keywordWindowButton_fitsTheFreeStripAndOpensOneWindow) {
-    const WindowSpec spec = mainWindowSpec();
+    const WindowLayout layout = mainWindowLayout();
     QRect button;
-    for (const ControlSpec &c : spec.controls)
+    for (const ControlRow &c : layout.controls)
         if (c.name == "按钮深度挖掘")
             button = QRect(c.x, c.y, c.w, c.h);
     ASSERT_FALSE(button.isEmpty());
     EXPECT_GE(button.left(), 480);
     EXPECT_LE(button.right(), 840);
     std::map<std::string, QPoint> origin;
-    for (const ControlSpec &c : spec.controls) {
+    for (const ControlRow &c : layout.controls) {
         const QPoint at = QPoint(c.x, c.y) + (c.container.empty() ? QPoint() : origin[c.container]);
         origin[c.name] = at;
         if (c.name != "按钮深度挖掘" && c.kind != ControlKind::Timer) {
@@ -480,7 +571,7 @@ TEST(DeepMiningEntry, keywordWindowButton_fitsTheFreeStripAndOpensOneWindow) {
     closeWindow(first);
 
     // The keyword window's seeds fill an empty seed box when the window opens.
-    WindowSpec keywords{.caption = "关键词", .width = 200, .height = 200};
+    WindowLayout keywords{.caption = "关键词", .width = 200, .height = 200};
     keywords.controls = {{.name = "超级编辑框1", .kind = ControlKind::MultiLineEdit, .w = 100, .h = 100}};
     registerWindow(WindowId::Main, [&] { return new Window(WindowId::Main, keywords); });
     ASSERT_TRUE(loadWindow(WindowId::Main));

@@ -1,0 +1,34 @@
+#include "core/RunExport.h"
+
+#include <optional>
+
+namespace orbisel::core {
+
+Result<long long, ExportError> exportRun(RunStore &store, long long runId, const std::string &path) {
+    std::optional<StoreError> readError;
+    long long rows = 0;
+    const auto written = writeResults(path, [&](const RowVisitor &visit) {
+        const auto read = store.forEachResult(runId, [&](const ResultRow &row) {
+            ++rows;
+            return visit(row);
+        });
+        if (!read.ok())
+            readError = read.error();
+        return read.ok();
+    });
+    if (written.ok())
+        return rows;
+    if (readError)
+        return Failure{ExportError{ExportErrorKind::Store, *readError}};
+    return Failure{ExportError{ExportErrorKind::Write, {}, written.error()}};
+}
+
+Result<long long, ExportError> exportRun(const std::string &storePath, long long runId,
+                                         const std::string &path) {
+    auto store = RunStore::open(storePath);
+    if (!store.ok())
+        return Failure{ExportError{ExportErrorKind::Store, store.error()}};
+    return exportRun(*store.value(), runId, path);
+}
+
+} // namespace orbisel::core

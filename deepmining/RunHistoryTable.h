@@ -1,0 +1,45 @@
+#pragma once
+
+#include "core/RunStore.h"
+
+#include <QWidget>
+#include <optional>
+
+class QPushButton;
+class QTableWidget;
+
+namespace orbisel::deepmining {
+
+// The 历史 page: the stored runs and the buttons 刷新, 打开, 继续, 导出 and 删除.
+class RunHistoryTable : public QWidget {
+    Q_OBJECT
+public:
+    explicit RunHistoryTable(QWidget *parent = nullptr);
+
+    // Lists the runs of the store (none without one); the store's failure, if any.
+    std::optional<core::StoreError> refresh(core::RunStore *store);
+    long long selectedRun() const; // 0: none
+    // The selected run when it has queries left, else 0; with none selected, the
+    // newest run that is not done.
+    long long resumeTarget() const;
+    // `idle`: no run or opening is going on.
+    void updateButtons(bool idle, bool storeOk);
+
+signals:
+    void refreshRequested();
+    void openRequested();
+    void resumeRequested();
+    void exportRequested();
+    void deleteRequested();
+    void selectionChanged();
+
+private:
+    QTableWidget *m_table = nullptr;
+    QPushButton *m_open = nullptr;
+    QPushButton *m_resume = nullptr;
+    QPushButton *m_export = nullptr;
+    QPushButton *m_delete = nullptr;
+    long long m_lastResumable = 0; // the newest run not done, as last listed
+};
+
+} // namespace orbisel::deepmining
