@@ -26,9 +26,9 @@ struct ComparedWord {
     std::optional<double> oldHeat;
     std::optional<double> newHeat;
 
-    std::optional<long long> listingsChange() const; // with both counts
+    std::optional<long long> listingsChange() const;     // with both counts
     std::optional<double> listingsChangePercent() const; // with both counts and an older one above 0
-    std::optional<double> heatChange() const; // in both runs
+    std::optional<double> heatChange() const;            // in both runs
 };
 
 struct RunComparison {

@@ -1,8 +1,8 @@
-#include "core/RunComparison.h"
 #include "core/WordValue.h"
 
-#include <gtest/gtest.h>
+#include "core/RunComparison.h"
 
+#include <gtest/gtest.h>
 #include <map>
 #include <string>
 #include <vector>
@@ -47,10 +47,10 @@ TEST(WordValue, popularityAndOpportunity_equalTheHandComputedTable) {
     };
     // 机会 ratios sum / log10(商品数 + 10): A 2.5/3.0043, C 0.5/2, D 0.25/1, E 0.5/1.1761,
     // G 2.0/1 (the largest).
-    const Expected expected[] = {
-        {"A", 2.5, 100.0, 41.6}, {"B", 0.75, 30.0, std::nullopt}, {"C", 0.5, 20.0, 12.5},
-        {"D", 0.25, 10.0, 12.5}, {"E", 0.5, 20.0, 21.3},          {"F", 0.5, 20.0, std::nullopt},
-        {"G", 2.0, 80.0, 100.0}};
+    const Expected expected[] = {{"A", 2.5, 100.0, 41.6}, {"B", 0.75, 30.0, std::nullopt},
+                                 {"C", 0.5, 20.0, 12.5},  {"D", 0.25, 10.0, 12.5},
+                                 {"E", 0.5, 20.0, 21.3},  {"F", 0.5, 20.0, std::nullopt},
+                                 {"G", 2.0, 80.0, 100.0}};
     for (const Expected &e : expected) {
         SCOPED_TRACE(e.word);
         const double sum = tally[e.word].sum();
