@@ -1,5 +1,8 @@
 #include "core/HostPace.h"
 
+#include "MarketplaceServer.h"
+#include "web/HttpFetch.h"
+
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <queue>
@@ -147,6 +150,21 @@ TEST(RefusalStreak, pausesThenBlocks) {
     streak.counted();
     streak.answered(); // a fine answer ends the streak
     EXPECT_EQ(streak.counted(), RefusalAction::SlowDown);
+}
+
+// The stand-in's token bucket, which the pacing benchmark runs against.
+TEST(TokenBucketStandIn, refusesBeyondItsBudget) {
+    test::MarketplaceServer server;
+    ASSERT_TRUE(server.running());
+    ASSERT_TRUE(server.limitRate(0.5, 3));
+    std::vector<long> statuses;
+    for (int i = 0; i < 5; ++i)
+        statuses.push_back(httpGet("https://" + server.host() + "/sug?q=a&code=utf-8").status);
+    EXPECT_EQ(statuses, (std::vector<long>{200, 200, 200, 429, 429}));
+    EXPECT_EQ(server.refusedCount(), 2);
+    EXPECT_EQ(server.requestLines().size(), 5u);
+    ASSERT_TRUE(server.limitRate(0, 0));
+    EXPECT_EQ(httpGet("https://" + server.host() + "/sug?q=a&code=utf-8").status, 200);
 }
 
 } // namespace
