@@ -43,7 +43,8 @@ std::string MarketplaceServer::host() const {
 }
 
 void MarketplaceServer::clearLog() {
-    m_ready = webRequest(m_server.url("/market/setup?dir=" + urlEncode(m_fixtureDir) + m_setupExtra)) == "ok";
+    m_ready = webRequest(m_server.url("/market/setup?dir=" + urlEncode(m_fixtureDir) + m_setupExtra +
+                                      m_rateExtra)) == "ok";
 }
 
 bool MarketplaceServer::useFixtures(const std::string &dir) {
@@ -55,6 +56,16 @@ bool MarketplaceServer::useFixtures(const std::string &dir, double delaySeconds,
     m_setupExtra = "&delay=" + std::to_string(delaySeconds) + "&synthetic=" + std::to_string(syntheticWords);
     clearLog();
     return m_ready;
+}
+
+bool MarketplaceServer::limitRate(double perSecond, double burst) {
+    m_rateExtra = "&rate=" + std::to_string(perSecond) + "&burst=" + std::to_string(burst);
+    clearLog();
+    return m_ready;
+}
+
+long long MarketplaceServer::refusedCount() const {
+    return std::atoll(webRequest(m_server.url("/market/refused")).c_str());
 }
 
 std::vector<std::string> MarketplaceServer::requestLines() const {

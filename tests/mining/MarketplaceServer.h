@@ -36,6 +36,11 @@ public:
     // The same, every answer waiting `delaySeconds`, and unknown queries
     // answered with `syntheticWords` words derived from the query.
     bool useFixtures(const std::string &dir, double delaySeconds, int syntheticWords);
+    // From now on every host refuses (429) the requests beyond a token bucket of
+    // `perSecond` tokens a second holding at most `burst`; 0 turns it off.
+    bool limitRate(double perSecond, double burst);
+    // The requests refused by the token bucket since the last setup.
+    long long refusedCount() const;
 
     static std::string fixtureDir();
 
@@ -44,6 +49,7 @@ private:
     std::string m_cookieDir;
     std::string m_fixtureDir = fixtureDir();
     std::string m_setupExtra; // further parameters of the setup request
+    std::string m_rateExtra;  // the token bucket's
     bool m_ready = false;
 };
 

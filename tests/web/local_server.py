@@ -38,6 +38,10 @@ Marketplace stand-in (answers come from the fixture folder given to setup):
   "login" (302 to a login page on another host), "html" (200 with an HTML
   page where JSON was asked), "times" (the first "n" requests of this q on
   this endpoint get the directive "first", later ones "answer").
+  Pacing: setup also takes rate=R and burst=B: a token bucket per Host header
+  (R tokens a second, at most B) that answers 429 to every /sug or /search
+  request finding it empty; /market/refused gives how many it refused since
+  setup (refused requests are in the log too).
 """
 import json
 import os
@@ -171,8 +175,12 @@ class Marketplace:
         self.delay = 0.0
         self.synthetic = 0
         self.counts = {}
+        self.rate = 0.0
+        self.burst = 0.0
+        self.buckets = {}
+        self.refused = 0
 
-    def setup(self, folder, delay=0.0, synthetic=0):
+    def setup(self, folder, delay=0.0, synthetic=0, rate=0.0, burst=0.0):
         tables = {}
         for key, name in (("pc", "sug-pc.json"), ("mobile", "sug-mobile.json"), ("search", "search.json")):
             file = os.path.join(folder, name)
@@ -186,13 +194,39 @@ class Marketplace:
             self.delay = delay
             self.synthetic = synthetic
             self.counts = {}
+            self.rate = rate
+            self.burst = max(1.0, burst)
+            self.buckets = {}
+            self.refused = 0
+
+    def take_token(self, request):
+        """False when the host's token bucket is empty (no bucket without a rate)."""
+        if self.rate <= 0:
+            return True
+        host = b""
+        for line in request.split(b"\r\n")[1:]:
+            if line.lower().startswith(b"host:"):
+                host = line[5:].strip()
+        now = time.monotonic()
+        tokens, last = self.buckets.get(host, (self.burst, now))
+        tokens = min(self.burst, tokens + (now - last) * self.rate)
+        if tokens < 1:
+            self.buckets[host] = (tokens, now)
+            self.refused += 1
+            return False
+        self.buckets[host] = (tokens - 1, now)
+        return True
 
     def answer(self, request, target, path):
         query = target.split(b"?", 1)[1].decode("latin-1") if b"?" in target else ""
         params = dict(urllib.parse.parse_qsl(query, keep_blank_values=True, encoding="utf-8", errors="replace"))
         if path == b"/market/setup":
-            self.setup(params.get("dir", ""), float(params.get("delay", "0")), int(params.get("synthetic", "0")))
+            self.setup(params.get("dir", ""), float(params.get("delay", "0")), int(params.get("synthetic", "0")),
+                       float(params.get("rate", "0")), float(params.get("burst", "0")))
             return response(b"200 OK", [], b"ok")
+        if path == b"/market/refused":
+            with self.lock:
+                return response(b"200 OK", [b"Content-Type: text/plain"], str(self.refused).encode())
         if path == b"/market/log":
             with self.lock:
                 text = "\n".join(self.log)
@@ -202,6 +236,9 @@ class Marketplace:
         with self.lock:
             self.log.append(request.split(b"\r\n", 1)[0].decode("latin-1"))
             tables = self.tables
+            allowed = self.take_token(request)
+        if not allowed:
+            return response(b"429 Too Many Requests", [b"Content-Type: text/html"], b"<html>busy</html>")
         q = params.get("q", "")
         if self.delay > 0:
             time.sleep(self.delay)

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
+// Suggestion popularity (热度) and opportunity (机会) of a run's words. Both are
+// estimates from where a word stands in the marketplace's suggestion answers,
+// which it orders by what shoppers type most; they are not search counts.
+namespace orbisel::core {
+
+// What a word earns from one answer as suggestion `position` (1-based) of
+// `count`: (count - position + 1) / count, so the first of ten earns 1.0 and
+// the last 0.1.
+double suggestionEarning(std::size_t position, std::size_t count);
+// What a word earns from an answer that holds it only as a refinement of a PC
+// suggestion or as a related word of a search page.
+inline constexpr double kRefinementEarning = 0.5;
+
+// A word's popularity sum: per answer the largest of its earnings there, added
+// over the answers that contained it. Answers are told apart by an id that
+// changes from one answer to the next (the engine's answer stamp).
+class PopularityTally {
+public:
+    PopularityTally() = default;
+    explicit PopularityTally(double storedSum) : m_closed(storedSum) {}
+
+    void earn(std::uint32_t answer, double earning);
+    double sum() const { return m_closed + m_best; }
+
+private:
+    std::uint32_t m_answer = 0;
+    bool m_open = false;
+    double m_best = 0;   // of the current answer
+    double m_closed = 0; // of the answers before it
+};
+
+// The largest figures of a run, from which each word's 热度 and 机会 follow:
+//   热度 = 100 × sum / the run's largest sum;
+//   机会 = 热度 / log10(商品数 + 10), scaled so that the run's largest is 100
+//          (none without 商品数).
+// Both are rounded to one decimal only when shown; 机会 is computed from the
+// unrounded 热度.
+class ValueScale {
+public:
+    void add(double sum, std::optional<long long> listings);
+
+    double heat(double sum) const;
+    std::optional<double> opportunity(double sum, std::optional<long long> listings) const;
+
+private:
+    double m_largestSum = 0;
+    double m_largestOpportunity = 0; // of sum / log10(商品数 + 10)
+};
+
+// The figure rounded to one decimal, as every table and file shows it.
+double oneDecimal(double value);
+
+} // namespace orbisel::core
