@@ -44,18 +44,26 @@ done
 
 missing=()
 for p in "${wanted[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  [ "$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null)" = "install ok installed" ] || missing+=("$p")
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 if [ "$(id -u)" -eq 0 ]; then as_root=(env); else as_root=(sudo env); fi
 "${as_root[@]}" apt-get update -qq
 
+# True when apt has a version of the package to install. (A pipe into grep -q could
+# fail under pipefail when apt-cache is cut off.)
+has_candidate() {
+  local policy
+  policy="$(LC_ALL=C apt-cache policy "$1" 2>/dev/null)"
+  [[ "$policy" == *"Candidate: "* && "$policy" != *"Candidate: (none)"* ]]
+}
+
 # A name without an installation candidate would make apt refuse the whole list.
 installable=()
 unknown=()
 for p in "${missing[@]}"; do
-  if LC_ALL=C apt-cache policy "$p" 2>/dev/null | grep -q '^  Candidate: [^(]'; then
+  if has_candidate "$p"; then
     installable+=("$p")
   else
     unknown+=("$p")
