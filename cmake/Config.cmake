@@ -52,6 +52,8 @@ set(ORBISEL_JSON_HEAP_LIMIT_BYTES 268435456 CACHE STRING "Largest memory one JSO
 # Debian package
 set(ORBISEL_PACKAGE_MAINTAINER "The Orbisel developers <orbisel@example.com>" CACHE STRING
   "Maintainer field of the Debian package (name <address>)")
+set(ORBISEL_HOMEPAGE "https://orbisel.example.com/" CACHE STRING
+  "Homepage of the metainfo and the Debian package")
 
 set(ORBISEL_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
 configure_file(${CMAKE_SOURCE_DIR}/cmake/config.h.in ${ORBISEL_GENERATED_DIR}/orbisel/config.h @ONLY)

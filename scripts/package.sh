@@ -11,16 +11,26 @@ if command -v ccache >/dev/null; then
   launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
   export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$(cd .. && pwd)}"
 fi
-cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DORBISEL_WERROR=ON \
-  -DORBISEL_BUILD_TESTS=OFF -DORBISEL_BUILD_BENCH=OFF "${launcher[@]}" >/dev/null
-cmake --build build-release --parallel "$(nproc)"
-
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 fail() {
   echo "package check: $*" >&2
   exit 1
 }
+# Runs a step with its output held back; if it fails, shows the output and names the step.
+quietly() {
+  local step="$1" output
+  shift
+  output="$("$@" 2>&1)" || {
+    local status=$?
+    printf '%s\n' "$output" >&2
+    fail "$step failed (exit $status)"
+  }
+}
+
+quietly "configuring build-release" cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DORBISEL_WERROR=ON -DORBISEL_BUILD_TESTS=OFF -DORBISEL_BUILD_BENCH=OFF "${launcher[@]}"
+cmake --build build-release --parallel "$(nproc)" || fail "the Release build failed"
 
 # The programs answer and the service-database script works from where they are installed.
 check_tree() {
@@ -42,23 +52,25 @@ check_tree() {
     share/doc/orbisel/README.md share/doc/orbisel/copyright; do
     [ -s "$root/$file" ] || fail "$file missing under $root"
   done
-  desktop-file-validate "$root/share/applications/orbisel.desktop"
-  appstreamcli validate --no-net "$root/share/metainfo/org.orbisel.orbisel.metainfo.xml" >/dev/null
+  quietly "desktop-file-validate of $root's desktop entry" \
+    desktop-file-validate "$root/share/applications/orbisel.desktop"
+  quietly "appstreamcli validate of $root's metainfo" \
+    appstreamcli validate --no-net "$root/share/metainfo/org.orbisel.orbisel.metainfo.xml"
   grep -q "<release version=\"$version\"" "$root/share/metainfo/org.orbisel.orbisel.metainfo.xml" ||
     fail "the metainfo has no release $version"
 }
 
 version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build-release/CMakeCache.txt)"
-cmake --install build-release --prefix "$work/prefix" >/dev/null
+quietly "cmake --install" cmake --install build-release --prefix "$work/prefix"
 check_tree "$work/prefix" "$version"
 
-(cd build-release && cpack -G DEB >/dev/null)
+quietly "cpack" bash -c 'cd build-release && cpack -G DEB'
 deb="build-release/orbisel_${version}_$(dpkg --print-architecture).deb"
 [ -f "$deb" ] || fail "cpack made no $deb"
-dpkg-deb -x "$deb" "$work/deb"
+quietly "unpacking $deb" dpkg-deb -x "$deb" "$work/deb"
 check_tree "$work/deb/usr" "$version"
 dpkg-deb -f "$deb" Package Version Depends Recommends
 lintian_root=()
 [ "$(id -u)" -eq 0 ] && lintian_root=(--allow-root)
-lintian "${lintian_root[@]}" --fail-on error "$deb"
+lintian "${lintian_root[@]}" --fail-on error "$deb" || fail "lintian reports an error in $deb"
 echo "Package $deb checked in $((SECONDS - started)) s."
