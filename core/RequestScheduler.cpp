@@ -28,6 +28,7 @@ void RequestScheduler::start(const DeepRunOptions &options, const EngineTiming &
         m_halt = false;
         m_blockedStreak = 0;
         m_failStreak = 0;
+        m_anyAnswered = false;
         m_ending.reset();
         m_closing = false;
         m_todo.clear();
@@ -76,10 +77,17 @@ RequestScheduler::Arrivals RequestScheduler::collect(milliseconds wait) {
     a.completions.swap(m_arrived);
     if (m_stop && !m_ending)
         m_ending = RunOutcome::Stopped;
-    a.drained = m_inFlight == 0 && m_arrived.empty() && (m_todo.empty() || halted());
     // Workers idle at the window's end count as the level's end for a failure held there.
-    a.levelEnd = m_inFlight == 0 && m_arrived.empty() && !halted() &&
-                 (m_todo.empty() || !withinWindow(m_todo.front().ordinal));
+    const bool idleAtEnd = m_inFlight == 0 && m_arrived.empty() && !halted() &&
+                           (m_todo.empty() || !withinWindow(m_todo.front().ordinal));
+    // Every query failed and none was answered: the network is down, however few were asked.
+    if (idleAtEnd && m_failStreak > 0 && !m_anyAnswered) {
+        if (!m_ending)
+            m_ending = RunOutcome::NetworkDown;
+        m_halt = true;
+    }
+    a.drained = m_inFlight == 0 && m_arrived.empty() && (m_todo.empty() || halted());
+    a.levelEnd = idleAtEnd && !halted();
     a.failStreak = m_failStreak;
     a.ending = m_ending;
     return a;
@@ -238,6 +246,7 @@ void RequestScheduler::account(const Completion &c) {
     case Completion::Status::Answered:
         m_blockedStreak = 0;
         m_failStreak = 0;
+        m_anyAnswered = true;
         break;
     case Completion::Status::Failed:
         if (++m_failStreak >= m_timing.failuresInARow) {

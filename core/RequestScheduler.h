@@ -119,6 +119,7 @@ private:
     bool m_halt = false;
     int m_blockedStreak = 0;
     int m_failStreak = 0;
+    bool m_anyAnswered = false; // a query was answered since start
     std::optional<RunOutcome> m_ending;
     Clock::time_point m_pauseUntil{};
     std::map<std::string, Clock::time_point> m_nextStart;

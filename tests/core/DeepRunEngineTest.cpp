@@ -460,6 +460,27 @@ TEST_F(DeepRunEngineTest, networkDown_stopsAfterTenFailures_leavingThemToResume)
     EXPECT_EQ(store->summary(id).value().queriesDone, 37);
 }
 
+// A run of fewer queries than the failure streak is network down too when none was answered,
+// not done with no words.
+TEST_F(DeepRunEngineTest, networkDown_everyQueryOfAShortRunFailed_leavingThemToResume) {
+    serve(kPc, kMobile);
+    auto store = openStore();
+    DeepRunOptions o = options({"丙", "甲"});
+    o.sources = sources({DeepSource::Pc});
+    const long long id = store->createRun(o).value();
+    const std::string down = "127.0.0.1:" + std::to_string(orbisel::test::unusedPort());
+    {
+        DeepRunEngine engine(*store, id, MarketplaceEndpoints{down, down});
+        timing.maxAttempts = 1;
+        engine.setTiming(timing);
+        EXPECT_EQ(engine.run(), RunOutcome::NetworkDown);
+    }
+    EXPECT_EQ(store->summary(id).value().state, RunState::Failed);
+    EXPECT_EQ(store->summary(id).value().queriesDone, 0);
+    EXPECT_EQ(run(*store, id), RunOutcome::Done);
+    EXPECT_EQ(store->summary(id).value().queriesDone, 2);
+}
+
 TEST_F(DeepRunEngineTest, storedAnswers_youngerThanCacheHours_areReusedByANewRun) {
     serve(kPc, kMobile);
     auto store = openStore();
