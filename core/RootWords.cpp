@@ -380,11 +380,11 @@ bool SeedRootWords::contains(std::string_view rootWord) const {
     return m_roots.contains(std::string(rootWord));
 }
 
-RootWordIndex::RootWordIndex(std::shared_ptr<const SegmentDictionary> dictionary)
-    : m_dictionary(std::move(dictionary)), m_rowRootStart{0} {}
+RootWordIndex::RootWordIndex(std::shared_ptr<const SegmentDictionary> dictionary, PinnedWords pinned)
+    : m_dictionary(std::move(dictionary)), m_pinned(std::move(pinned)), m_rowRootStart{0} {}
 
 void RootWordIndex::addRow(std::string_view word, std::optional<long long> listings) {
-    addSegmentedRow(segmentWords(*m_dictionary, word), listings);
+    addSegmentedRow(segmentWords(*m_dictionary, m_pinned, word), listings);
 }
 
 void RootWordIndex::addSegmentedRow(std::vector<std::string> rootWords, std::optional<long long> listings) {

@@ -105,7 +105,7 @@ struct RootWordEntry {
 // Root words of a growing list of result words. Rows are numbered in the order added.
 class RootWordIndex {
 public:
-    explicit RootWordIndex(std::shared_ptr<const SegmentDictionary> dictionary);
+    explicit RootWordIndex(std::shared_ptr<const SegmentDictionary> dictionary, PinnedWords pinned = {});
 
     void addRow(std::string_view word, std::optional<long long> listings);
     // The same with the word already cut by segmentWords (which needs no lock on the index).
@@ -125,6 +125,7 @@ private:
         long long listings = 0;
     };
     std::shared_ptr<const SegmentDictionary> m_dictionary;
+    PinnedWords m_pinned;
     std::vector<Root> m_roots;
     std::unordered_map<std::string, int> m_rootIds;
     std::vector<std::uint32_t> m_rowRootStart; // rowCount + 1 offsets into m_rowRoots

@@ -152,11 +152,13 @@ public:
         std::vector<int> roots;
         for (const auto &[id, weight] : m_weight)
             roots.push_back(id);
-        std::sort(roots.begin(), roots.end(), [&](int a, int b) {
-            const long long wa = m_weight.at(a), wb = m_weight.at(b);
-            return wa != wb ? wa > wb : a < b;
-        });
+        std::sort(roots.begin(), roots.end(), [&](int a, int b) { return heavier(a, b); });
         return roots;
+    }
+
+    bool heavier(int a, int b) const {
+        const long long wa = m_weight.at(a), wb = m_weight.at(b);
+        return wa != wb ? wa > wb : a < b;
     }
 
     // Root ids in the order of the most valuable candidate words they complete.
@@ -268,6 +270,9 @@ private:
     // Branch and bound over the most valuable root words (and the start's), starting from a
     // known title; later titles must differ enough from the earlier ones.
     std::vector<int> searchFrom(const std::vector<int> &start) {
+        m_searchFound = !start.empty() && start.size() >= kMaxCandidateRoots;
+        if (m_searchFound)
+            return start; // a limit far above the marketplace's: too many root words to search
         m_space = start;
         for (int id : byWeight()) {
             if (m_space.size() >= kMaxCandidateRoots)
@@ -275,13 +280,10 @@ private:
             if (std::find(m_space.begin(), m_space.end(), id) == m_space.end())
                 m_space.push_back(id);
         }
-        std::sort(m_space.begin(), m_space.end(), [&](int a, int b) {
-            return m_weight[a] != m_weight[b] ? m_weight[a] > m_weight[b] : a < b;
-        });
+        std::sort(m_space.begin(), m_space.end(), [&](int a, int b) { return heavier(a, b); });
         buildMasks();
         m_bestMask = 0;
         m_bestValue = -1;
-        m_searchFound = false;
         if (!start.empty() || m_titles.empty())
             consider(maskOf(start));
         m_work = 0;
@@ -427,7 +429,7 @@ int TitleIndex::rootId(const std::string &text) {
     const auto [it, added] = m_rootIds.try_emplace(text, static_cast<int>(m_roots.size()));
     if (added) {
         const std::size_t space = isAsciiLetterOrDigit(text.front()) ? 1 : 0;
-        m_roots.push_back(Root{text, titleBytes(text) + space, !m_banned.foundIn(text).empty()});
+        m_roots.push_back(Root{text, titleBytes(text) + space});
         m_longestRoot = std::max(m_longestRoot, titleCharacters(text));
     }
     return it->second;

@@ -203,6 +203,25 @@ TEST(TitleComposerTest, FurtherTitlesShareAtMostTwoThirdsOfTheirRootWords) {
     EXPECT_EQ(titles->explanation[0].inTitle, std::vector<bool>(5, true));
 }
 
+TEST(TitleComposerTest, ALimitFarAboveTheMarketplacesTakesEachRootWordOnce) {
+    std::mt19937 random(3);
+    const Table table = randomTable(random, 60, 300);
+    const TitleIndex index = indexOf(table.roots, table.run);
+    TitleRequest request;
+    request.seed = table.roots[0];
+    request.byteLimit = 1000;
+    const auto titles = index.compose(request);
+    ASSERT_TRUE(titles.ok());
+    long long all = 0;
+    std::set<int> used;
+    for (std::size_t w = 0; w < table.run.size(); ++w) {
+        all += table.run[w].heat;
+        used.insert(table.words[w].begin(), table.words[w].end());
+    }
+    EXPECT_EQ(titles->titles.at(0).value, all);
+    EXPECT_EQ(titles->titles[0].bytes, 4u * used.size());
+}
+
 TEST(TitleComposerTest, NoTitleHoldsABannedOrAvoidedWord) {
     const TitleIndex index = indexOf(kShopWords, kShopRun);
     const TitleRequest request = shopRequest({"韩版"}, 30);

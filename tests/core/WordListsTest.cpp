@@ -88,6 +88,17 @@ TEST(PinnedWordsTest, PinnedWordsAndSeedsStayWhole) {
     EXPECT_EQ(segmentWords(*dictionary, nested, "碎花裙女大码"), (Words{"碎花裙女", "大码"}));
 }
 
+TEST(PinnedWordsTest, TheRootWordTableKeepsPinnedWordsWhole) {
+    RootWordIndex index(smallDictionary(), PinnedWords({"韩都衣舍"}));
+    index.addRow("韩都衣舍连衣裙", 10);
+    index.addRow("连衣裙女", 5);
+    std::vector<std::string> roots;
+    for (const RootWordEntry &entry : index.entries())
+        roots.push_back(entry.word);
+    EXPECT_EQ(roots, (std::vector<std::string>{"韩都衣舍", "连衣裙", "女"}));
+    EXPECT_TRUE(index.rowContains(0, index.rootId("韩都衣舍")));
+}
+
 TEST(PinnedWordsTest, SeedRootWordsAreMarked) {
     const auto dictionary = smallDictionary();
     const SeedRootWords seeds(*dictionary, PinnedWords{}, {"碎花裙", "iPhone 手机壳"});
