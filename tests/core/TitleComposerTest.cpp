@@ -174,13 +174,21 @@ TEST(TitleComposerTest, FirstTitleIsTheOptimumOnSmallTables) {
     }
 }
 
-TEST(TitleComposerTest, FurtherTitlesShareAtMostTwoThirdsOfTheirRootWords) {
-    std::mt19937 random(11);
-    const Table table = randomTable(random, 30, 200);
-    const TitleIndex index = indexOf(table.roots, table.run);
+// Titles for a random table of the given size.
+Result<TitleSet, TitleError> composeRandom(unsigned seed, int rootCount, int wordCount, std::size_t limit,
+                                           Table &table) {
+    std::mt19937 random(seed);
+    table = randomTable(random, rootCount, wordCount);
     TitleRequest request;
     request.seed = table.roots[0];
-    const auto titles = index.compose(request);
+    request.byteLimit = limit;
+    return indexOf(table.roots, table.run).compose(request);
+}
+
+TEST(TitleComposerTest, FurtherTitlesShareAtMostTwoThirdsOfTheirRootWords) {
+    Table table;
+    const auto titles = composeRandom(11, 30, 200, 60, table);
+    const TitleIndex index = indexOf(table.roots, table.run);
     ASSERT_TRUE(titles.ok());
     ASSERT_EQ(titles->titles.size(), 5u);
     std::vector<std::set<std::string>> roots;
@@ -204,13 +212,8 @@ TEST(TitleComposerTest, FurtherTitlesShareAtMostTwoThirdsOfTheirRootWords) {
 }
 
 TEST(TitleComposerTest, ALimitFarAboveTheMarketplacesTakesEachRootWordOnce) {
-    std::mt19937 random(3);
-    const Table table = randomTable(random, 60, 300);
-    const TitleIndex index = indexOf(table.roots, table.run);
-    TitleRequest request;
-    request.seed = table.roots[0];
-    request.byteLimit = 1000;
-    const auto titles = index.compose(request);
+    Table table;
+    const auto titles = composeRandom(3, 60, 300, 1000, table);
     ASSERT_TRUE(titles.ok());
     long long all = 0;
     std::set<int> used;
