@@ -141,6 +141,18 @@ void segmentBlock(const SegmentDictionary &dictionary, const char32_t *text, std
     flushAscii(n);
 }
 
+// Calls cut(start, length) for each run of word characters.
+template <class Cut> void forEachBlock(const std::u32string &chars, Cut cut) {
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= chars.size(); ++i) {
+        if (i < chars.size() && isWordCharacter(chars[i]))
+            continue;
+        if (i > start)
+            cut(chars.data() + start, i - start);
+        start = i + 1;
+    }
+}
+
 } // namespace
 
 SegmentDictionary::Loaded SegmentDictionary::load(const std::string &path) {
@@ -289,26 +301,88 @@ std::optional<std::uint32_t> SegmentDictionary::lookup(std::uint64_t hash, const
     return slot->frequency;
 }
 
-std::vector<std::string> segmentWords(const SegmentDictionary &dictionary, std::string_view text) {
+namespace {
+
+// The words of every run of word characters in text, cut by cutBlock(block, length, words).
+template <class CutBlock> std::vector<std::string> cutBlocks(std::string_view text, CutBlock cutBlock) {
     thread_local std::u32string chars;
     decodeFolded(text, chars);
     std::vector<std::string> words;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i <= chars.size(); ++i) {
-        if (i < chars.size() && isWordCharacter(chars[i]))
-            continue;
-        if (i > start)
-            segmentBlock(dictionary, chars.data() + start, i - start, words);
-        start = i + 1;
-    }
+    forEachBlock(chars, [&](const char32_t *block, std::size_t n) { cutBlock(block, n, words); });
     return words;
 }
 
-RootWordIndex::RootWordIndex(std::shared_ptr<const SegmentDictionary> dictionary)
-    : m_dictionary(std::move(dictionary)), m_rowRootStart{0} {}
+} // namespace
+
+std::vector<std::string> segmentWords(const SegmentDictionary &dictionary, std::string_view text) {
+    return cutBlocks(text, [&](const char32_t *block, std::size_t n, std::vector<std::string> &words) {
+        segmentBlock(dictionary, block, n, words);
+    });
+}
+
+PinnedWords::PinnedWords(const std::vector<std::string> &words) {
+    for (const std::string &word : words)
+        add(word);
+}
+
+void PinnedWords::add(std::string_view word) {
+    std::u32string chars;
+    decodeFolded(word, chars);
+    forEachBlock(chars, [&](const char32_t *block, std::size_t n) {
+        m_words.emplace(block, n);
+        m_longest = std::max(m_longest, n);
+    });
+}
+
+std::size_t PinnedWords::longestAt(const char32_t *text, std::size_t available) const {
+    thread_local std::u32string probe;
+    for (std::size_t length = std::min(available, m_longest); length > 0; --length) {
+        probe.assign(text, length);
+        if (m_words.contains(probe))
+            return length;
+    }
+    return 0;
+}
+
+std::vector<std::string> segmentWords(const SegmentDictionary &dictionary, const PinnedWords &pinned,
+                                      std::string_view text) {
+    if (pinned.empty())
+        return segmentWords(dictionary, text);
+    return cutBlocks(text, [&](const char32_t *block, std::size_t n, std::vector<std::string> &words) {
+        std::size_t cutFrom = 0;
+        for (std::size_t at = 0; at < n;) {
+            const std::size_t length = pinned.longestAt(block + at, n - at);
+            if (length == 0) {
+                ++at;
+                continue;
+            }
+            if (at > cutFrom)
+                segmentBlock(dictionary, block + cutFrom, at - cutFrom, words);
+            words.push_back(toUtf8(block + at, length));
+            at += length;
+            cutFrom = at;
+        }
+        if (n > cutFrom)
+            segmentBlock(dictionary, block + cutFrom, n - cutFrom, words);
+    });
+}
+
+SeedRootWords::SeedRootWords(const SegmentDictionary &dictionary, const PinnedWords &pinned,
+                             const std::vector<std::string> &seeds) {
+    for (const std::string &seed : seeds)
+        for (std::string &root : segmentWords(dictionary, pinned, seed))
+            m_roots.insert(std::move(root));
+}
+
+bool SeedRootWords::contains(std::string_view rootWord) const {
+    return m_roots.contains(std::string(rootWord));
+}
+
+RootWordIndex::RootWordIndex(std::shared_ptr<const SegmentDictionary> dictionary, PinnedWords pinned)
+    : m_dictionary(std::move(dictionary)), m_pinned(std::move(pinned)), m_rowRootStart{0} {}
 
 void RootWordIndex::addRow(std::string_view word, std::optional<long long> listings) {
-    addSegmentedRow(segmentWords(*m_dictionary, word), listings);
+    addSegmentedRow(segmentWords(*m_dictionary, m_pinned, word), listings);
 }
 
 void RootWordIndex::addSegmentedRow(std::vector<std::string> rootWords, std::optional<long long> listings) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 // Root words: result words cut into dictionary words, and per root word how many
@@ -63,6 +64,38 @@ private:
 // and digits join (so "iphone15" stays one word).
 std::vector<std::string> segmentWords(const SegmentDictionary &dictionary, std::string_view text);
 
+// Words never cut: brands, model numbers, the run's seeds. Folded like the dictionary; a word
+// with separators pins each run of word characters in it.
+class PinnedWords {
+public:
+    PinnedWords() = default;
+    explicit PinnedWords(const std::vector<std::string> &words);
+    void add(std::string_view word);
+    bool empty() const { return m_words.empty(); }
+    // Length of the longest pinned word that starts text[0, available), or 0.
+    std::size_t longestAt(const char32_t *text, std::size_t available) const;
+
+private:
+    std::unordered_set<std::u32string> m_words;
+    std::size_t m_longest = 0;
+};
+
+// The same cut, except that a pinned word stands whole wherever it occurs (leftmost, longest
+// first) and the text between pinned words is cut as before.
+std::vector<std::string> segmentWords(const SegmentDictionary &dictionary, const PinnedWords &pinned,
+                                      std::string_view text);
+
+// The root words of the seeds themselves (which a chart of a run's root words can leave out).
+class SeedRootWords {
+public:
+    SeedRootWords(const SegmentDictionary &dictionary, const PinnedWords &pinned,
+                  const std::vector<std::string> &seeds);
+    bool contains(std::string_view rootWord) const;
+
+private:
+    std::unordered_set<std::string> m_roots;
+};
+
 struct RootWordEntry {
     std::string word;
     long long resultWords = 0; // result words containing it
@@ -72,7 +105,7 @@ struct RootWordEntry {
 // Root words of a growing list of result words. Rows are numbered in the order added.
 class RootWordIndex {
 public:
-    explicit RootWordIndex(std::shared_ptr<const SegmentDictionary> dictionary);
+    explicit RootWordIndex(std::shared_ptr<const SegmentDictionary> dictionary, PinnedWords pinned = {});
 
     void addRow(std::string_view word, std::optional<long long> listings);
     // The same with the word already cut by segmentWords (which needs no lock on the index).
@@ -92,6 +125,7 @@ private:
         long long listings = 0;
     };
     std::shared_ptr<const SegmentDictionary> m_dictionary;
+    PinnedWords m_pinned;
     std::vector<Root> m_roots;
     std::unordered_map<std::string, int> m_rootIds;
     std::vector<std::uint32_t> m_rowRootStart; // rowCount + 1 offsets into m_rowRoots

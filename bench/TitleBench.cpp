@@ -1,0 +1,81 @@
+// The title composer: five titles for a seed of 100,000 run words, and the figures of a
+// title the seller edits (every keystroke).
+#include "core/TitleComposer.h"
+#include "core/WordLists.h"
+#include "orbisel/config.h"
+
+#include <benchmark/benchmark.h>
+#include <random>
+#include <unordered_set>
+
+namespace {
+
+using namespace orbisel::core;
+
+// Run words of one seed: the seed with one to three of 64 attribute words, 热度 falling with
+// the rank of the suggestion.
+std::vector<RunWord> syntheticRun(std::size_t count) {
+    static const char *const parts[] = {
+        "女",   "夏季", "新款", "大码", "韩版", "纯棉", "加厚", "长款", "宽松",   "显瘦", "气质",
+        "高腰", "雪纺", "碎花", "短款", "中长", "收腰", "法式", "复古", "小个子", "孕妇", "学生",
+        "职业", "休闲", "春秋", "冬季", "针织", "真丝", "蕾丝", "吊带", "无袖",   "短袖", "长袖",
+        "a字",  "v领",  "方领", "白色", "黑色", "红色", "蓝色", "绿色", "黄色",   "粉色", "紫色",
+        "格子", "条纹", "波点", "印花", "2025", "xl",   "s码",  "m码",  "仙女",   "名媛", "温柔",
+        "清新", "性感", "百搭", "时尚", "洋气", "高端", "轻奢", "网红", "同款"};
+    std::mt19937 rng(7);
+    std::uniform_int_distribution<int> part(0, std::size(parts) - 1), extra(1, 3);
+    std::vector<RunWord> run;
+    std::unordered_set<std::string> seen;
+    while (run.size() < count) {
+        std::string word = "连衣裙";
+        for (int k = extra(rng); k > 0; --k)
+            word = rng() % 2 ? word + parts[part(rng)] : parts[part(rng)] + word;
+        if (seen.insert(word).second)
+            run.push_back({word, static_cast<int>(100 - run.size() * 100 / (count + 1)), "连衣裙"});
+    }
+    return run;
+}
+
+const TitleIndex &hundredThousandWords() {
+    static const TitleIndex *index = [] {
+        auto loaded = SegmentDictionary::load(orbisel::config::kRootWordDictionary);
+        return new TitleIndex(loaded.dictionary, PinnedWords{}, builtinBannedWords(), syntheticRun(100'000));
+    }();
+    return *index;
+}
+
+void BM_IndexHundredThousandWords(benchmark::State &state) {
+    auto loaded = SegmentDictionary::load(orbisel::config::kRootWordDictionary);
+    const std::vector<RunWord> run = syntheticRun(100'000);
+    for (auto _ : state) {
+        TitleIndex index(loaded.dictionary, PinnedWords{}, builtinBannedWords(), run);
+        benchmark::DoNotOptimize(&index);
+    }
+}
+BENCHMARK(BM_IndexHundredThousandWords)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_FiveTitlesHundredThousandWords(benchmark::State &state) {
+    const TitleIndex &index = hundredThousandWords();
+    TitleRequest request;
+    request.seed = "连衣裙";
+    for (auto _ : state) {
+        auto titles = index.compose(request);
+        benchmark::DoNotOptimize(titles);
+        state.SetLabel(titles->titles.at(0).text + " " + std::to_string(titles->titles.at(0).value));
+    }
+}
+BENCHMARK(BM_FiveTitlesHundredThousandWords)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_EditedTitleFigures(benchmark::State &state) {
+    const TitleIndex &index = hundredThousandWords();
+    TitleRequest request;
+    request.seed = "连衣裙";
+    const std::string title = "连衣裙女夏季新款法式复古碎花雪纺长款收腰显瘦气质2025";
+    for (auto _ : state) {
+        auto figures = index.figures(request, title);
+        benchmark::DoNotOptimize(figures);
+    }
+}
+BENCHMARK(BM_EditedTitleFigures)->Unit(benchmark::kMillisecond);
+
+} // namespace
