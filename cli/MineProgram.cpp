@@ -239,9 +239,10 @@ int finishRun(RunStore &store, long long runId, const core::RunEnd &end, const s
                     "or change network, then resume with: " +
                         hint);
     case RunOutcome::NetworkDown:
-        return fail(kExitNetworkDown,
-                    "network down: 10 requests in a row failed; check the connection, then resume with: " +
-                        hint);
+        return fail(
+            kExitNetworkDown,
+            "network down: the marketplace could not be reached; check the connection, then resume with: " +
+                hint);
     case RunOutcome::Locked:
         return fail(kExitUsage, "run " + std::to_string(runId) + " is being run by another orbisel-mine");
     case RunOutcome::StoreFailed:
