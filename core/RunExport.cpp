@@ -18,9 +18,12 @@ Result<long long, ExportError> exportRun(RunStore &store, long long runId, const
     });
     if (written.ok())
         return rows;
+    ExportError error{readError ? ExportErrorKind::Store : ExportErrorKind::Write};
     if (readError)
-        return Failure{ExportError{ExportErrorKind::Store, *readError}};
-    return Failure{ExportError{ExportErrorKind::Write, {}, written.error()}};
+        error.store = *readError;
+    else
+        error.write = written.error();
+    return Failure{std::move(error)};
 }
 
 Result<long long, ExportError> exportRun(const std::string &storePath, long long runId,
