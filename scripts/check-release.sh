@@ -4,7 +4,8 @@
 # the committed HEAD of this repository into it and runs `CI=true bash .ci/run` there.
 # The system is unmounted and removed afterwards, also on failure or Ctrl-C.
 # Usage: scripts/check-release.sh RELEASE   (12, 13 or a Debian suite name such as forky)
-# Needs root (debootstrap, mount, chroot) and Debian's mirror ($DEBIAN_MIRROR).
+# Needs root (debootstrap, mount, chroot) and a Debian mirror: debootstrap's default, or
+# $DEBIAN_MIRROR.
 set -euo pipefail
 
 case "${1:-}" in
@@ -17,7 +18,8 @@ esac
 
 repo="$(cd "$(dirname "$0")/.." && pwd)"
 commit="$(git -C "$repo" rev-parse HEAD)"
-mirror="${DEBIAN_MIRROR:-http://deb.debian.org/debian}"
+mirror=()
+[ -z "${DEBIAN_MIRROR:-}" ] || mirror=("$DEBIAN_MIRROR")
 started=$SECONDS
 root=""
 
@@ -86,7 +88,7 @@ fi
 root="$(mktemp -d "${CHECK_RELEASE_DIR:-/var/tmp}/orbisel-$suite-XXXXXX")"
 chmod 755 "$root"
 echo "check-release: Debian $suite in $root, commit $commit" >&2
-step debootstrap debootstrap --variant=minbase "$suite" "$root" "$mirror" >/dev/null
+step debootstrap debootstrap --variant=minbase "$suite" "$root" "${mirror[@]}" >/dev/null
 
 # What the tests need of a running system: processes, pseudo-terminals (xvfb-run),
 # shared memory (Chromium) and a temporary folder in memory like the hosts CI runs on.
