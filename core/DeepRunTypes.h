@@ -57,6 +57,9 @@ struct ResultRow {
     int depth = 1;
     std::string parent;        // the query that first returned it
     long long occurrences = 0; // answers that returned it
+    // Popularity sum (热度 before scaling, see WordValue.h); none for rows
+    // stored before it was kept.
+    std::optional<double> popularity;
 };
 
 // How 出现次数 counts a word: once per answer (HTTP response) that returned
