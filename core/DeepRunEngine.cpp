@@ -271,6 +271,7 @@ void DeepRunEngine::Impl::report(bool force) {
     const double seconds = std::chrono::duration<double>(now - started).count();
     p.requestsPerSecond = seconds > 0 ? static_cast<double>(scheduler.sent()) / seconds : 0;
     p.pausedBlocked = scheduler.pausedBlocked(now);
+    p.hostRates = scheduler.hostRates(now);
     const long long doneNow = queriesDone - doneAtStart;
     if (doneNow > 0 && seconds > 0)
         p.etaSeconds =

@@ -29,15 +29,21 @@ inline constexpr ExpansionSet expansionBit(Expansion e) {
     return static_cast<ExpansionSet>(1u << static_cast<unsigned>(e));
 }
 
+// How request starts to one host are spaced: adaptive finds the host's pace
+// while the run goes (see HostPace.h), fixed keeps intervalMs throughout.
+enum class Pacing : std::uint8_t { Adaptive, Fixed };
+
 // Everything a run is started with; stored with the run so resume needs nothing else.
 struct DeepRunOptions {
     std::vector<std::string> seeds; // distinct, in input order
     ExpansionSet expansions = 0;
     std::vector<std::string> modifiers; // words of the modifiers expansion; empty: the built-in list
     DeepSourceSet sources = kDefaultSources;
-    int depth = 1;                    // 1..5
-    int concurrency = 4;              // 1..16
-    int intervalMs = 200;             // spacing between request starts to one host
+    int depth = 1;       // 1..5
+    int concurrency = 4; // 1..16
+    Pacing pace = Pacing::Adaptive;
+    int intervalMs = 200;             // spacing between request starts to one host (adaptive: the first)
+    int minIntervalMs = 20;           // adaptive: the least spacing
     int backoffMs = 30000;            // first pause after a blocked answer, doubling
     int maxQueries = 5000;            // queries asked at most
     int cacheHours = 24;              // stored answers younger than this are reused; 0: off
@@ -69,11 +75,18 @@ enum class OccurrenceRule : std::uint8_t { PerQueryAndSource, PerAnswer };
 // How a run ended (or stands, in the store).
 enum class RunState : std::uint8_t { Running, Done, Stopped, Blocked, Failed };
 
+// The pace of request starts to one host over the last seconds.
+struct HostRate {
+    std::string host;
+    double requestsPerSecond = 0;
+};
+
 struct RunProgress {
     long long queriesDone = 0;
     long long queriesPlanned = 0;
     long long words = 0;
-    double requestsPerSecond = 0;
+    double requestsPerSecond = 0;    // since the run (or its resume) started
+    std::vector<HostRate> hostRates; // the hosts asked so far, by name
     std::optional<double> etaSeconds;
     bool pausedBlocked = false; // waiting out a block before asking again
 };

@@ -14,7 +14,6 @@ enum class RunOutcome { Done, MaxQueriesReached, Stopped, Blocked, NetworkDown, 
 struct EngineTiming {
     int retryBaseMs = 1000;       // first wait after a transient failure, doubling, plus jitter
     int maxAttempts = 4;          // one request and three retries
-    int blockedInARow = 3;        // blocked answers in a row that end the run
     int failuresInARow = 10;      // failed queries in a row, no success between: network down
     int progressIntervalMs = 250; // progress callbacks at most this often
 };

@@ -9,6 +9,36 @@ namespace orbisel::core {
 
 using std::chrono::milliseconds;
 
+namespace {
+
+// Counted refusals in a row: an adaptive pace slows down at the first, then
+// pauses three times, each pause followed by another refusal, before the run is
+// blocked; a fixed pace pauses at the first two and is blocked at the third.
+constexpr int kAdaptivePauses = 3;
+constexpr int kFixedPauses = 2;
+// The span over which the shown rate of a host is measured.
+constexpr auto kRateSpan = std::chrono::seconds(5);
+
+} // namespace
+
+RequestScheduler::HostState::HostState(const DeepRunOptions &options, int pauses)
+    : pace(options.intervalMs, options.minIntervalMs), streak(options.pace == Pacing::Adaptive, pauses) {}
+
+void RequestScheduler::HostState::noteStart(Clock::time_point now) {
+    if (firstStart == Clock::time_point{})
+        firstStart = now;
+    recentStarts.push_back(now);
+    while (now - recentStarts.front() > kRateSpan)
+        recentStarts.pop_front();
+}
+
+double RequestScheduler::HostState::startsPerSecond(Clock::time_point now) {
+    while (!recentStarts.empty() && now - recentStarts.front() > kRateSpan)
+        recentStarts.pop_front();
+    const auto span = std::clamp<Clock::duration>(now - firstStart, std::chrono::seconds(1), kRateSpan);
+    return static_cast<double>(recentStarts.size()) / std::chrono::duration<double>(span).count();
+}
+
 RequestScheduler::RequestScheduler(RunStore &store, long long runId, const MarketplaceEndpoints &endpoints)
     : m_store(store), m_runId(runId), m_endpoints(endpoints) {}
 
@@ -26,15 +56,13 @@ void RequestScheduler::start(const DeepRunOptions &options, const EngineTiming &
         std::lock_guard guard(m_mutex);
         m_sent = 0;
         m_halt = false;
-        m_blockedStreak = 0;
         m_failStreak = 0;
         m_anyAnswered = false;
         m_ending.reset();
         m_closing = false;
         m_todo.clear();
         m_arrived.clear();
-        m_pauseUntil = {};
-        m_nextStart.clear();
+        m_hosts.clear();
     }
     const int concurrency = std::clamp(m_options.concurrency, 1, 16);
     for (int i = 0; i < concurrency; ++i)
@@ -122,7 +150,16 @@ long long RequestScheduler::sent() {
 
 bool RequestScheduler::pausedBlocked(Clock::time_point now) {
     std::lock_guard guard(m_mutex);
-    return m_pauseUntil > now;
+    return std::any_of(m_hosts.begin(), m_hosts.end(),
+                       [&](const auto &host) { return host.second.pauseUntil > now; });
+}
+
+std::vector<HostRate> RequestScheduler::hostRates(Clock::time_point now) {
+    std::lock_guard guard(m_mutex);
+    std::vector<HostRate> rates;
+    for (auto &[name, host] : m_hosts)
+        rates.push_back({name, host.startsPerSecond(now)});
+    return rates;
 }
 
 bool RequestScheduler::sleepUnlessStopped(Clock::time_point until) {
@@ -131,22 +168,64 @@ bool RequestScheduler::sleepUnlessStopped(Clock::time_point until) {
     return !(halted() || m_closing);
 }
 
-// Waits for the next start allowed on the host (the interval, a pause after a
-// blocked answer); false when the run stops meanwhile.
-bool RequestScheduler::waitForSlot(const std::string &host) {
+RequestScheduler::HostState &RequestScheduler::hostState(const std::string &host) {
+    const int pauses = m_options.pace == Pacing::Adaptive ? kAdaptivePauses : kFixedPauses;
+    return m_hosts.try_emplace(host, m_options, pauses).first->second;
+}
+
+std::chrono::steady_clock::duration RequestScheduler::spacing(const HostState &host) const {
+    if (m_options.pace == Pacing::Adaptive)
+        return host.pace.interval();
+    return milliseconds(std::max(0, m_options.intervalMs));
+}
+
+// Waits for the next start allowed on the host (its spacing, a pause after a
+// refusal); nothing when the run stops meanwhile.
+std::optional<HostPace::Start> RequestScheduler::waitForSlot(const std::string &name) {
     std::unique_lock lock(m_mutex);
-    const milliseconds interval(std::max(0, m_options.intervalMs));
+    HostState &host = hostState(name);
     for (;;) {
         if (halted() || m_closing)
-            return false;
+            return std::nullopt;
         const Clock::time_point now = Clock::now();
-        const Clock::time_point at = std::max({now, m_pauseUntil, m_nextStart[host]});
+        const Clock::time_point at = std::max({now, host.pauseUntil, host.nextStart});
         if (at <= now) {
-            m_nextStart[host] = now + interval;
+            host.nextStart = now + spacing(host);
+            host.noteStart(now);
             ++m_sent;
-            return true;
+            return host.pace.started(now);
         }
         m_workCv.wait_until(lock, at);
+    }
+}
+
+// Tells the host's pace how a request went. A refusal that counts (the first
+// of its burst) slows the pace, pauses the host or blocks the run.
+void RequestScheduler::paced(const std::string &name, const HostPace::Start &start, Verdict verdict) {
+    std::lock_guard guard(m_mutex);
+    HostState &host = m_hosts.at(name);
+    const Clock::time_point now = Clock::now();
+    if (verdict == Verdict::Answer) {
+        host.pace.answered(start, now);
+        host.streak.answered();
+        return;
+    }
+    if (verdict != Verdict::Blocked || !host.pace.refused(start, now))
+        return;
+    switch (host.streak.counted()) {
+    case RefusalAction::SlowDown:
+        host.nextStart = std::max(host.nextStart, now + spacing(host));
+        break;
+    case RefusalAction::Pause:
+        host.pauseUntil =
+            std::max(host.pauseUntil, now + host.streak.pauseLength(milliseconds(m_options.backoffMs)));
+        break;
+    case RefusalAction::Blocked:
+        if (!m_ending)
+            m_ending = RunOutcome::Blocked;
+        m_halt = true;
+        m_workCv.notify_all();
+        break;
     }
 }
 
@@ -178,10 +257,13 @@ RequestScheduler::Got RequestScheduler::fetch(AnswerKind kind, const std::string
             if (!sleepUnlessStopped(Clock::now() + milliseconds(base + extra)))
                 return Got::Aborted;
         }
-        if (!waitForSlot(host))
+        const std::optional<HostPace::Start> start = waitForSlot(host);
+        if (!start)
             return Got::Aborted;
         FetchResult r = m_fetcher(requestUrl(m_endpoints, kind, query));
-        switch (judgeAnswer(r, kind, m_endpoints)) {
+        const Verdict verdict = judgeAnswer(r, kind, m_endpoints);
+        paced(host, *start, verdict);
+        switch (verdict) {
         case Verdict::Answer:
             body = r.body;
             c.fresh.push_back({kind, query, orbisel::nowUnix(), std::move(r.body)});
@@ -201,6 +283,7 @@ RequestScheduler::Got RequestScheduler::fetch(AnswerKind kind, const std::string
 Completion RequestScheduler::ask(PlannedAsk query) {
     Completion c;
     c.query = std::move(query);
+    c.fresh = std::move(c.query.fresh);
     const std::string &text = c.query.text;
     const DeepSourceSet sources = m_options.sources;
     auto status = [](Got got) {
@@ -239,12 +322,11 @@ Completion RequestScheduler::ask(PlannedAsk query) {
     return c;
 }
 
-// Counts a query's outcome as it arrives, before the worker takes another:
-// a blocked query pauses new requests and goes back to the head of the queue.
-void RequestScheduler::account(const Completion &c) {
+// Counts a query's outcome as it arrives, before the worker takes another: a
+// refused query goes back to the head of the queue with the answers it got.
+void RequestScheduler::account(Completion &c) {
     switch (c.status) {
     case Completion::Status::Answered:
-        m_blockedStreak = 0;
         m_failStreak = 0;
         m_anyAnswered = true;
         break;
@@ -256,15 +338,8 @@ void RequestScheduler::account(const Completion &c) {
         }
         break;
     case Completion::Status::Blocked:
-        if (++m_blockedStreak >= m_timing.blockedInARow) {
-            if (!m_ending)
-                m_ending = RunOutcome::Blocked;
-            m_halt = true;
-        } else {
-            const long long pause = static_cast<long long>(m_options.backoffMs) << (m_blockedStreak - 1);
-            m_pauseUntil = std::max(m_pauseUntil, Clock::now() + milliseconds(pause));
-        }
-        m_todo.push_front(c.query);
+        m_todo.push_front({c.query.ordinal, c.query.text, std::move(c.fresh)});
+        c.fresh.clear();
         m_workCv.notify_all();
         break;
     case Completion::Status::Aborted:

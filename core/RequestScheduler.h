@@ -2,6 +2,7 @@
 
 #include "core/DeepRunTypes.h"
 #include "core/EngineSettings.h"
+#include "core/HostPace.h"
 #include "core/MarketplaceProtocol.h"
 #include "core/RunStore.h"
 
@@ -25,6 +26,7 @@ namespace orbisel::core {
 struct PlannedAsk {
     std::size_t ordinal = 0;
     std::string text;
+    std::vector<StoredAnswer> fresh; // answers fetched before a refusal sent it back
 };
 
 // What a worker brings back for one query.
@@ -41,8 +43,10 @@ struct Completion {
 };
 
 // Asks the queries of a level with `concurrency` workers: stored answers
-// first, then requests paced per host, retried after transient failures,
-// paused after a blocked answer. Answers come back in arrival order; the
+// first, then requests paced per host (HostPace, or the fixed interval),
+// retried after transient failures. A refused query goes back to the head of
+// the queue; refusals of one burst count once, and counted refusals in a row
+// slow down, pause and finally block the run (RefusalStreak). Answers come back in arrival order; the
 // caller merges them in query order and moves the window of queries that may
 // be asked ahead of the first one not merged.
 class RequestScheduler {
@@ -81,6 +85,8 @@ public:
 
     long long sent();
     bool pausedBlocked(std::chrono::steady_clock::time_point now);
+    // The pace of request starts to each host asked so far, over the last seconds.
+    std::vector<HostRate> hostRates(std::chrono::steady_clock::time_point now);
     // The store's connection, shared with the workers reading stored answers.
     std::mutex &storeMutex() { return m_storeMutex; }
 
@@ -88,13 +94,29 @@ private:
     using Clock = std::chrono::steady_clock;
     enum class Got { Answer, Failed, Blocked, Aborted };
 
+    // The pacing of one host.
+    struct HostState {
+        HostState(const DeepRunOptions &options, int pauses);
+        HostPace pace;
+        RefusalStreak streak;
+        Clock::time_point nextStart{};
+        Clock::time_point pauseUntil{};
+        Clock::time_point firstStart{};
+        std::deque<Clock::time_point> recentStarts; // for the shown rate
+        void noteStart(Clock::time_point now);
+        double startsPerSecond(Clock::time_point now);
+    };
+
     void workerLoop();
-    void account(const Completion &c);
+    void account(Completion &c);
     bool withinWindow(std::size_t ordinal) const;
     bool halted() const { return m_stop || m_halt; }
     Completion ask(PlannedAsk query);
     Got fetch(AnswerKind kind, const std::string &query, Completion &c, std::string &body);
-    bool waitForSlot(const std::string &host);
+    HostState &hostState(const std::string &host);
+    Clock::duration spacing(const HostState &host) const;
+    std::optional<HostPace::Start> waitForSlot(const std::string &host);
+    void paced(const std::string &host, const HostPace::Start &start, Verdict verdict);
     bool sleepUnlessStopped(Clock::time_point until);
 
     RunStore &m_store;
@@ -117,12 +139,10 @@ private:
     bool m_closing = false;
     bool m_stop = false;
     bool m_halt = false;
-    int m_blockedStreak = 0;
     int m_failStreak = 0;
     bool m_anyAnswered = false; // a query was answered since start
     std::optional<RunOutcome> m_ending;
-    Clock::time_point m_pauseUntil{};
-    std::map<std::string, Clock::time_point> m_nextStart;
+    std::map<std::string, HostState> m_hosts;
     long long m_sent = 0;
     std::mt19937 m_jitter{std::random_device{}()};
 

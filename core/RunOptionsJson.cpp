@@ -21,6 +21,15 @@ std::vector<std::string> fromJson(const QJsonValue &value) {
     return list;
 }
 
+const char *paceName(Pacing pace) {
+    return pace == Pacing::Fixed ? "fixed" : "adaptive";
+}
+
+// Runs stored before the pace was kept were paced fixed; resumed, they stay so.
+Pacing paceFromJson(const QJsonValue &value) {
+    return value.toString() == QLatin1String("adaptive") ? Pacing::Adaptive : Pacing::Fixed;
+}
+
 } // namespace
 
 std::string optionsJson(const DeepRunOptions &o) {
@@ -31,7 +40,9 @@ std::string optionsJson(const DeepRunOptions &o) {
     json["sources"] = o.sources;
     json["depth"] = o.depth;
     json["concurrency"] = o.concurrency;
+    json["pace"] = paceName(o.pace);
     json["intervalMs"] = o.intervalMs;
+    json["minIntervalMs"] = o.minIntervalMs;
     json["backoffMs"] = o.backoffMs;
     json["maxQueries"] = o.maxQueries;
     json["cacheHours"] = o.cacheHours;
@@ -55,7 +66,9 @@ std::optional<DeepRunOptions> optionsFromJson(const std::string &text) {
     o.sources = static_cast<DeepSourceSet>(json["sources"].toInt(o.sources));
     o.depth = json["depth"].toInt(o.depth);
     o.concurrency = json["concurrency"].toInt(o.concurrency);
+    o.pace = paceFromJson(json["pace"]);
     o.intervalMs = json["intervalMs"].toInt(o.intervalMs);
+    o.minIntervalMs = json["minIntervalMs"].toInt(o.minIntervalMs);
     o.backoffMs = json["backoffMs"].toInt(o.backoffMs);
     o.maxQueries = json["maxQueries"].toInt(o.maxQueries);
     o.cacheHours = json["cacheHours"].toInt(o.cacheHours);

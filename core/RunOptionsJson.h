@@ -9,7 +9,8 @@
 namespace orbisel::core {
 
 std::string optionsJson(const DeepRunOptions &options);
-// Missing members keep their defaults; nothing when the text is not a JSON object.
+// Missing members keep their defaults, but a run stored without a pace is paced
+// fixed, as it ran; nothing when the text is not a JSON object.
 std::optional<DeepRunOptions> optionsFromJson(const std::string &text);
 
 } // namespace orbisel::core

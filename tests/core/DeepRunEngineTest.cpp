@@ -7,10 +7,12 @@
 
 #include <QTemporaryDir>
 #include <algorithm>
+#include <condition_variable>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <map>
+#include <mutex>
 #include <sqlite3.h>
 
 using namespace orbisel;
@@ -94,6 +96,8 @@ protected:
     RunOutcome run(RunStore &store, long long runId, DeepRunEngine **running = nullptr) {
         DeepRunEngine engine(store, runId, server->endpoints());
         engine.setTiming(timing);
+        if (fetcher)
+            engine.setFetcher(fetcher);
         if (running)
             *running = &engine;
         const RunOutcome outcome = engine.run(onProgress);
@@ -121,6 +125,7 @@ protected:
     int fixtureCount = 0;
     EngineTiming timing{.retryBaseMs = 5, .progressIntervalMs = 0};
     std::function<void(const RunProgress &)> onProgress;
+    Fetcher fetcher; // none: the stand-in
     long long lastSent = 0;
 };
 
@@ -375,31 +380,74 @@ TEST_F(DeepRunEngineTest, aQueryThatKeepsFailing_givesNoWords_andTheRunGoesOn) {
     EXPECT_EQ(std::count(qs.begin(), qs.end(), "乙"), 1);
 }
 
-TEST_F(DeepRunEngineTest, blockedAnswers_pauseAndAskAgain_threeInARowStop_resumeFinishes) {
+// 乙 is refused three times in a row. A fixed pace pauses twice and is blocked at
+// the third refusal; an adaptive one slows down, pauses twice and goes on.
+TEST_F(DeepRunEngineTest, refusedAnswers_askAgain_aFixedPaceIsBlockedAtTheThird_resumeFinishes) {
     const char *tail = R"(, "丙": {"result": [["丙一", "7"]]}, "乙": {"@": "times", "n": 3, "first": )";
     const char *answer = R"(, "answer": {"result": [["乙一", "2"]]}}})";
     const std::string reference = R"({"甲": {"result": [["甲一", "10"]]})";
     const std::vector<std::string> expected{"甲一|甲|pc|10|1|甲|1", "乙一|乙|pc|2|1|乙|1",
                                             "丙一|丙|pc|7|1|丙|1"};
-    for (const char *refusal : {R"({"@": "status", "code": 403})", R"({"@": "status", "code": 429})",
-                                R"({"@": "login"})", R"({"@": "html"})"}) {
-        SCOPED_TRACE(refusal);
-        serve(reference + tail + refusal + answer);
-        auto store = openStore(std::string("blocked") + std::to_string(fixtureCount) + ".sqlite");
-        DeepRunOptions o = options({"甲", "乙", "丙"});
-        o.sources = sources({DeepSource::Pc});
-        const long long id = store->createRun(o).value();
-        EXPECT_EQ(run(*store, id), RunOutcome::Blocked);
-        EXPECT_EQ(store->summary(id).value().state, RunState::Blocked);
-        EXPECT_EQ(rowsOf(*store, id), std::vector<std::string>{expected[0]});
-        EXPECT_EQ(asked("pc"), (std::vector<std::string>{"甲", "乙", "乙", "乙"}));
-
-        EXPECT_EQ(run(*store, id), RunOutcome::Done);
-        EXPECT_EQ(rowsOf(*store, id), expected);
-        // 甲 finished before the stop and is not asked again.
-        EXPECT_EQ(asked("pc"), (std::vector<std::string>{"甲", "乙", "乙", "乙", "乙", "丙"}));
-        EXPECT_EQ(store->summary(id).value().state, RunState::Done);
+    const std::vector<std::string> allAsked{"甲", "乙", "乙", "乙", "乙", "丙"};
+    for (const Pacing pace : {Pacing::Fixed, Pacing::Adaptive}) {
+        for (const char *refusal : {R"({"@": "status", "code": 403})", R"({"@": "status", "code": 429})",
+                                    R"({"@": "login"})", R"({"@": "html"})"}) {
+            SCOPED_TRACE(testing::Message() << refusal << (pace == Pacing::Fixed ? " fixed" : " adaptive"));
+            serve(reference + tail + refusal + answer);
+            auto store = openStore(std::string("blocked") + std::to_string(fixtureCount) + ".sqlite");
+            DeepRunOptions o = options({"甲", "乙", "丙"});
+            o.sources = sources({DeepSource::Pc});
+            o.pace = pace;
+            const long long id = store->createRun(o).value();
+            if (pace == Pacing::Fixed) {
+                EXPECT_EQ(run(*store, id), RunOutcome::Blocked);
+                EXPECT_EQ(store->summary(id).value().state, RunState::Blocked);
+                EXPECT_EQ(rowsOf(*store, id), std::vector<std::string>{expected[0]});
+                EXPECT_EQ(asked("pc"), (std::vector<std::string>{"甲", "乙", "乙", "乙"}));
+            }
+            EXPECT_EQ(run(*store, id), RunOutcome::Done);
+            EXPECT_EQ(rowsOf(*store, id), expected);
+            // 甲 finished before the stop and is not asked again.
+            EXPECT_EQ(asked("pc"), allAsked);
+            EXPECT_EQ(store->summary(id).value().state, RunState::Done);
+        }
     }
+}
+
+// Six requests in flight together are refused together: that is one refusal,
+// which slows the pace, and the refused queries are asked again.
+TEST_F(DeepRunEngineTest, refusalsOfOneBurst_countOnce_andTheRunGoesOn) {
+    serve("{}", "{}", "{}", 2);
+    DeepRunOptions o = options({"甲", "乙", "丙", "丁", "戊", "己"});
+    o.sources = sources({DeepSource::Pc});
+    o.concurrency = 6;
+    o.minIntervalMs = 1;
+    o.cacheHours = 0;
+    auto reference = openStore("reference.sqlite");
+    const long long refId = reference->createRun(o).value();
+    ASSERT_EQ(run(*reference, refId), RunOutcome::Done);
+
+    std::mutex mutex;
+    std::condition_variable allIn;
+    int burst = 0;
+    fetcher = [&](const std::string &url) {
+        {
+            std::unique_lock lock(mutex);
+            if (burst < 6) {
+                ++burst;
+                allIn.notify_all();
+                allIn.wait_for(lock, std::chrono::seconds(10), [&] { return burst == 6; });
+                return FetchResult{.status = 429};
+            }
+        }
+        return httpGet(url);
+    };
+    auto store = openStore();
+    const long long id = store->createRun(o).value();
+    EXPECT_EQ(run(*store, id), RunOutcome::Done);
+    EXPECT_EQ(burst, 6);
+    EXPECT_EQ(lastSent, 12);
+    EXPECT_EQ(rowsOf(*store, id), rowsOf(*reference, refId));
 }
 
 TEST_F(DeepRunEngineTest, stopAndResume_giveTheUninterruptedRows_askingNoQueryTwice) {

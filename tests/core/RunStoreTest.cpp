@@ -1,5 +1,7 @@
 #include "core/RunStore.h"
 
+#include "core/RunOptionsJson.h"
+
 #include <QCoreApplication>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -49,7 +51,9 @@ TEST_F(RunStoreTest, options_roundTripThroughTheStore) {
     o.sources = sourceBit(DeepSource::Related);
     o.depth = 3;
     o.concurrency = 8;
+    o.pace = Pacing::Adaptive; // a run stored without its pace reads as fixed
     o.intervalMs = 0;
+    o.minIntervalMs = 5;
     o.backoffMs = 500;
     o.maxQueries = 77;
     o.cacheHours = 0;
@@ -65,16 +69,22 @@ TEST_F(RunStoreTest, options_roundTripThroughTheStore) {
     EXPECT_EQ(back.expansions, o.expansions);
     EXPECT_EQ(back.modifiers, o.modifiers);
     EXPECT_EQ(back.sources, o.sources);
-    EXPECT_EQ(std::tie(back.depth, back.concurrency, back.intervalMs, back.backoffMs, back.maxQueries,
-                       back.cacheHours, back.minChars, back.maxChars),
-              std::tie(o.depth, o.concurrency, o.intervalMs, o.backoffMs, o.maxQueries, o.cacheHours,
-                       o.minChars, o.maxChars));
+    EXPECT_EQ(std::tie(back.depth, back.concurrency, back.pace, back.intervalMs, back.minIntervalMs,
+                       back.backoffMs, back.maxQueries, back.cacheHours, back.minChars, back.maxChars),
+              std::tie(o.depth, o.concurrency, o.pace, o.intervalMs, o.minIntervalMs, o.backoffMs,
+                       o.maxQueries, o.cacheHours, o.minChars, o.maxChars));
     EXPECT_EQ(back.include, o.include);
     EXPECT_EQ(back.exclude, o.exclude);
     EXPECT_EQ(back.name, o.name);
     const RunSummary s = store->summary(id).value();
     EXPECT_EQ(s.name, "夏季");
     EXPECT_GT(s.startedUnix, 0);
+
+    // Runs stored before the pace was kept resume as they ran: fixed.
+    const auto old = optionsFromJson(R"({"seeds":["连衣裙"],"intervalMs":200,"backoffMs":30000})");
+    ASSERT_TRUE(old);
+    EXPECT_EQ(old->pace, Pacing::Fixed);
+    EXPECT_EQ(old->intervalMs, 200);
 }
 
 TEST_F(RunStoreTest, filesThatAreNoStoreOfThisProgram_areRefusedAndLeftUntouched) {
