@@ -4,6 +4,7 @@
 #include "orbisel/config.h"
 
 #include <CLI/CLI.hpp>
+#include <map>
 
 namespace orbisel::cli {
 
@@ -63,12 +64,25 @@ void addRunOptions(CLI::App &run, MineRequest &request, RunTexts &texts) {
     run.add_option("--depth", o.depth, "Levels: the words found at one level are asked at the next (1-5)")
         ->capture_default_str();
     run.add_option("--concurrency", o.concurrency, "Requests in flight (1-16)")->capture_default_str();
-    run.add_option("--interval-ms", o.intervalMs, "Least time between request starts to one host, ms")
+    run.add_option("--pace", o.pace,
+                   "adaptive: the spacing of request starts to a host starts at --interval-ms, shrinks "
+                   "while answers come back fine (never below --min-interval-ms) and grows sharply after a "
+                   "refusal or markedly slower answers; fixed: always --interval-ms")
+        ->transform(CLI::CheckedTransformer(std::map<std::string, core::Pacing>{
+            {"adaptive", core::Pacing::Adaptive}, {"fixed", core::Pacing::Fixed}}))
+        ->default_str("adaptive");
+    run.add_option("--interval-ms", o.intervalMs,
+                   "Time between request starts to one host, ms (adaptive: the first spacing)")
         ->check(CLI::Range(0, 600000))
         ->capture_default_str();
+    run.add_option("--min-interval-ms", o.minIntervalMs,
+                   "Least time between request starts to one host with --pace adaptive, ms")
+        ->check(CLI::Range(1, 600000))
+        ->capture_default_str();
     run.add_option("--backoff-ms", o.backoffMs,
-                   "Pause after the marketplace refuses us, ms (doubles each time; 3 refusals in a row "
-                   "stop the run)")
+                   "Pause after refusals in a row, ms (doubles each time). Refusals of requests in flight "
+                   "together count as one. Adaptive: the first only slows down; the run is blocked once each "
+                   "of 3 pauses was followed by another refusal. Fixed: 3 refusals in a row stop the run")
         ->check(CLI::Range(0, 86400000))
         ->capture_default_str();
     run.add_option("--max-queries", o.maxQueries, "Queries asked at most; reaching it ends the run normally")

@@ -8,8 +8,28 @@
 namespace orbisel::cli {
 
 namespace {
+
 constexpr int kBarWidth = 24;
+
+// One decimal without printf, whose decimal point follows the locale.
+std::string oneDecimal(double value) {
+    const long long tenths = std::llround(std::max(value, 0.0) * 10);
+    return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10);
 }
+
+// " (host 5.0/s, host 2.5/s)", or nothing before the first request.
+std::string hostRatesText(const std::vector<core::HostRate> &rates) {
+    std::string text;
+    for (const core::HostRate &rate : rates)
+        text.append(text.empty() ? " (" : ", ")
+            .append(rate.host)
+            .append(" ")
+            .append(oneDecimal(rate.requestsPerSecond))
+            .append("/s");
+    return text.empty() ? text : text + ")";
+}
+
+} // namespace
 
 std::string durationText(double seconds) {
     const long long total = std::llround(std::max(seconds, 0.0));
@@ -35,18 +55,15 @@ std::string progressLine(const core::RunProgress &progress, bool bar) {
             .append("] ");
     else
         line.append("progress: ");
-    // One decimal of the rate without printf, whose decimal point follows the locale.
-    const long long tenths = std::llround(std::max(progress.requestsPerSecond, 0.0) * 10);
     line.append(std::to_string(progress.queriesDone))
         .append("/")
         .append(std::to_string(progress.queriesPlanned))
         .append(" queries  ")
         .append(std::to_string(progress.words))
         .append(" words  ")
-        .append(std::to_string(tenths / 10))
-        .append(".")
-        .append(std::to_string(tenths % 10))
-        .append(" req/s");
+        .append(oneDecimal(progress.requestsPerSecond))
+        .append(" req/s")
+        .append(hostRatesText(progress.hostRates));
     if (progress.pausedBlocked)
         line += "  paused: refused by the marketplace";
     else if (progress.etaSeconds)

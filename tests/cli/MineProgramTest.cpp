@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -49,7 +50,14 @@ protected:
     }
     void SetUp() override {
         ASSERT_TRUE(MariaDbServer::shared().running()) << MariaDbServer::shared().error();
-        ASSERT_EQ(webRequest(server->url("/market/setup?dir=" + urlEncode(kFixtures))), "ok");
+        setUpMarket("");
+    }
+    // The fixtures with further set-up parameters of the stand-in ("&synthetic=N&rate=R&burst=B").
+    static void setUpMarket(const std::string &parameters) {
+        ASSERT_EQ(webRequest(server->url("/market/setup?dir=" + urlEncode(kFixtures) + parameters)), "ok");
+    }
+    static long long refusedByTheStandIn() {
+        return std::atoll(webRequest(server->url("/market/refused")).c_str());
     }
 
     std::string home() const { return m_home.path().toStdString(); }
@@ -223,18 +231,19 @@ TEST_F(MineProgramTest, interruptedRun_stopsWithResumeHintAndKeepsOneWriter) {
 TEST_F(MineProgramTest, interruptDuringABlockedPause_stopsAtOnce) {
     MineProcess running(home(),
                         withEndpoints({"run", "--seed", "拒1", "--sources", "pc", "--backoff-ms", "600000"}));
-    waitForRequests(1);
+    waitForRequests(2); // the first refusal slows down, the second pauses
     std::this_thread::sleep_for(std::chrono::milliseconds(300)); // into the pause
     running.signal(SIGINT);
     const MineResult stopped = running.wait(30);
     EXPECT_EQ(stopped.exitCode, 130) << stopped.err;
-    EXPECT_EQ(askedPc().size(), 1u);
+    EXPECT_EQ(askedPc().size(), 2u);
 }
 
-TEST_F(MineProgramTest, blockedRun_exitsThreeThenResumeFinishesIt) {
-    const Args run = {"run", "--seed",       "拒0", "--seed",        "拒1",        "--seed",
-                      "拒2", "--sources",    "pc",  "--concurrency", "1",          "--interval-ms",
-                      "0",   "--backoff-ms", "100", "--out",         file("b.csv")};
+TEST_F(MineProgramTest, fixedPace_blockedRun_exitsThreeThenResumeFinishesIt) {
+    const Args run = {"run",        "--seed",        "拒0", "--seed",        "拒1", "--seed",
+                      "拒2",        "--sources",     "pc",  "--concurrency", "1",   "--pace",
+                      "fixed",      "--interval-ms", "0",   "--backoff-ms",  "100", "--out",
+                      file("b.csv")};
     const MineResult blocked = mine(run);
     ASSERT_EQ(blocked.exitCode, 3) << blocked.err;
     EXPECT_NE(blocked.err.find("blocked"), std::string::npos) << blocked.err;
@@ -253,6 +262,41 @@ TEST_F(MineProgramTest, blockedRun_exitsThreeThenResumeFinishesIt) {
     EXPECT_EQ(std::count(asked.begin(), asked.end(), "拒0"), 1);
     EXPECT_EQ(std::count(asked.begin(), asked.end(), "拒1"), 4);
     EXPECT_EQ(std::count(asked.begin(), asked.end(), "拒2"), 3);
+}
+
+TEST_F(MineProgramTest, refusingEverything_exitsThreeAfterThreePauses) {
+    const auto started = std::chrono::steady_clock::now();
+    const MineResult blocked = mine({"run", "--seed", "拒9", "--sources", "pc", "--backoff-ms", "150"});
+    const auto took = std::chrono::steady_clock::now() - started;
+    ASSERT_EQ(blocked.exitCode, 3) << blocked.err;
+    EXPECT_NE(blocked.err.find("resume with: orbisel-mine resume 1\n"), std::string::npos) << blocked.err;
+    // The first refusal slowed down; the pauses of 150, 300 and 600 ms were each followed by another.
+    EXPECT_EQ(askedPc(), Args(5, "拒9"));
+    EXPECT_GE(took, std::chrono::milliseconds(150 + 300 + 600));
+}
+
+// The stand-in refuses what goes beyond 20 requests a second (a bucket of 3),
+// the run starts at the fastest pace with 8 requests in flight: it ends done,
+// with the file of a run nobody throttled.
+TEST_F(MineProgramTest, throttledRun_writesTheFileOfAnUnthrottledOne) {
+    const Args run = {"run", "--seed",        "甲", "--seed",       "乙",        "--seed",
+                      "丙",  "--depth",       "2",  "--sources",    "pc,mobile", "--concurrency",
+                      "8",   "--interval-ms", "0",  "--backoff-ms", "200"};
+    setUpMarket("&synthetic=4");
+    Args free = run;
+    free.insert(free.end(), {"--out", file("free.csv")});
+    const MineResult unthrottled = mine(free, "free.sqlite");
+    ASSERT_EQ(unthrottled.exitCode, 0) << unthrottled.err;
+    EXPECT_EQ(refusedByTheStandIn(), 0);
+
+    setUpMarket("&synthetic=4&rate=20&burst=3");
+    Args paced = run;
+    paced.insert(paced.end(), {"--out", file("paced.csv")});
+    const MineResult throttled = mine(paced, "paced.sqlite");
+    ASSERT_EQ(throttled.exitCode, 0) << throttled.err;
+    EXPECT_GT(refusedByTheStandIn(), 0);
+    EXPECT_EQ(readWholeFile(file("paced.csv")), readWholeFile(file("free.csv")));
+    EXPECT_NE(readWholeFile(file("free.csv")).find("丙词3词0"), std::string::npos); // depth 2 was asked
 }
 
 TEST_F(MineProgramTest, networkDown_exitsFourAndTheRunCanResume) {
@@ -401,10 +445,10 @@ TEST_F(MineProgramTest, helpAndVersion) {
     const MineResult help = runMine(home(), {"run", "--help"});
     EXPECT_EQ(help.exitCode, 0);
     for (const char *option :
-         {"--seeds",       "--seed",        "--expand",       "--sources",     "--depth",
-          "--concurrency", "--interval-ms", "--backoff-ms",   "--max-queries", "--cache-hours",
-          "--include",     "--exclude",     "--min-chars",    "--max-chars",   "--name",
-          "--out",         "--store",       "--suggest-host", "--ca-file",     "--service-port"})
+         {"--seeds",       "--seed",         "--expand",      "--sources",     "--depth", "--concurrency",
+          "--interval-ms", "--backoff-ms",   "--max-queries", "--cache-hours", "--pace",  "--min-interval-ms",
+          "--include",     "--exclude",      "--min-chars",   "--max-chars",   "--name",  "--out",
+          "--store",       "--suggest-host", "--ca-file",     "--service-port"})
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
     const MineResult top = runMine(home(), {"--help"});
     for (const char *command : {"run", "resume", "list", "export", "Exit codes"})

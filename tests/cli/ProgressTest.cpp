@@ -25,6 +25,10 @@ TEST(Progress, line_barCountsAndTimeLeft) {
               "[######------------------] 30/120 queries  4500 words  7.5 req/s  ETA 2:05");
     EXPECT_EQ(progressLine(p, false), "progress: 30/120 queries  4500 words  7.5 req/s  ETA 2:05");
 
+    p.hostRates = {{"s.taobao.com", 2.04}, {"suggest.taobao.com", 18.25}};
+    EXPECT_EQ(progressLine(p, false), "progress: 30/120 queries  4500 words  7.5 req/s (s.taobao.com 2.0/s, "
+                                      "suggest.taobao.com 18.3/s)  ETA 2:05");
+
     p.pausedBlocked = true;
     EXPECT_NE(progressLine(p, false).find("paused"), std::string::npos);
 
