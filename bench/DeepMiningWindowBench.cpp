@@ -1,6 +1,8 @@
 // The longest stall of the deep-mining window's event loop while it runs 1,000 queries
-// against the local HTTPS stand-in (synthetic answers, 19 words each).
+// against the local HTTPS stand-in (synthetic answers, 19 words each), and the pace a
+// run through the window reaches against the stand-in's token bucket.
 #include "MarketplaceServer.h"
+#include "PacedRun.h"
 #include "deepmining/DeepMiningWindow.h"
 
 #include <QCheckBox>
@@ -26,6 +28,17 @@ qint64 threadCpuUs() {
     return static_cast<qint64>(t.tv_sec) * 1000000 + t.tv_nsec / 1000;
 }
 
+// A window on the stand-in whose form holds these seeds, two levels and 8 requests in flight.
+void fillForm(DeepMiningWindow &window, const test::MarketplaceServer &server, const QString &store,
+              const QStringList &seeds) {
+    window.setStorePath(store.toStdString());
+    window.setEndpoints(server.endpoints());
+    window.show();
+    window.findChild<QPlainTextEdit *>(QStringLiteral("种子词"))->setPlainText(seeds.join('\n'));
+    window.findChild<QSpinBox *>(QStringLiteral("深度"))->setValue(2);
+    window.findChild<QSpinBox *>(QStringLiteral("并发"))->setValue(8);
+}
+
 void BM_WindowStallDuringThousandQueryRun(benchmark::State &state) {
     test::MarketplaceServer server;
     QTemporaryDir home;
@@ -36,21 +49,16 @@ void BM_WindowStallDuringThousandQueryRun(benchmark::State &state) {
     }
     for (auto _ : state) {
         DeepMiningWindow window;
-        window.setStorePath(home.filePath(QStringLiteral("store.sqlite")).toStdString());
-        window.setEndpoints(server.endpoints());
         core::DeepRunOptions hidden;
         hidden.intervalMs = 0;
         hidden.cacheHours = 0;
         window.setHiddenOptions(hidden);
-        window.show();
         QStringList seeds;
         for (int i = 0; i < 50; ++i)
             seeds << QStringLiteral("种子%1").arg(i);
-        window.findChild<QPlainTextEdit *>(QStringLiteral("种子词"))->setPlainText(seeds.join('\n'));
+        fillForm(window, server, home.filePath(QStringLiteral("store.sqlite")), seeds);
         window.findChild<QCheckBox *>(QStringLiteral("来源箭头词"))->setChecked(false);
         window.findChild<QCheckBox *>(QStringLiteral("来源无线下拉词"))->setChecked(false);
-        window.findChild<QSpinBox *>(QStringLiteral("深度"))->setValue(2);
-        window.findChild<QSpinBox *>(QStringLiteral("并发"))->setValue(8);
 
         QElapsedTimer clock;
         qint64 last = 0, longest = 0;
@@ -84,5 +92,37 @@ void BM_WindowStallDuringThousandQueryRun(benchmark::State &state) {
     }
 }
 BENCHMARK(BM_WindowStallDuringThousandQueryRun)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// The run of deep_run_bench's BM_AdaptivePace through the window: its form's defaults, 8 in flight.
+void BM_WindowAdaptivePace(benchmark::State &state) {
+    const auto limit = static_cast<double>(state.range(0));
+    test::MarketplaceServer server;
+    QTemporaryDir home;
+    if (!bench::limitStandIn(server, home.filePath(QStringLiteral("none")).toStdString(), limit)) {
+        state.SkipWithError("the stand-in did not start");
+        return;
+    }
+    for (auto _ : state) {
+        DeepMiningWindow window;
+        QStringList seeds;
+        for (const std::string &seed : bench::pacedSeeds())
+            seeds << QString::fromStdString(seed);
+        fillForm(window, server, home.filePath(QStringLiteral("paced.sqlite")), seeds);
+        QEventLoop loop;
+        QObject::connect(&window, &DeepMiningWindow::workFinished, &loop, &QEventLoop::quit);
+        QElapsedTimer clock;
+        clock.start();
+        window.findChild<QPushButton *>(QStringLiteral("开始"))->click();
+        loop.exec();
+        bench::reportPace(state, server, limit, static_cast<double>(clock.elapsed()) / 1000.0);
+    }
+}
+BENCHMARK(BM_WindowAdaptivePace)
+    ->Arg(20)
+    ->Arg(50)
+    ->Arg(3)
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond)
+    ->UseRealTime();
 
 } // namespace

@@ -2,6 +2,7 @@
 // stand-in answering after 100 ms, client CPU per request with answers made
 // in process (no TLS), and peak memory and export time of a million words.
 #include "MarketplaceServer.h"
+#include "PacedRun.h"
 #include "core/DeepRunEngine.h"
 #include "core/ResultWriters.h"
 #include "core/RunStore.h"
@@ -144,6 +145,32 @@ void BM_ConcurrencySpeedup(benchmark::State &state) {
     state.counters["identical_csv"] = csv[0] == csv[1] && !csv[0].empty() ? 1 : 0;
 }
 BENCHMARK(BM_ConcurrencySpeedup)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+// The default pace with 8 requests in flight against a marketplace that
+// refuses beyond state.range(0) requests a second.
+void BM_AdaptivePace(benchmark::State &state) {
+    const auto limit = static_cast<double>(state.range(0));
+    orbisel::test::MarketplaceServer server;
+    QTemporaryDir dir;
+    if (!server.running() || !bench::limitStandIn(server, dir.path().toStdString() + "/none", limit)) {
+        state.SkipWithError("marketplace stand-in did not start");
+        return;
+    }
+    DeepRunOptions o;
+    o.seeds = bench::pacedSeeds();
+    o.depth = 2;
+    o.concurrency = 8;
+    for (auto _ : state) {
+        QTemporaryDir runDir;
+        const Finished f = runToEnd(runDir.path().toStdString(), o, server.endpoints());
+        if (f.outcome != RunOutcome::Done) {
+            state.SkipWithError("run did not finish");
+            return;
+        }
+        bench::reportPace(state, server, limit, f.wallSeconds);
+    }
+}
+BENCHMARK(BM_AdaptivePace)->Arg(20)->Arg(50)->Arg(3)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 
 // Process CPU per request: reading the answer, extracting, merging, storing.
 void BM_ClientCpuPerRequest(benchmark::State &state) {

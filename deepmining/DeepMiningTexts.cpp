@@ -1,5 +1,7 @@
 #include "deepmining/DeepMiningTexts.h"
 
+#include <QStringList>
+
 namespace orbisel::deepmining {
 
 QString utf8(const std::string &text) {
@@ -75,6 +77,11 @@ QString progressText(const core::RunProgress &progress) {
                        .arg(progress.queriesPlanned)
                        .arg(progress.words)
                        .arg(progress.requestsPerSecond, 0, 'f', 1);
+    QStringList hosts;
+    for (const core::HostRate &rate : progress.hostRates)
+        hosts << QStringLiteral("%1 %2 次/秒").arg(utf8(rate.host)).arg(rate.requestsPerSecond, 0, 'f', 1);
+    if (!hosts.isEmpty())
+        text += QStringLiteral("（当前 %1）").arg(hosts.join(QStringLiteral("，")));
     if (progress.etaSeconds)
         text += QStringLiteral("　预计还需 %1").arg(durationText(*progress.etaSeconds));
     return text;

@@ -3,6 +3,7 @@
 #include "deepmining/AccessibleNames.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -77,6 +78,13 @@ RunSetupForm::RunSetupForm(QWidget *parent) : QGroupBox(QStringLiteral("设置")
     addRow(QStringLiteral("深度(&D)："), m_depth);
     m_concurrency = spin("并发", core::kMinConcurrency, core::kMaxConcurrency, 4);
     addRow(QStringLiteral("并发(&C)："), m_concurrency);
+    m_pace = new QComboBox(this);
+    m_pace->setObjectName(QStringLiteral("节奏"));
+    // In the order of core::Pacing.
+    m_pace->addItems({QStringLiteral("自适应（平台允许多快就多快）"), QStringLiteral("固定间隔")});
+    m_pace->setToolTip(QStringLiteral("自适应：回答正常时逐步加快，被拒绝或回答明显变慢时大幅放慢；"
+                                      "固定间隔：每次请求之间等待同样的时间"));
+    addRow(QStringLiteral("请求节奏(&P)："), m_pace);
     m_include = new QLineEdit(this);
     m_include->setObjectName(QStringLiteral("包含"));
     m_include->setPlaceholderText(QStringLiteral("逗号分隔，含其中一个才保留"));
@@ -121,6 +129,7 @@ core::RunInputs RunSetupForm::inputs(const core::DeepRunOptions &hidden) const {
     inputs.options.sources = static_cast<core::DeepSourceSet>(checkedBits(m_sources));
     inputs.options.depth = m_depth->value();
     inputs.options.concurrency = m_concurrency->value();
+    inputs.options.pace = static_cast<core::Pacing>(m_pace->currentIndex());
     inputs.options.minChars = m_minChars->value();
     inputs.options.maxChars = m_maxChars->value();
     inputs.options.name = m_name->text().trimmed().toStdString();

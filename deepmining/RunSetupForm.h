@@ -5,6 +5,7 @@
 #include <QGroupBox>
 
 class QCheckBox;
+class QComboBox;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -12,7 +13,7 @@ class QSpinBox;
 
 namespace orbisel::deepmining {
 
-// The 设置 box: seeds, expansions, sources, depth, concurrency, include / exclude
+// The 设置 box: seeds, expansions, sources, depth, concurrency, pace, include / exclude
 // words, characters, the run name and the 开始 / 停止 / 继续 buttons. Enter in a
 // one-line field (Ctrl+Enter in the seed box) presses 开始.
 class RunSetupForm : public QGroupBox {
@@ -39,6 +40,7 @@ private:
     QCheckBox *m_sources[core::kDeepSourceCount] = {};
     QSpinBox *m_depth = nullptr;
     QSpinBox *m_concurrency = nullptr;
+    QComboBox *m_pace = nullptr;
     QLineEdit *m_include = nullptr;
     QLineEdit *m_exclude = nullptr;
     QSpinBox *m_minChars = nullptr;

@@ -282,17 +282,19 @@ TEST_F(MineProgramTest, throttledRun_writesTheFileOfAnUnthrottledOne) {
     const Args run = {"run", "--seed",        "甲", "--seed",       "乙",        "--seed",
                       "丙",  "--depth",       "2",  "--sources",    "pc,mobile", "--concurrency",
                       "8",   "--interval-ms", "0",  "--backoff-ms", "200"};
+    // The run into NAME.csv, with the store NAME.sqlite.
+    auto runInto = [&](const std::string &name) {
+        Args args = run;
+        args.insert(args.end(), {"--out", file(name + ".csv")});
+        return mine(args, name + ".sqlite");
+    };
     setUpMarket("&synthetic=4");
-    Args free = run;
-    free.insert(free.end(), {"--out", file("free.csv")});
-    const MineResult unthrottled = mine(free, "free.sqlite");
+    const MineResult unthrottled = runInto("free");
     ASSERT_EQ(unthrottled.exitCode, 0) << unthrottled.err;
     EXPECT_EQ(refusedByTheStandIn(), 0);
 
     setUpMarket("&synthetic=4&rate=20&burst=3");
-    Args paced = run;
-    paced.insert(paced.end(), {"--out", file("paced.csv")});
-    const MineResult throttled = mine(paced, "paced.sqlite");
+    const MineResult throttled = runInto("paced");
     ASSERT_EQ(throttled.exitCode, 0) << throttled.err;
     EXPECT_GT(refusedByTheStandIn(), 0);
     EXPECT_EQ(readWholeFile(file("paced.csv")), readWholeFile(file("free.csv")));

@@ -105,6 +105,14 @@ protected:
         return outcome;
     }
 
+    // The rows of an undisturbed run of `o` in a store of its own.
+    std::vector<std::string> referenceRows(const DeepRunOptions &o) {
+        auto reference = openStore("reference.sqlite");
+        const long long id = reference->createRun(o).value();
+        EXPECT_EQ(run(*reference, id), RunOutcome::Done);
+        return rowsOf(*reference, id);
+    }
+
     // The q of every request of one endpoint received since the log was cleared.
     std::vector<std::string> asked(const std::string &endpoint) const {
         std::vector<std::string> qs;
@@ -423,9 +431,7 @@ TEST_F(DeepRunEngineTest, refusalsOfOneBurst_countOnce_andTheRunGoesOn) {
     o.concurrency = 6;
     o.minIntervalMs = 1;
     o.cacheHours = 0;
-    auto reference = openStore("reference.sqlite");
-    const long long refId = reference->createRun(o).value();
-    ASSERT_EQ(run(*reference, refId), RunOutcome::Done);
+    const std::vector<std::string> expected = referenceRows(o);
 
     std::mutex mutex;
     std::condition_variable allIn;
@@ -447,7 +453,7 @@ TEST_F(DeepRunEngineTest, refusalsOfOneBurst_countOnce_andTheRunGoesOn) {
     EXPECT_EQ(run(*store, id), RunOutcome::Done);
     EXPECT_EQ(burst, 6);
     EXPECT_EQ(lastSent, 12);
-    EXPECT_EQ(rowsOf(*store, id), rowsOf(*reference, refId));
+    EXPECT_EQ(rowsOf(*store, id), expected);
 }
 
 TEST_F(DeepRunEngineTest, stopAndResume_giveTheUninterruptedRows_askingNoQueryTwice) {
@@ -458,10 +464,7 @@ TEST_F(DeepRunEngineTest, stopAndResume_giveTheUninterruptedRows_askingNoQueryTw
     o.depth = 2;
     o.concurrency = 4;
     o.cacheHours = 0;
-    auto reference = openStore("reference.sqlite");
-    const long long refId = reference->createRun(o).value();
-    ASSERT_EQ(run(*reference, refId), RunOutcome::Done);
-    const std::vector<std::string> expected = rowsOf(*reference, refId);
+    const std::vector<std::string> expected = referenceRows(o);
     ASSERT_EQ(expected.size(), 22u * 3 + 66u * 3);
 
     server->clearLog();

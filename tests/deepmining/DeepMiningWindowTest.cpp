@@ -17,6 +17,7 @@
 #include <QChart>
 #include <QChartView>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGraphicsScene>
 #include <QGraphicsTextItem>
 #include <QHeaderView>
@@ -265,17 +266,24 @@ TEST_F(DeepMiningWindowTest, sameOptionsAsTheCommandLine_sameRequestsAndSameFile
     child<QSpinBox>("深度")->setValue(2);
     child<QLineEdit>("包含")->setText(QString::fromStdString(include));
     child<QLineEdit>("排除")->setText(QString::fromStdString(exclude));
+    child<QComboBox>("节奏")->setCurrentText(QStringLiteral("固定间隔"));
     server->clearLog();
     click("开始");
     ASSERT_TRUE(waitIdle());
     ASSERT_TRUE(window->statusText().contains(QStringLiteral("完成"))) << window->statusText().toStdString();
+    const QString counts = child<QLabel>("统计")->text();
+    EXPECT_TRUE(counts.contains(QString::fromStdString(server->host()) + QStringLiteral(" ")))
+        << counts.toStdString();
+    EXPECT_EQ(core::RunStore::open(file("store.sqlite")).value()->options(window->shownRunId()).value().pace,
+              core::Pacing::Fixed);
     const std::vector<std::string> windowAsked = askedQueries(*server);
     ASSERT_TRUE(exportThrough("导出", file("window.csv")));
 
     server->clearLog();
     const std::string cli =
         commandLineCsv(home.path().toStdString(), server->host(), file("seeds.txt"), file("cli.csv"),
-                       {"--expand", "modifiers", "--depth", "2", "--include", include, "--exclude", exclude});
+                       {"--expand", "modifiers", "--depth", "2", "--include", include, "--exclude", exclude,
+                        "--pace", "fixed"});
     EXPECT_EQ(askedQueries(*server), windowAsked);
     EXPECT_EQ(readFile(file("window.csv")), cli);
     // The user's modifier words were asked, the built-in ones not; the lists filtered.
