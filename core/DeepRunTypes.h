@@ -39,12 +39,12 @@ struct DeepRunOptions {
     ExpansionSet expansions = 0;
     std::vector<std::string> modifiers; // words of the modifiers expansion; empty: the built-in list
     DeepSourceSet sources = kDefaultSources;
-    int depth = 1;       // 1..5
-    int concurrency = 4; // 1..16
-    Pacing pace = Pacing::Adaptive;
+    int depth = 1;                    // 1..5
+    int concurrency = 4;              // 1..16
+    Pacing pace = Pacing::Adaptive;   // of request starts to one host
     int intervalMs = 200;             // spacing between request starts to one host (adaptive: the first)
     int minIntervalMs = 20;           // adaptive: the least spacing
-    int backoffMs = 30000;            // first pause after a blocked answer, doubling
+    int backoffMs = 30000;            // first pause after refusals in a row, doubling
     int maxQueries = 5000;            // queries asked at most
     int cacheHours = 24;              // stored answers younger than this are reused; 0: off
     std::vector<std::string> include; // a kept word contains one of these (when any)

@@ -46,9 +46,9 @@ struct Completion {
 // first, then requests paced per host (HostPace, or the fixed interval),
 // retried after transient failures. A refused query goes back to the head of
 // the queue; refusals of one burst count once, and counted refusals in a row
-// slow down, pause and finally block the run (RefusalStreak). Answers come back in arrival order; the
-// caller merges them in query order and moves the window of queries that may
-// be asked ahead of the first one not merged.
+// slow down, pause and finally block the run (RefusalStreak). Answers come
+// back in arrival order; the caller merges them in query order and moves the
+// window of queries that may be asked ahead of the first one not merged.
 class RequestScheduler {
 public:
     RequestScheduler(RunStore &store, long long runId, const MarketplaceEndpoints &endpoints);
