@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -9,14 +10,15 @@
 // words moved.
 namespace orbisel::core {
 
-// One word of a run, as the comparison reads it (热度 unrounded).
+// One word of a run, as the comparison reads it (热度 unrounded; none when the
+// run kept no popularity for it).
 struct ComparedSide {
     std::string word;
     std::optional<long long> listings;
-    double heat = 0;
+    std::optional<double> heat;
 };
 
-enum class ComparisonState { Added, Kept, Gone }; // 新增, 保留, 消失
+enum class ComparisonState : std::uint8_t { Added, Kept, Gone }; // 新增, 保留, 消失
 
 struct ComparedWord {
     std::string word; // the newer run's spelling when the word is in both
@@ -45,9 +47,27 @@ struct RunComparison {
 
 inline constexpr std::size_t kLargestRisesShown = 10;
 
+// Builds a comparison from the words of the two runs as they are read, without
+// holding either run: every word of the newer run first, then the older's.
 // Words match as a run matches them: trimmed, full-width spaces folded, ASCII
 // letters in either case. A word repeated within one run counts once (its
 // first row).
+class RunComparer {
+public:
+    void addNewer(const ComparedSide &side);
+    void addOlder(const ComparedSide &side);
+    RunComparison finish();
+
+private:
+    std::uint32_t find(const std::string &key, std::uint64_t hash) const; // index + 1; 0: none
+    void index(std::uint32_t word);
+    void place(std::uint32_t word);
+
+    RunComparison m_result;
+    std::vector<std::uint64_t> m_hashes;            // of each word's comparison key
+    std::vector<std::uint32_t> m_slots{0, 0, 0, 0}; // word index + 1; 0: empty
+};
+
 RunComparison compareRuns(const std::vector<ComparedSide> &older, const std::vector<ComparedSide> &newer);
 
 } // namespace orbisel::core
