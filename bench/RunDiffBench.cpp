@@ -6,6 +6,7 @@
 
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
+#include <ctime>
 #include <sys/resource.h>
 
 using namespace orbisel::core;
@@ -62,13 +63,17 @@ void BM_DiffStoredRuns(benchmark::State &state) {
     state.counters["peak_rss_mb_before"] = peakRssMb();
     const std::string out = dir.filePath(QStringLiteral("diff.csv")).toStdString();
     for (auto _ : state) {
+        const std::clock_t start = std::clock();
         const auto compared = compareStoredRuns(storePath, 1, 2);
         if (!compared.ok() || compared.value().kept != static_cast<std::size_t>(kWords - kShift)) {
             state.SkipWithError("comparison failed");
             return;
         }
+        const std::clock_t comparedAt = std::clock();
         if (!writeComparison(out, compared.value()).ok())
             state.SkipWithError("write failed");
+        state.counters["compare_cpu_s"] = static_cast<double>(comparedAt - start) / CLOCKS_PER_SEC;
+        state.counters["write_cpu_s"] = static_cast<double>(std::clock() - comparedAt) / CLOCKS_PER_SEC;
     }
     state.counters["peak_rss_mb"] = peakRssMb();
 }

@@ -72,11 +72,23 @@ std::optional<double> ComparedWord::heatChange() const {
     return *newHeat - *oldHeat;
 }
 
-std::uint32_t RunComparer::find(const std::string &key, std::uint64_t hash) const {
+std::string_view RunComparer::keyOf(const std::string &word, std::string &scratch) {
+    if (isOwnComparisonKey(word))
+        return word;
+    scratch = comparisonKey(word);
+    return scratch;
+}
+
+std::uint32_t RunComparer::find(std::string_view key, std::uint64_t hash) const {
     const std::size_t mask = m_slots.size() - 1;
     for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
         const std::uint32_t slot = m_slots[i];
-        if (slot == 0 || (m_hashes[slot - 1] == hash && comparisonKey(m_result.words[slot - 1].word) == key))
+        if (slot == 0)
+            return 0;
+        if (m_hashes[slot - 1] != hash)
+            continue;
+        const std::string &candidate = m_result.words[slot - 1].word;
+        if (candidate == key || (!isOwnComparisonKey(candidate) && comparisonKey(candidate) == key))
             return slot;
     }
 }
@@ -100,36 +112,46 @@ void RunComparer::index(std::uint32_t word) {
 }
 
 void RunComparer::addNewer(const ComparedSide &side) {
-    const std::string key = comparisonKey(side.word);
+    const std::string_view key = keyOf(side.word, m_key);
     const std::uint64_t hash = hashKey(key);
-    if (find(key, hash) != 0)
+    if (find(key, hash) == 0)
+        add(hash, {.word = side.word,
+                   .state = ComparisonState::Added,
+                   .newListings = side.listings,
+                   .newHeat = side.heat});
+}
+
+void RunComparer::addOlder(const ComparedSide &side) {
+    const std::string_view key = keyOf(side.word, m_key);
+    const std::uint64_t hash = hashKey(key);
+    const std::uint32_t found = find(key, hash);
+    if (found == 0) {
+        add(hash, {.word = side.word,
+                   .state = ComparisonState::Gone,
+                   .oldListings = side.listings,
+                   .oldHeat = side.heat});
         return;
-    m_result.words.push_back({.word = side.word,
-                              .state = ComparisonState::Added,
-                              .newListings = side.listings,
-                              .newHeat = side.heat});
+    }
+    ComparedWord &word = m_result.words[found - 1];
+    if (word.state != ComparisonState::Added)
+        return; // a repeat of a word already matched or gone
+    word.state = ComparisonState::Kept;
+    word.oldListings = side.listings;
+    word.oldHeat = side.heat;
+}
+
+void RunComparer::add(std::uint64_t hash, ComparedWord word) {
+    m_result.words.push_back(std::move(word));
     m_hashes.push_back(hash);
     index(static_cast<std::uint32_t>(m_hashes.size() - 1));
 }
 
-void RunComparer::addOlder(const ComparedSide &side) {
-    const std::string key = comparisonKey(side.word);
-    const std::uint64_t hash = hashKey(key);
-    if (const std::uint32_t found = find(key, hash)) {
-        ComparedWord &word = m_result.words[found - 1];
-        if (word.state != ComparisonState::Added)
-            return; // a repeat of a word already matched or gone
-        word.state = ComparisonState::Kept;
-        word.oldListings = side.listings;
-        word.oldHeat = side.heat;
-        return;
+void RunComparer::rescaleHeat(Run run, const std::function<double(double)> &scale) {
+    for (ComparedWord &word : m_result.words) {
+        std::optional<double> &heat = run == Run::Newer ? word.newHeat : word.oldHeat;
+        if (heat)
+            heat = scale(*heat);
     }
-    m_result.words.push_back({.word = side.word,
-                              .state = ComparisonState::Gone,
-                              .oldListings = side.listings,
-                              .oldHeat = side.heat});
-    m_hashes.push_back(hash);
-    index(static_cast<std::uint32_t>(m_hashes.size() - 1));
 }
 
 RunComparison RunComparer::finish() {

@@ -2,8 +2,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Two runs compared word by word: what is new, what is gone and how the kept
@@ -54,18 +56,26 @@ inline constexpr std::size_t kLargestRisesShown = 10;
 // first row).
 class RunComparer {
 public:
+    enum class Run { Older, Newer };
     void addNewer(const ComparedSide &side);
     void addOlder(const ComparedSide &side);
+    // Replaces every 热度 read from one run by what `scale` makes of it: a reader
+    // may pass a run's raw figures and scale them once it has read the whole run.
+    void rescaleHeat(Run run, const std::function<double(double)> &scale);
     RunComparison finish();
 
 private:
-    std::uint32_t find(const std::string &key, std::uint64_t hash) const; // index + 1; 0: none
+    std::uint32_t find(std::string_view key, std::uint64_t hash) const; // index + 1; 0: none
+    // The comparison key of the word, in `scratch` when it is not the word itself.
+    static std::string_view keyOf(const std::string &word, std::string &scratch);
+    void add(std::uint64_t hash, ComparedWord word);
     void index(std::uint32_t word);
     void place(std::uint32_t word);
 
     RunComparison m_result;
     std::vector<std::uint64_t> m_hashes;            // of each word's comparison key
     std::vector<std::uint32_t> m_slots{0, 0, 0, 0}; // word index + 1; 0: empty
+    std::string m_key;                              // scratch for a key that is not its word
 };
 
 RunComparison compareRuns(const std::vector<ComparedSide> &older, const std::vector<ComparedSide> &newer);

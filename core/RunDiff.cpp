@@ -19,21 +19,26 @@ Failure<ComparisonError> storeFailure(long long runId, StoreError error) {
     return Failure{ComparisonError{ComparisonErrorKind::Store, runId, std::move(error)}};
 }
 
-// Passes every word of the run, with its 热度, to `add`.
-template <class Add> Result<void, ComparisonError> readSide(RunStore &store, long long runId, Add add) {
-    const auto scale = storedRunScale(store, runId);
-    if (!scale.ok())
-        return storeFailure(runId, scale.error());
+// Passes every word of the run to the comparer, then puts its 热度 on the run's scale
+// (one pass over the run: the sums are scaled once all are read).
+Result<void, ComparisonError> readRun(RunStore &store, long long runId, RunComparer &comparer,
+                                      RunComparer::Run run) {
+    ValueScale scale;
     ComparedSide side;
     const auto read = store.forEachResult(runId, [&](const ResultRow &row) {
+        addToScale(scale, row);
         side.word = row.word;
         side.listings = row.listings;
-        side.heat = rowHeat(scale.value(), row);
-        add(side);
+        side.heat = row.popularity;
+        if (run == RunComparer::Run::Newer)
+            comparer.addNewer(side);
+        else
+            comparer.addOlder(side);
         return true;
     });
     if (!read.ok())
         return storeFailure(runId, read.error());
+    comparer.rescaleHeat(run, [&scale](double sum) { return scale.heat(sum); });
     return {};
 }
 
@@ -46,12 +51,10 @@ Result<RunComparison, ComparisonError> compareStoredRuns(RunStore &store, long l
         if (const auto summary = store.summary(runId); !summary.ok())
             return storeFailure(runId, summary.error());
     RunComparer comparer;
-    if (auto read = readSide(store, newer, [&](const ComparedSide &side) { comparer.addNewer(side); });
-        !read.ok())
-        return Failure{read.error()};
-    if (auto read = readSide(store, older, [&](const ComparedSide &side) { comparer.addOlder(side); });
-        !read.ok())
-        return Failure{read.error()};
+    for (const auto &[runId, run] :
+         {std::pair{newer, RunComparer::Run::Newer}, std::pair{older, RunComparer::Run::Older}})
+        if (auto read = readRun(store, runId, comparer, run); !read.ok())
+            return Failure{read.error()};
     return comparer.finish();
 }
 

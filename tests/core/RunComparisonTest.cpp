@@ -1,5 +1,6 @@
 #include "core/ComparisonTable.h"
 #include "core/RunDiff.h"
+#include "core/WordText.h"
 
 #include <QTemporaryDir>
 #include <fstream>
@@ -162,6 +163,16 @@ TEST(ComparisonFile, everyColumnInEveryFormat) {
     EXPECT_NE(sheet.find("<c r=\"B3\" t=\"inlineStr\"><is><t>保留</t>"), std::string::npos) << sheet;
     for (const char *number : {"<c r=\"C3\"><v>100</v>", "<c r=\"F4\"><v>-75</v>", "<c r=\"H3\"><v>60.1</v>"})
         EXPECT_NE(sheet.find(number), std::string::npos) << number;
+}
+
+// Words that are their own comparison key are matched without folding a copy.
+TEST(ComparisonKey, aWordIsItsOwnKeyExactlyWhenFoldingLeavesItAsItIs) {
+    for (const char *text :
+         {"连衣裙", "dress shirt", "Dress", " dress", "dress ", "a\tb", "a\rb", "连衣裙\xE3\x80\x80",
+          "连\xE3\x80\x80衣", "\xE3\x80\x80连衣裙", "iphone15", "T恤", "", " "}) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(isOwnComparisonKey(text), comparisonKey(text) == text);
+    }
 }
 
 std::vector<std::string> shownWords(const ComparisonTable &table) {
