@@ -11,6 +11,7 @@
 #include "deepmining/RunComparisonTab.h"
 #include "deepmining/RunHistoryTable.h"
 #include "deepmining/RunSetupForm.h"
+#include "deepmining/WordTables.h"
 #include "web/Gbk.h"
 
 #include <QFile>
@@ -131,12 +132,7 @@ QWidget *DeepMiningWindow::buildResultsTab() {
     auto *layout = new QVBoxLayout(page);
     auto *top = new QHBoxLayout;
     auto *label = new QLabel(QStringLiteral("筛选(&F)："), page);
-    m_filter = new QLineEdit(page);
-    m_filter->setObjectName(QStringLiteral("筛选"));
-    m_filter->setClearButtonEnabled(true);
-    nameUnnamedButtons(m_filter, QStringLiteral("清除筛选"));
-    m_filter->setPlaceholderText(QStringLiteral("只显示含这段文字的关键词"));
-    setBuddy(label, m_filter);
+    m_filter = newWordFilter(page, label, QStringLiteral("筛选"));
     m_rootFilterLabel = new QLabel(page);
     m_rootFilterLabel->setObjectName(QStringLiteral("词根筛选"));
     m_clearRoot = new QPushButton(QStringLiteral("显示全部"), page);
@@ -151,19 +147,7 @@ QWidget *DeepMiningWindow::buildResultsTab() {
     top->addWidget(m_export);
     layout->addLayout(top);
 
-    m_table = new QTableView(page);
-    m_table->setObjectName(QStringLiteral("结果表"));
-    m_table->setAccessibleName(QStringLiteral("结果"));
-    m_table->setModel(m_results);
-    m_table->setSortingEnabled(true);
-    m_table->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
-    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    m_table->horizontalHeader()->resizeSection(0, 220);
-    m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
-    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_table->setWordWrap(false);
-    nameUnnamedButtons(m_table, QStringLiteral("全选"));
+    m_table = newWordTable(page, QStringLiteral("结果表"), QStringLiteral("结果"), m_results);
     layout->addWidget(m_table, 1);
 
     connect(m_filter, &QLineEdit::textChanged, this,

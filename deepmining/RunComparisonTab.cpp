@@ -1,9 +1,9 @@
 #include "deepmining/RunComparisonTab.h"
 
 #include "core/WordValue.h"
-#include "deepmining/AccessibleNames.h"
 #include "deepmining/ComparisonModel.h"
 #include "deepmining/DeepMiningTexts.h"
+#include "deepmining/WordTables.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -56,14 +56,8 @@ RunComparisonTab::RunComparisonTab(QWidget *parent) : QWidget(parent) {
     layout->addWidget(m_summary);
 
     auto *top = new QHBoxLayout;
-    auto *label = new QLabel(QStringLiteral("筛选："), this);
-    m_filter = new QLineEdit(this);
-    m_filter->setObjectName(QStringLiteral("对比筛选"));
-    m_filter->setAccessibleName(QStringLiteral("对比筛选"));
-    m_filter->setClearButtonEnabled(true);
-    nameUnnamedButtons(m_filter, QStringLiteral("清除筛选"));
-    m_filter->setPlaceholderText(QStringLiteral("只显示含这段文字的关键词"));
-    setBuddy(label, m_filter);
+    auto *label = new QLabel(QStringLiteral("筛选对比(&B)："), this);
+    m_filter = newWordFilter(this, label, QStringLiteral("对比筛选"));
     m_export = new QPushButton(QStringLiteral("导出..."), this);
     m_export->setObjectName(QStringLiteral("对比导出"));
     m_export->setEnabled(false);
@@ -72,19 +66,7 @@ RunComparisonTab::RunComparisonTab(QWidget *parent) : QWidget(parent) {
     top->addWidget(m_export);
     layout->addLayout(top);
 
-    m_table = new QTableView(this);
-    m_table->setObjectName(QStringLiteral("对比表"));
-    m_table->setAccessibleName(QStringLiteral("对比"));
-    m_table->setModel(m_model);
-    m_table->setSortingEnabled(true);
-    m_table->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
-    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    m_table->horizontalHeader()->resizeSection(0, 220);
-    m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
-    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_table->setWordWrap(false);
-    nameUnnamedButtons(m_table, QStringLiteral("全选"));
+    m_table = newWordTable(this, QStringLiteral("对比表"), QStringLiteral("对比"), m_model);
     layout->addWidget(m_table, 1);
 
     connect(m_filter, &QLineEdit::textChanged, m_model, &ComparisonModel::setTextFilter);
