@@ -169,7 +169,24 @@ CLI::Validator runNumber() {
 }
 
 bool isCommandName(std::string_view word) {
-    return word == "run" || word == "resume" || word == "list" || word == "export";
+    return word == "run" || word == "resume" || word == "list" || word == "export" || word == "diff";
+}
+
+CLI::App *addDiffCommand(CLI::App &app, MineRequest &request) {
+    CLI::App *diff = app.add_subcommand(
+        "diff", "Compare two runs word by word: new (新增), gone (消失) and kept (保留) words with their "
+                "listing counts and 热度 before and after; prints how many of each and the ten largest rises "
+                "of 热度");
+    diff->add_option("OLD", request.runId, "The earlier run (see list)")->required()->check(runNumber());
+    diff->add_option("NEW", request.newerRunId, "The later run")->required()->check(runNumber());
+    diff->add_option(
+            "--out", request.out,
+            "Comparison file: .csv, .xlsx or .jsonl by its extension; columns 关键词, 状态, 前商品数, "
+            "后商品数, 商品数变化, 变化率 (%), 前热度, 后热度, 热度变化")
+        ->required();
+    addStoreOption(*diff, request);
+    addNetworkOptions(*diff, request.network);
+    return diff;
 }
 
 std::string usageError(const std::string &message) {
@@ -238,12 +255,13 @@ ParseOutcome parseCommandLine(int argc, const char *const *argv) {
         ->required();
     addStoreOption(*exportRun, request);
     addNetworkOptions(*exportRun, request.network);
+    CLI::App *diff = addDiffCommand(app, request);
 
     ParseOutcome outcome;
     if (argc > 1 && argv[1][0] != '-' && !isCommandName(argv[1])) {
         outcome.exitCode = kExitUsage;
-        outcome.error =
-            usageError(std::string("unknown command '") + argv[1] + "' (use run, resume, list or export)");
+        outcome.error = usageError(std::string("unknown command '") + argv[1] +
+                                   "' (use run, resume, list, export or diff)");
         return outcome;
     }
     try {
@@ -274,6 +292,8 @@ ParseOutcome parseCommandLine(int argc, const char *const *argv) {
         request.command = Command::Resume;
     else if (list->parsed())
         request.command = Command::List;
+    else if (diff->parsed())
+        request.command = Command::Diff;
     else
         request.command = Command::Export;
     if (!request.out.empty() && !core::outputFormatFor(request.out)) {

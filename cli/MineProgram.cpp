@@ -3,9 +3,11 @@
 #include "cli/MineCommandLine.h"
 #include "cli/Progress.h"
 #include "core/RunController.h"
+#include "core/RunDiff.h"
 #include "core/RunExport.h"
 #include "core/RunInputs.h"
 #include "core/RunStore.h"
+#include "core/WordValue.h"
 #include "orbisel/config.h"
 #include "service/ServiceDb.h"
 #include "web/Encoding.h"
@@ -343,6 +345,50 @@ int exportCommand(const MineRequest &request) {
     return exportResults(*run.value().store, request.runId, request.out);
 }
 
+std::string comparisonProblem(const core::ComparisonError &error, const std::string &storePath) {
+    if (error.kind == core::ComparisonErrorKind::SameRun)
+        return "diff: run " + std::to_string(error.runId) +
+               " is compared with itself; give two different runs";
+    if (error.store.kind == core::StoreErrorKind::UnknownRun)
+        return "unknown run " + std::to_string(error.runId) + " (orbisel-mine list shows the stored runs)";
+    return storeProblem(error.store, storePath);
+}
+
+// "3 new, 1 gone, 2 kept; largest rises of 热度: 连衣裙 +10.0, dress +2.5"
+std::string comparisonSummary(const core::RunComparison &comparison) {
+    std::string line = std::to_string(comparison.added) + " new, " + std::to_string(comparison.gone) +
+                       " gone, " + std::to_string(comparison.kept) + " kept; largest rises of 热度: ";
+    if (comparison.largestRises.empty())
+        return line + "none";
+    for (std::size_t i = 0; i < comparison.largestRises.size(); ++i) {
+        const core::ComparedWord &word = comparison.words[comparison.largestRises[i]];
+        char rise[32];
+        std::snprintf(rise, sizeof rise, " +%.1f", core::oneDecimal(*word.heatChange()));
+        line += (i ? ", " : "") + word.word + rise;
+    }
+    return line;
+}
+
+int diffCommand(const MineRequest &request) {
+    if (int code = checkOut(request.out))
+        return code;
+    auto store = openStore(request.store);
+    if (!store.ok())
+        return fail(kExitUsage, store.error());
+    const auto compared = core::compareStoredRuns(*store.value(), request.runId, request.newerRunId);
+    if (!compared.ok()) {
+        const bool usage = compared.error().kind == core::ComparisonErrorKind::SameRun ||
+                           compared.error().store.kind == core::StoreErrorKind::UnknownRun;
+        return fail(usage ? kExitUsage : kExitFailed,
+                    comparisonProblem(compared.error(), store.value()->path()));
+    }
+    if (const auto written = core::writeComparison(request.out, compared.value()); !written.ok())
+        return fail(kExitFailed, writeProblem(written.error()));
+    std::cout << comparisonSummary(compared.value()) << std::endl;
+    std::cerr << "wrote " << compared.value().words.size() << " rows to " << request.out << std::endl;
+    return kExitDone;
+}
+
 } // namespace
 
 int runMineProgram(int argc, const char *const *argv) {
@@ -362,6 +408,8 @@ int runMineProgram(int argc, const char *const *argv) {
         return resumeCommand(request, endpoints);
     case Command::List:
         return listCommand(request);
+    case Command::Diff:
+        return diffCommand(request);
     case Command::Export:
         break;
     }

@@ -1,12 +1,11 @@
 #include "core/ResultTable.h"
 
 #include "core/ResultWriters.h"
+#include "core/TableOrder.h"
 #include "core/WordText.h"
 
 #include <algorithm>
 #include <array>
-#include <bit>
-#include <cstring>
 #include <string.h>
 
 namespace orbisel::core {
@@ -29,37 +28,9 @@ const std::array<std::uint8_t, 1u << kDeepSourceCount> &sourceRanks() {
     return ranks;
 }
 
-// The first eight bytes, big-endian, zero-padded: orders like the bytes themselves.
-std::uint64_t prefixKey(std::string_view text) {
-    std::uint64_t key = 0;
-    if (text.size() >= 8 && std::endian::native == std::endian::little) {
-        std::memcpy(&key, text.data(), 8);
-        return __builtin_bswap64(key);
-    }
-    for (std::size_t i = 0; i < 8; ++i)
-        key = (key << 8) | (i < text.size() ? static_cast<unsigned char>(text[i]) : 0u);
-    return key;
-}
-
 int compareText(std::string_view a, std::string_view b) {
     const int c = a.compare(b);
     return c < 0 ? -1 : c > 0 ? 1 : 0;
-}
-
-// needle is already folded; only ASCII letters fold, so a match never splits a character.
-bool containsFolded(std::string_view text, std::string_view needle, bool needleHasLetters) {
-    if (!needleHasLetters)
-        return text.find(needle) != std::string_view::npos;
-    if (needle.size() > text.size())
-        return false;
-    for (std::size_t i = 0; i + needle.size() <= text.size(); ++i) {
-        std::size_t k = 0;
-        while (k < needle.size() && foldAscii(text[i + k]) == needle[k])
-            ++k;
-        if (k == needle.size())
-            return true;
-    }
-    return false;
 }
 
 template <class T> int compareValue(T a, T b) {
@@ -107,7 +78,7 @@ void ResultTable::storeRow(std::uint32_t row, const ResultRow &value) {
 }
 
 bool ResultTable::accepts(std::uint32_t row) const {
-    if (!m_textFilter.empty() && !containsFolded(word(row), m_textFilter, m_textFilterHasLetters))
+    if (!m_textFilter.empty() && !m_textFilter.accepts(word(row)))
         return false;
     return !m_rowFilter || m_rowFilter(row);
 }
@@ -184,10 +155,9 @@ void ResultTable::sortAll() {
             key = sourceRanks()[m_sources[row]];
             break;
         case Listings:
-            if (m_listings[row] < 0)
-                return UINT64_MAX;
-            key = static_cast<std::uint64_t>(m_listings[row]);
-            return descending ? UINT64_MAX - 1 - key : key;
+            return emptyLastKey(m_listings[row] < 0 ? std::nullopt
+                                                    : std::optional<std::uint64_t>(m_listings[row]),
+                                descending);
         case Depth:
             key = m_depth[row];
             break;
@@ -204,17 +174,10 @@ void ResultTable::sortAll() {
         sortByWord();
         return;
     }
-    struct Keyed {
-        std::uint64_t key;
-        std::uint32_t row;
-    };
-    std::vector<Keyed> keyed(n);
+    std::vector<KeyedRow> keyed(n);
     for (std::uint32_t i = 0; i < n; ++i)
         keyed[i] = {keyOf(i), i};
-    auto byKey = [](const Keyed &a, const Keyed &b) {
-        return a.key != b.key ? a.key < b.key : a.row < b.row;
-    };
-    std::sort(keyed.begin(), keyed.end(), byKey);
+    sortByKey(keyed);
     for (std::uint32_t i = 0; i < n; ++i)
         m_sorted[i] = keyed[i].row;
 }
@@ -231,13 +194,14 @@ std::vector<std::uint8_t> ResultTable::acceptedRows() const {
         std::size_t at = 0;
         std::size_t row = 0;
         while (at < size) {
-            const void *hit = memmem(bytes + at, size - at, m_textFilter.data(), m_textFilter.size());
+            const std::string &needle = m_textFilter.folded();
+            const void *hit = memmem(bytes + at, size - at, needle.data(), needle.size());
             if (!hit)
                 break;
             const auto offset = static_cast<std::size_t>(static_cast<const char *>(hit) - bytes);
             while (m_wordStart[row + 1] <= offset)
                 ++row;
-            if (offset + m_textFilter.size() <= m_wordStart[row + 1]) {
+            if (offset + needle.size() <= m_wordStart[row + 1]) {
                 accepted[row] = 1;
                 at = m_wordStart[row + 1];
             } else {
@@ -245,7 +209,7 @@ std::vector<std::uint8_t> ResultTable::acceptedRows() const {
             }
         }
         for (std::uint32_t capitalised : m_rowsWithCapitals)
-            accepted[capitalised] = containsFolded(word(capitalised), m_textFilter, m_textFilterHasLetters);
+            accepted[capitalised] = m_textFilter.accepts(word(capitalised));
     }
     if (m_rowFilter)
         for (std::size_t i = 0; i < n; ++i)
@@ -269,97 +233,17 @@ void ResultTable::sortByWord() {
                            });
     }
     m_sorted = m_wordOrder;
-    if (!m_descending)
-        return;
-    std::reverse(m_sorted.begin(), m_sorted.end());
-    for (std::size_t i = 0; i < m_sorted.size();) {
-        std::size_t j = i + 1;
-        while (j < m_sorted.size() && word(m_sorted[j]) == word(m_sorted[i]))
-            ++j;
-        std::reverse(m_sorted.begin() + static_cast<std::ptrdiff_t>(i),
-                     m_sorted.begin() + static_cast<std::ptrdiff_t>(j));
-        i = j;
-    }
+    if (m_descending)
+        reverseByWord(m_sorted, [this](std::uint32_t row) { return word(row); });
 }
-
-namespace {
-
-// Sorts (key, row) pairs by key, stably: eight byte-wide counting passes, skipping a
-// byte every key shares.
-struct KeyedRow {
-    std::uint64_t key;
-    std::uint32_t row;
-};
-
-void radixSortByKey(std::vector<KeyedRow> &items) {
-    const std::size_t n = items.size();
-    std::vector<std::array<std::uint32_t, 256>> counts(8, std::array<std::uint32_t, 256>{});
-    for (const KeyedRow &item : items)
-        for (unsigned b = 0; b < 8; ++b)
-            ++counts[b][(item.key >> (8 * b)) & 0xFF];
-    std::vector<KeyedRow> scratch(n);
-    for (unsigned b = 0; b < 8; ++b) {
-        auto &count = counts[b];
-        if (std::find(count.begin(), count.end(), n) != count.end())
-            continue;
-        std::uint32_t at = 0;
-        for (std::uint32_t &c : count)
-            at += std::exchange(c, at);
-        for (const KeyedRow &item : items)
-            scratch[count[(item.key >> (8 * b)) & 0xFF]++] = item;
-        items.swap(scratch);
-    }
-}
-
-} // namespace
 
 // Rows [first, last) in ascending 关键词 order, ties in result order.
 std::vector<std::uint32_t> ResultTable::wordOrderOf(std::uint32_t first, std::uint32_t last) const {
     std::vector<std::uint32_t> rows(last - first);
     for (std::uint32_t i = first; i < last; ++i)
         rows[i - first] = i;
-    orderByWord(rows.begin(), rows.end(), 0);
+    orderByWord(rows.begin(), rows.end(), 0, [this](std::uint32_t row) { return word(row); });
     return rows;
-}
-
-// Orders rows that agree on their first `depth` word bytes, given in result order: by
-// the next eight bytes as one key, then each run of equal keys by the bytes after them.
-void ResultTable::orderByWord(std::vector<std::uint32_t>::iterator begin,
-                              std::vector<std::uint32_t>::iterator end, std::size_t depth) const {
-    constexpr std::ptrdiff_t kRadixFrom = 2048;
-    auto keyAt = [&](std::uint32_t row) {
-        const std::string_view w = word(row);
-        return prefixKey(w.substr(std::min(depth, w.size())));
-    };
-    std::vector<KeyedRow> keyed(static_cast<std::size_t>(end - begin));
-    for (std::size_t i = 0; i < keyed.size(); ++i)
-        keyed[i] = {keyAt(begin[static_cast<std::ptrdiff_t>(i)]), begin[static_cast<std::ptrdiff_t>(i)]};
-    if (end - begin >= kRadixFrom)
-        radixSortByKey(keyed);
-    else
-        std::sort(keyed.begin(), keyed.end(), [](const KeyedRow &a, const KeyedRow &b) {
-            return a.key != b.key ? a.key < b.key : a.row < b.row;
-        });
-    for (std::size_t i = 0; i < keyed.size(); ++i)
-        begin[static_cast<std::ptrdiff_t>(i)] = keyed[i].row;
-    for (std::size_t i = 0; i < keyed.size();) {
-        std::size_t j = i + 1;
-        bool longer = word(keyed[i].row).size() > depth + 8;
-        bool sameSize = true;
-        for (; j < keyed.size() && keyed[j].key == keyed[i].key; ++j) {
-            longer = longer || word(keyed[j].row).size() > depth + 8;
-            sameSize = sameSize && word(keyed[j].row).size() == word(keyed[i].row).size();
-        }
-        const auto from = begin + static_cast<std::ptrdiff_t>(i), to = begin + static_cast<std::ptrdiff_t>(j);
-        if (j - i > 1 && longer) {
-            orderByWord(from, to, depth + 8);
-        } else if (!sameSize) {
-            // Equal but for trailing NUL bytes: the shorter word comes first.
-            std::stable_sort(
-                from, to, [&](std::uint32_t a, std::uint32_t b) { return word(a).size() < word(b).size(); });
-        }
-        i = j;
-    }
 }
 
 ResultTable::ViewChange ResultTable::rebuiltView() const {
@@ -386,13 +270,8 @@ ResultTable::ViewChange ResultTable::sort(int column, bool descending) {
 }
 
 ResultTable::ViewChange ResultTable::setTextFilter(std::string_view text) {
-    std::string filter(text);
-    std::transform(filter.begin(), filter.end(), filter.begin(), [](char c) { return foldAscii(c); });
-    if (filter == m_textFilter)
+    if (!m_textFilter.set(text))
         return {};
-    m_textFilter = std::move(filter);
-    m_textFilterHasLetters =
-        std::any_of(m_textFilter.begin(), m_textFilter.end(), [](char c) { return c >= 'a' && c <= 'z'; });
     return rebuiltView();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/DeepRunTypes.h"
+#include "core/TableOrder.h"
 
 #include <cstdint>
 #include <functional>
@@ -83,8 +84,6 @@ private:
     void sortAll();
     void sortByWord();
     std::vector<std::uint32_t> wordOrderOf(std::uint32_t first, std::uint32_t last) const;
-    void orderByWord(std::vector<std::uint32_t>::iterator begin, std::vector<std::uint32_t>::iterator end,
-                     std::size_t depth) const;
     std::vector<std::uint8_t> acceptedRows() const;
     ViewChange rebuiltView() const;
     ViewChange insertSorted(std::vector<std::uint32_t> rows, bool moving);
@@ -107,8 +106,7 @@ private:
     std::vector<std::uint32_t> m_sorted;    // every stored row in the shown order
     std::vector<std::uint32_t> m_wordOrder; // the rows sorted so far in ascending 关键词 order
     std::vector<std::uint32_t> m_view;      // the accepted ones of m_sorted
-    std::string m_textFilter;               // ASCII letters folded
-    bool m_textFilterHasLetters = false;
+    TextFilter m_textFilter;
     std::function<bool(std::size_t)> m_rowFilter;
 };
 

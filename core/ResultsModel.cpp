@@ -11,7 +11,7 @@ QString qtText(std::string_view s) {
 
 } // namespace
 
-ResultsModel::ResultsModel(QObject *parent) : QAbstractTableModel(parent) {}
+ResultsModel::ResultsModel(QObject *parent) : ShownRowsModel(parent) {}
 
 ResultsModel::~ResultsModel() = default;
 
@@ -68,7 +68,8 @@ QVariant ResultsModel::data(const QModelIndex &index, int role) const {
 // Announces a change of the table's view the way views expect it.
 void ResultsModel::present(ResultTable::ViewChange change) {
     if (change.view) {
-        replaceView(std::move(*change.view));
+        showView(m_table.view(), std::move(*change.view), storedRowCount(),
+                 [this](View view) { m_table.setView(std::move(view)); });
     } else if (!change.appended.empty()) {
         const int at = rowCount();
         beginInsertRows({}, at, at + static_cast<int>(change.appended.size()) - 1);
@@ -77,35 +78,6 @@ void ResultsModel::present(ResultTable::ViewChange change) {
     } else if (change.valuesChanged && rowCount() > 0) {
         emit dataChanged(index(0, 0), index(rowCount() - 1, ColumnCount - 1));
     }
-}
-
-// Swaps in a new shown order, keeping persistent indexes (selection, current cell) on
-// their stored rows.
-void ResultsModel::replaceView(std::vector<std::uint32_t> view) {
-    const std::vector<std::uint32_t> &old = m_table.view();
-    const auto hint = view.size() == old.size() ? QAbstractItemModel::VerticalSortHint
-                                                : QAbstractItemModel::NoLayoutChangeHint;
-    emit layoutAboutToBeChanged({}, hint);
-    const QModelIndexList persistent = persistentIndexList();
-    std::vector<int> storedOf;
-    storedOf.reserve(static_cast<std::size_t>(persistent.size()));
-    for (const QModelIndex &index : persistent)
-        storedOf.push_back(static_cast<int>(old[static_cast<std::size_t>(index.row())]));
-    m_table.setView(std::move(view));
-    if (!persistent.isEmpty()) {
-        const std::vector<std::uint32_t> &shown = m_table.view();
-        std::vector<int> position(storedRowCount(), -1);
-        for (std::size_t i = 0; i < shown.size(); ++i)
-            position[shown[i]] = static_cast<int>(i);
-        QModelIndexList moved;
-        moved.reserve(persistent.size());
-        for (qsizetype i = 0; i < persistent.size(); ++i) {
-            const int at = position[static_cast<std::size_t>(storedOf[static_cast<std::size_t>(i)])];
-            moved.push_back(at < 0 ? QModelIndex() : createIndex(at, persistent[i].column()));
-        }
-        changePersistentIndexList(persistent, moved);
-    }
-    emit layoutChanged({}, hint);
 }
 
 void ResultsModel::sort(int column, Qt::SortOrder order) {

@@ -2,8 +2,8 @@
 
 #include "core/DeepRunTypes.h"
 #include "core/ResultTable.h"
+#include "core/ShownRowsModel.h"
 
-#include <QAbstractTableModel>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -15,7 +15,7 @@ namespace orbisel::core {
 
 // The rows of a deep run (a ResultTable) as a Qt table model: sorting and
 // filtering keep persistent indexes (selection, current cell) on their rows.
-class ResultsModel : public QAbstractTableModel {
+class ResultsModel : public ShownRowsModel {
     Q_OBJECT
 public:
     enum Column {
@@ -62,7 +62,6 @@ public:
 
 private:
     void present(ResultTable::ViewChange change);
-    void replaceView(std::vector<std::uint32_t> view);
 
     ResultTable m_table;
 };

@@ -1,22 +1,26 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Two runs compared word by word: what is new, what is gone and how the kept
 // words moved.
 namespace orbisel::core {
 
-// One word of a run, as the comparison reads it (热度 unrounded).
+// One word of a run, as the comparison reads it (热度 unrounded; none when the
+// run kept no popularity for it).
 struct ComparedSide {
     std::string word;
     std::optional<long long> listings;
-    double heat = 0;
+    std::optional<double> heat;
 };
 
-enum class ComparisonState { Added, Kept, Gone }; // 新增, 保留, 消失
+enum class ComparisonState : std::uint8_t { Added, Kept, Gone }; // 新增, 保留, 消失
 
 struct ComparedWord {
     std::string word; // the newer run's spelling when the word is in both
@@ -45,9 +49,35 @@ struct RunComparison {
 
 inline constexpr std::size_t kLargestRisesShown = 10;
 
+// Builds a comparison from the words of the two runs as they are read, without
+// holding either run: every word of the newer run first, then the older's.
 // Words match as a run matches them: trimmed, full-width spaces folded, ASCII
 // letters in either case. A word repeated within one run counts once (its
 // first row).
+class RunComparer {
+public:
+    enum class Run { Older, Newer };
+    void addNewer(const ComparedSide &side);
+    void addOlder(const ComparedSide &side);
+    // Replaces every 热度 read from one run by what `scale` makes of it: a reader
+    // may pass a run's raw figures and scale them once it has read the whole run.
+    void rescaleHeat(Run run, const std::function<double(double)> &scale);
+    RunComparison finish();
+
+private:
+    std::uint32_t find(std::string_view key, std::uint64_t hash) const; // index + 1; 0: none
+    // The comparison key of the word, in `scratch` when it is not the word itself.
+    static std::string_view keyOf(const std::string &word, std::string &scratch);
+    void add(std::uint64_t hash, ComparedWord word);
+    void index(std::uint32_t word);
+    void place(std::uint32_t word);
+
+    RunComparison m_result;
+    std::vector<std::uint64_t> m_hashes;            // of each word's comparison key
+    std::vector<std::uint32_t> m_slots{0, 0, 0, 0}; // word index + 1; 0: empty
+    std::string m_key;                              // scratch for a key that is not its word
+};
+
 RunComparison compareRuns(const std::vector<ComparedSide> &older, const std::vector<ComparedSide> &newer);
 
 } // namespace orbisel::core

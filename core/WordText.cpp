@@ -1,5 +1,7 @@
 #include "core/WordText.h"
 
+#include <algorithm>
+
 namespace orbisel::core {
 namespace {
 
@@ -48,6 +50,14 @@ std::string comparisonKey(std::string_view text) {
     out.erase(out.find_last_not_of(' ') + 1);
     out.erase(0, begin);
     return out;
+}
+
+bool isOwnComparisonKey(std::string_view text) {
+    if (spaceAtFront(text) || spaceAtBack(text) || text.find(kFullWidthSpace) != std::string_view::npos)
+        return false;
+    return std::none_of(text.begin(), text.end(), [](char c) {
+        return isAsciiCapital(static_cast<unsigned char>(c)) || (isAsciiSpace(c) && c != ' ');
+    });
 }
 
 } // namespace orbisel::core

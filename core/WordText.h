@@ -26,5 +26,8 @@ std::string trimmedWord(std::string_view word);
 // The form two queries or words are compared in: trimmed, full-width spaces
 // folded to ASCII spaces, ASCII letters in lower case.
 std::string comparisonKey(std::string_view text);
+// Whether the text is its own comparison key (no space to trim or fold, no capital
+// ASCII letter): most result words are, and need no copy to be compared.
+bool isOwnComparisonKey(std::string_view text);
 
 } // namespace orbisel::core

@@ -4,11 +4,14 @@
 #include "app/Program.h"
 #include "app/SharedControls.h"
 #include "deepmining/AccessibleNames.h"
+#include "deepmining/ComparisonModel.h"
 #include "deepmining/DeepMiningTexts.h"
 #include "deepmining/RootWordChart.h"
 #include "deepmining/RootWordsModel.h"
+#include "deepmining/RunComparisonTab.h"
 #include "deepmining/RunHistoryTable.h"
 #include "deepmining/RunSetupForm.h"
+#include "deepmining/WordTables.h"
 #include "web/Gbk.h"
 
 #include <QFile>
@@ -62,6 +65,7 @@ DeepMiningWindow::DeepMiningWindow()
     tabs->addTab(buildRootsTab(), QStringLiteral("词根"));
     m_history = new RunHistoryTable(this);
     tabs->addTab(m_history, QStringLiteral("历史"));
+    tabs->addTab(m_comparison = new RunComparisonTab(this), QStringLiteral("对比"));
     rightLayout->addWidget(tabs, 1);
     splitter->addWidget(right);
     splitter->setStretchFactor(1, 1);
@@ -77,6 +81,8 @@ DeepMiningWindow::DeepMiningWindow()
             [this] { exportClicked(m_history->selectedRun()); });
     connect(m_history, &RunHistoryTable::deleteRequested, this, &DeepMiningWindow::deleteClicked);
     connect(m_history, &RunHistoryTable::selectionChanged, this, &DeepMiningWindow::updateButtons);
+    connect(m_history, &RunHistoryTable::compareRequested, this, [this, tabs] { compareClicked(tabs); });
+    connect(m_comparison, &RunComparisonTab::exportRequested, this, &DeepMiningWindow::exportComparison);
 
     m_rootTimer = new QTimer(this);
     m_rootTimer->setInterval(1000);
@@ -126,12 +132,7 @@ QWidget *DeepMiningWindow::buildResultsTab() {
     auto *layout = new QVBoxLayout(page);
     auto *top = new QHBoxLayout;
     auto *label = new QLabel(QStringLiteral("筛选(&F)："), page);
-    m_filter = new QLineEdit(page);
-    m_filter->setObjectName(QStringLiteral("筛选"));
-    m_filter->setClearButtonEnabled(true);
-    nameUnnamedButtons(m_filter, QStringLiteral("清除筛选"));
-    m_filter->setPlaceholderText(QStringLiteral("只显示含这段文字的关键词"));
-    setBuddy(label, m_filter);
+    m_filter = newWordFilter(page, label, QStringLiteral("筛选"));
     m_rootFilterLabel = new QLabel(page);
     m_rootFilterLabel->setObjectName(QStringLiteral("词根筛选"));
     m_clearRoot = new QPushButton(QStringLiteral("显示全部"), page);
@@ -146,19 +147,7 @@ QWidget *DeepMiningWindow::buildResultsTab() {
     top->addWidget(m_export);
     layout->addLayout(top);
 
-    m_table = new QTableView(page);
-    m_table->setObjectName(QStringLiteral("结果表"));
-    m_table->setAccessibleName(QStringLiteral("结果"));
-    m_table->setModel(m_results);
-    m_table->setSortingEnabled(true);
-    m_table->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
-    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    m_table->horizontalHeader()->resizeSection(0, 220);
-    m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
-    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_table->setWordWrap(false);
-    nameUnnamedButtons(m_table, QStringLiteral("全选"));
+    m_table = newWordTable(page, QStringLiteral("结果表"), QStringLiteral("结果"), m_results);
     layout->addWidget(m_table, 1);
 
     connect(m_filter, &QLineEdit::textChanged, this,
@@ -338,11 +327,22 @@ void DeepMiningWindow::deleteClicked() {
 void DeepMiningWindow::exportClicked(long long runId) {
     if (runId <= 0 || !m_store)
         return;
+    exportInBackground(QStringLiteral("深度挖掘%1.xlsx").arg(runId),
+                       [storePath = m_storePath, runId](const std::string &path) {
+                           const auto written = core::exportRun(storePath, runId, path);
+                           return written.ok() ? QString() : exportErrorText(written.error());
+                       });
+}
+
+// Asks for the file, then writes it on a thread of its own (a million rows take seconds);
+// `write` gives the failure, empty when written.
+void DeepMiningWindow::exportInBackground(const QString &initialName,
+                                          std::function<QString(const std::string &path)> write) {
     const auto chosen = askSaveFileName({.title = gbk("导出结果"),
                                          .filter = gbk("Excel 文件 (*.xlsx)|*.xlsx|CSV 文件 (*.csv)|*.csv|"
                                                        "JSON Lines 文件 (*.jsonl)|*.jsonl"),
                                          .defaultExtension = "xlsx",
-                                         .initialPath = QStringLiteral("深度挖掘%1.xlsx").arg(runId)});
+                                         .initialPath = initialName});
     if (!chosen)
         return;
     const std::string path = QFile::encodeName(*chosen).toStdString();
@@ -350,13 +350,11 @@ void DeepMiningWindow::exportClicked(long long runId) {
         sayAndShow(unwritableText(writable.error()));
         return;
     }
-    // A million rows take seconds: the file is written on a thread of its own.
     setStatus(QStringLiteral("正在导出……"));
     m_exports += 1;
     QPointer<DeepMiningWindow> self(this);
-    QThread *writer = QThread::create([self, storePath = m_storePath, runId, path] {
-        const auto written = core::exportRun(storePath, runId, path);
-        const QString failure = written.ok() ? QString() : exportErrorText(written.error());
+    QThread *writer = QThread::create([self, path, write = std::move(write)] {
+        const QString failure = write(path);
         QMetaObject::invokeMethod(
             self.data(),
             [self, path, failure] {
@@ -369,6 +367,21 @@ void DeepMiningWindow::exportClicked(long long runId) {
     std::erase_if(m_exportThreads, [](const QPointer<QThread> &t) { return t.isNull(); });
     m_exportThreads.push_back(writer);
     writer->start();
+}
+
+void DeepMiningWindow::compareClicked(QTabWidget *tabs) {
+    if (const auto runs = m_history->comparedRuns()) {
+        m_comparison->compare(m_storePath, runs->first, runs->second);
+        tabs->setCurrentWidget(m_comparison);
+    }
+}
+
+void DeepMiningWindow::exportComparison() {
+    exportInBackground(m_comparison->exportName(),
+                       [comparison = m_comparison->model()->comparison()](const std::string &path) {
+                           const auto written = core::writeComparison(path, *comparison);
+                           return written.ok() ? QString() : writeErrorText(written.error());
+                       });
 }
 
 void DeepMiningWindow::exportDone(const QString &path, const QString &failure) {

@@ -7,6 +7,7 @@
 #include "deepmining/RootWordCollector.h"
 
 #include <QPointer>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -16,6 +17,7 @@ class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
+class QTabWidget;
 class QTableView;
 class QThread;
 class QTimer;
@@ -25,6 +27,7 @@ namespace orbisel {
 namespace deepmining {
 class RootWordChart;
 class RootWordsModel;
+class RunComparisonTab;
 class RunHistoryTable;
 class RunSetupForm;
 } // namespace deepmining
@@ -74,6 +77,10 @@ private:
     void stopClicked();
     void resumeClicked();
     void exportClicked(long long runId);
+    void exportInBackground(const QString &initialName,
+                            std::function<QString(const std::string &path)> write);
+    void compareClicked(QTabWidget *tabs);
+    void exportComparison();
     void exportDone(const QString &path, const QString &failure);
     void openClicked();
     void deleteClicked();
@@ -107,6 +114,7 @@ private:
 
     deepmining::RunSetupForm *m_form = nullptr;
     deepmining::RunHistoryTable *m_history = nullptr;
+    deepmining::RunComparisonTab *m_comparison = nullptr;
     QProgressBar *m_progress = nullptr;
     QLabel *m_counts = nullptr;
     QLabel *m_status = nullptr;

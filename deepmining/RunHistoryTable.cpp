@@ -30,7 +30,7 @@ RunHistoryTable::RunHistoryTable(QWidget *parent) : QWidget(parent) {
                                         QStringLiteral("已查询/计划"), QStringLiteral("词数")});
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_table->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_table->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_table->setCornerButtonEnabled(false);
     nameUnnamedButtons(m_table, QStringLiteral("全选"));
     m_table->horizontalHeader()->setStretchLastSection(true);
@@ -47,6 +47,8 @@ RunHistoryTable::RunHistoryTable(QWidget *parent) : QWidget(parent) {
     m_resume = button(QStringLiteral("继续"));
     m_export = button(QStringLiteral("导出"));
     m_delete = button(QStringLiteral("删除"));
+    m_compare = button(QStringLiteral("对比"));
+    m_compare->setToolTip(QStringLiteral("选中两个任务（按住 Ctrl 点击），逐词对比新增、消失和保留的关键词"));
     buttons->addStretch(1);
     layout->addLayout(buttons);
     connect(refreshButton, &QPushButton::clicked, this, &RunHistoryTable::refreshRequested);
@@ -54,12 +56,13 @@ RunHistoryTable::RunHistoryTable(QWidget *parent) : QWidget(parent) {
     connect(m_resume, &QPushButton::clicked, this, &RunHistoryTable::resumeRequested);
     connect(m_export, &QPushButton::clicked, this, &RunHistoryTable::exportRequested);
     connect(m_delete, &QPushButton::clicked, this, &RunHistoryTable::deleteRequested);
+    connect(m_compare, &QPushButton::clicked, this, &RunHistoryTable::compareRequested);
     connect(m_table, &QTableWidget::itemSelectionChanged, this, &RunHistoryTable::selectionChanged);
     connect(m_table, &QTableWidget::cellDoubleClicked, this, &RunHistoryTable::openRequested);
 }
 
 std::optional<core::StoreError> RunHistoryTable::refresh(core::RunStore *store) {
-    const long long selected = selectedRun();
+    const std::vector<long long> selected = selectedRuns();
     m_table->setRowCount(0);
     m_lastResumable = 0;
     if (!store)
@@ -82,20 +85,35 @@ std::optional<core::StoreError> RunHistoryTable::refresh(core::RunStore *store) 
         for (int column = 0; column < cells.size(); ++column)
             m_table->setItem(row, column, new QTableWidgetItem(cells[column]));
         m_table->item(row, 0)->setData(kResumableRole, run.state != core::RunState::Done);
-        if (run.id == selected)
-            m_table->selectRow(row);
+        if (std::binary_search(selected.begin(), selected.end(), run.id))
+            m_table->selectionModel()->select(m_table->model()->index(row, 0),
+                                              QItemSelectionModel::Select | QItemSelectionModel::Rows);
         ++row;
     }
     return std::nullopt;
 }
 
+std::vector<long long> RunHistoryTable::selectedRuns() const {
+    std::vector<long long> runs;
+    if (!m_table->selectionModel())
+        return runs;
+    for (const QModelIndex &row : m_table->selectionModel()->selectedRows())
+        if (const QTableWidgetItem *item = m_table->item(row.row(), 0))
+            runs.push_back(item->text().toLongLong());
+    std::sort(runs.begin(), runs.end());
+    return runs;
+}
+
 long long RunHistoryTable::selectedRun() const {
-    const auto rows =
-        m_table->selectionModel() ? m_table->selectionModel()->selectedRows() : QModelIndexList();
-    if (rows.isEmpty())
-        return 0;
-    const QTableWidgetItem *item = m_table->item(rows.front().row(), 0);
-    return item ? item->text().toLongLong() : 0;
+    const std::vector<long long> runs = selectedRuns();
+    return runs.size() == 1 ? runs.front() : 0;
+}
+
+std::optional<std::pair<long long, long long>> RunHistoryTable::comparedRuns() const {
+    const std::vector<long long> runs = selectedRuns();
+    if (runs.size() != 2)
+        return std::nullopt;
+    return std::pair(runs[0], runs[1]);
 }
 
 long long RunHistoryTable::resumeTarget() const {
@@ -103,7 +121,7 @@ long long RunHistoryTable::resumeTarget() const {
         m_table->selectionModel() ? m_table->selectionModel()->selectedRows() : QModelIndexList();
     if (rows.isEmpty())
         return m_lastResumable;
-    const QTableWidgetItem *item = m_table->item(rows.front().row(), 0);
+    const QTableWidgetItem *item = rows.size() == 1 ? m_table->item(rows.front().row(), 0) : nullptr;
     return item && item->data(kResumableRole).toBool() ? item->text().toLongLong() : 0;
 }
 
@@ -113,6 +131,7 @@ void RunHistoryTable::updateButtons(bool idle, bool storeOk) {
     m_resume->setEnabled(idle && storeOk && selected > 0 && resumeTarget() == selected);
     m_export->setEnabled(storeOk && selected > 0);
     m_delete->setEnabled(idle && storeOk && selected > 0);
+    m_compare->setEnabled(storeOk && comparedRuns().has_value());
 }
 
 } // namespace orbisel::deepmining

@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 #include <map>
 #include <sqlite3.h>
+#include <sstream>
 #include <sys/file.h>
 #include <thread>
 
@@ -147,6 +148,66 @@ TEST_F(MineProgramTest, run_writesTheDeepResultInOrder) {
     EXPECT_NE(list.out.find("done"), std::string::npos) << list.out;
     EXPECT_NE(list.out.find("5/5"), std::string::npos) << list.out;
     EXPECT_NE(list.out.find("裙子"), std::string::npos) << list.out;
+}
+
+// The cells of each CSV line after the byte-order mark (no quoted fields).
+std::vector<std::vector<std::string>> csvCells(const std::string &csv) {
+    std::vector<std::vector<std::string>> lines;
+    std::istringstream in(csv.substr(3));
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        std::vector<std::string> cells;
+        std::size_t start = 0;
+        for (std::size_t comma; (comma = line.find(',', start)) != std::string::npos; start = comma + 1)
+            cells.push_back(line.substr(start, comma - start));
+        cells.push_back(line.substr(start));
+        lines.push_back(std::move(cells));
+    }
+    return lines;
+}
+
+// Two runs of the seed 对比 whose answers differ: the first lists 对比甲 100, 对比乙 50 and
+// 对比丙 7, the second 对比乙 40, 对比丁 3 and 对比甲 150.
+TEST_F(MineProgramTest, diff_comparesTwoRunsWordByWord) {
+    for (int i = 0; i < 2; ++i) {
+        const MineResult run =
+            mine({"run", "--seed", "对比", "--sources", "pc", "--interval-ms", "0", "--cache-hours", "0"});
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+    }
+    const MineResult diff = mine({"diff", "1", "2", "--out", file("d.csv")});
+    ASSERT_EQ(diff.exitCode, 0) << diff.err;
+    const auto lines = csvCells(readWholeFile(file("d.csv")));
+    using Cells = std::vector<std::string>;
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines[0], (Cells{"关键词", "状态", "前商品数", "后商品数", "商品数变化", "变化率", "前热度",
+                               "后热度", "热度变化"}));
+    // 热度 by position in each answer of three: 1.0, 2/3 and 1/3 of the largest sum.
+    const Cells expected[] = {{"对比丁", "新增", "", "3", "", "", "", "66.7", ""},
+                              {"对比乙", "保留", "50", "40", "-10", "-20", "66.7", "100", "33.3"},
+                              {"对比甲", "保留", "100", "150", "50", "50", "100", "33.3", "-66.7"},
+                              {"对比丙", "消失", "7", "", "", "", "33.3", "", ""}};
+    // The store keeps no popularity yet where its 热度 columns are all empty.
+    const bool heat = lines[1][7] != "";
+    for (std::size_t i = 0; i < std::size(expected); ++i) {
+        Cells want = expected[i];
+        if (!heat)
+            std::fill(want.begin() + 6, want.end(), "");
+        EXPECT_EQ(lines[i + 1], want);
+    }
+    EXPECT_EQ(diff.out, std::string("1 new, 1 gone, 2 kept; largest rises of 热度: ") +
+                            (heat ? "对比乙 +33.3" : "none") + "\n");
+
+    const MineResult jsonl = mine({"diff", "1", "2", "--out", file("d.jsonl")});
+    ASSERT_EQ(jsonl.exitCode, 0) << jsonl.err;
+    EXPECT_NE(
+        readWholeFile(file("d.jsonl")).find("{\"关键词\":\"对比乙\",\"状态\":\"保留\",\"前商品数\":50,"),
+        std::string::npos);
+    const MineResult missing = mine({"diff", "1", "9", "--out", file("m.csv")});
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_EQ(missing.err, "orbisel-mine: unknown run 9 (orbisel-mine list shows the stored runs)\n");
+    EXPECT_FALSE(std::filesystem::exists(file("m.csv")));
 }
 
 TEST_F(MineProgramTest, run_filtersKeepWordsAndLimitQueries) {
@@ -381,6 +442,11 @@ TEST_F(MineProgramTest, badInput_exitsTwoWithOneClearLine) {
         {{"resume", "abc"}, "store.sqlite", "'abc' is not a run number"},
         {{"export", "7", "--out", file("e.csv")}, "store.sqlite", "unknown run 7"},
         {{"export", "7"}, "store.sqlite", "--out"},
+        {{"diff", "1", "1", "--out", file("d.csv")}, "store.sqlite", "run 1 is compared with itself"},
+        {{"diff", "1", "2", "--out", file("d.csv")}, "store.sqlite", "unknown run 1"},
+        {{"diff", "1", "x", "--out", file("d.csv")}, "store.sqlite", "'x' is not a run number"},
+        {{"diff", "1", "2", "--out", file("d.txt")}, "store.sqlite", "unknown format"},
+        {{"diff", "1", "2"}, "store.sqlite", "--out"},
         {{"run", "--seed", "a"}, "corrupt.sqlite", "damaged"},
         {{"list"},
          "newer.sqlite",
@@ -395,6 +461,7 @@ TEST_F(MineProgramTest, badInput_exitsTwoWithOneClearLine) {
     // Nothing was asked, no results file or run was made, and refused stores are left as they were.
     EXPECT_TRUE(askedPc().empty());
     EXPECT_FALSE(std::filesystem::exists(file("r.txt")));
+    EXPECT_FALSE(std::filesystem::exists(file("d.csv")));
     EXPECT_EQ(readWholeFile(file("corrupt.sqlite")), std::string(4096, 'x'));
     const MineResult list = mine({"list"});
     ASSERT_EQ(list.exitCode, 0) << list.err;
@@ -453,7 +520,7 @@ TEST_F(MineProgramTest, helpAndVersion) {
           "--store",       "--suggest-host", "--ca-file",     "--service-port"})
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
     const MineResult top = runMine(home(), {"--help"});
-    for (const char *command : {"run", "resume", "list", "export", "Exit codes"})
+    for (const char *command : {"run", "resume", "list", "export", "diff", "Exit codes"})
         EXPECT_NE(top.out.find(command), std::string::npos) << command;
     const MineResult version = runMine(home(), {"--version"});
     EXPECT_EQ(version.exitCode, 0);

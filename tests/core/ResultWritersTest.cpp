@@ -1,37 +1,14 @@
 #include "core/ResultWriters.h"
 
+#include "FileContents.h"
+
 #include <QTemporaryDir>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 
 namespace orbisel::core {
 namespace {
-
-std::string readFile(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
-// One member of a zip file, through Python's zipfile module.
-std::string zipMember(const std::string &zip, const std::string &member) {
-    const std::string command = "/usr/bin/python3 -c 'import sys,zipfile; "
-                                "sys.stdout.buffer.write(zipfile.ZipFile(sys.argv[1]).read(sys.argv[2]))' '" +
-                                zip + "' '" + member + "'";
-    std::string out;
-    if (FILE *pipe = popen(command.c_str(), "r")) {
-        char buffer[4096];
-        std::size_t got;
-        while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-            out.append(buffer, got);
-        pclose(pipe);
-    }
-    return out;
-}
 
 std::vector<ResultRow> sampleRows() {
     ResultRow plain{"连衣裙a", "连衣裙", sourceBit(DeepSource::Pc) | sourceBit(DeepSource::Mobile), 1234, 1,

@@ -5,6 +5,8 @@
 #include "app/Program.h"
 #include "core/Expansion.h"
 #include "core/ResultWriters.h"
+#include "deepmining/ComparisonModel.h"
+#include "deepmining/RunComparisonTab.h"
 #include "mining/MainWindow.h"
 #include "tests/cli/MineProcess.h"
 #include "tests/support/MariaDbServer.h"
@@ -463,6 +465,61 @@ TEST_F(DeepMiningWindowTest, history_opensExportsAndDeletesWithConfirmation) {
     EXPECT_EQ(child<QTableWidget>("历史表")->rowCount(), 0);
     EXPECT_EQ(model().rowCount(), 0);
     EXPECT_NE(test::utf8(seams.messages.back().text).find("删除"), std::string::npos);
+}
+
+// Two runs of the seed 对比 whose answers differ (see the command line's diff test).
+TEST_F(DeepMiningWindowTest, history_comparesTwoRunsLikeTheCommandLine) {
+    setUpRun(QStringLiteral("对比"));
+    for (int i = 0; i < 2; ++i) {
+        click("开始");
+        ASSERT_TRUE(waitIdle());
+    }
+    selectHistoryRun(2);
+    EXPECT_FALSE(child<QPushButton>("历史对比")->isEnabled()); // one run is no comparison
+    auto *history = child<QTableWidget>("历史表");
+    for (int row = 0; row < history->rowCount(); ++row)
+        history->selectionModel()->select(history->model()->index(row, 0),
+                                          QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    EXPECT_FALSE(child<QPushButton>("历史打开")->isEnabled());
+    auto *tab = window->findChild<deepmining::RunComparisonTab *>();
+    ASSERT_NE(tab, nullptr);
+    QSignalSpy compared(tab, &deepmining::RunComparisonTab::compared);
+    click("历史对比");
+    ASSERT_TRUE(compared.wait(20000));
+    EXPECT_EQ(child<QTabWidget>("页")->currentWidget(), tab);
+    EXPECT_TRUE(tab->summaryText().contains(QStringLiteral("任务 1 → 任务 2：新增 1，消失 1，保留 2")))
+        << tab->summaryText().toStdString();
+
+    deepmining::ComparisonModel &diff = *tab->model();
+    auto words = [&] {
+        std::vector<std::string> shown;
+        for (int i = 0; i < diff.rowCount(); ++i)
+            shown.push_back(diff.index(i, core::CompareWord).data().toString().toStdString());
+        return shown;
+    };
+    using Words = std::vector<std::string>;
+    EXPECT_EQ(words(), (Words{"对比丁", "对比乙", "对比甲", "对比丙"}));
+    EXPECT_EQ(diff.index(1, core::CompareListingsPercent).data().toString(), QStringLiteral("-20.0"));
+    auto *table = child<QTableView>("对比表");
+    table->selectRow(2); // 对比甲 stays selected through sorting
+    table->sortByColumn(core::CompareNewListings, Qt::DescendingOrder);
+    EXPECT_EQ(words(), (Words{"对比甲", "对比乙", "对比丁", "对比丙"}));
+    ASSERT_EQ(table->selectionModel()->selectedRows().size(), 1);
+    EXPECT_EQ(table->selectionModel()->selectedRows().front().row(), 0);
+    child<QLineEdit>("对比筛选")->setText(QStringLiteral("丁"));
+    EXPECT_EQ(words(), (Words{"对比丁"}));
+    child<QLineEdit>("对比筛选")->clear();
+
+    // 导出 writes the whole comparison in its own order, as orbisel-mine diff does.
+    ASSERT_TRUE(exportThrough("对比导出", file("window.csv")));
+    test::MariaDbServer &db = test::MariaDbServer::shared();
+    ASSERT_TRUE(db.running()) << db.error();
+    const auto cli =
+        test::runMine(home.path().toStdString(),
+                      {"diff", "1", "2", "--out", file("cli.csv"), "--store", file("store.sqlite"),
+                       "--service-host", "127.0.0.1", "--service-port", std::to_string(db.port())});
+    ASSERT_EQ(cli.exitCode, 0) << cli.err;
+    EXPECT_EQ(readFile(file("window.csv")), readFile(file("cli.csv")));
 }
 
 TEST_F(DeepMiningWindowTest, exportOfUnreadableResults_saysWhyAndWritesNothing) {
