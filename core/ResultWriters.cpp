@@ -16,8 +16,6 @@ namespace orbisel::core {
 
 namespace {
 
-constexpr std::array<std::string_view, kDeepSourceCount> kSourceNames = {"pc", "arrow", "mobile", "longtail",
-                                                                         "related"};
 constexpr std::size_t kFlushBytes = 1 << 20;
 
 bool endsWithNoCase(std::string_view text, std::string_view suffix) {
@@ -204,23 +202,6 @@ std::optional<OutputFormat> outputFormatFor(std::string_view path) {
     if (endsWithNoCase(path, ".jsonl"))
         return OutputFormat::Jsonl;
     return std::nullopt;
-}
-
-std::string_view sourceName(DeepSource source) {
-    return kSourceNames[static_cast<std::size_t>(source)];
-}
-
-std::string sourcesText(DeepSourceSet sources) {
-    std::string text;
-    for (int i = 0; i < kDeepSourceCount; ++i) {
-        const auto source = static_cast<DeepSource>(i);
-        if (!(sources & sourceBit(source)))
-            continue;
-        if (!text.empty())
-            text += '|';
-        text += sourceName(source);
-    }
-    return text;
 }
 
 Result<void, WriteError> checkOutputWritable(const std::string &path) {

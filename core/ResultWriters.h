@@ -2,6 +2,7 @@
 
 #include "core/DeepRunTypes.h"
 #include "core/Result.h"
+#include "core/SourceNames.h"
 
 #include <functional>
 #include <optional>
@@ -21,11 +22,6 @@ std::optional<OutputFormat> outputFormatFor(std::string_view path);
 // The column names of every format, in column order.
 inline constexpr std::string_view kResultColumns[] = {"关键词", "种子词", "来源",    "商品数",
                                                       "层级",   "父词",   "出现次数"};
-
-// The command-line name of a source: pc, arrow, mobile, longtail, related.
-std::string_view sourceName(DeepSource source);
-// The names of the sources in the set, in source order, joined by "|" (the 来源 column).
-std::string sourcesText(DeepSourceSet sources);
 
 enum class WriteErrorKind { UnknownFormat, FolderNotWritable, WriteFailed, TooManyRows, ReadFailed };
 struct WriteError {
