@@ -5,6 +5,7 @@
 #include "app/SharedControls.h"
 #include "deepmining/AccessibleNames.h"
 #include "deepmining/DeepMiningTexts.h"
+#include "deepmining/ResultColumns.h"
 #include "deepmining/RootWordChart.h"
 #include "deepmining/RootWordsModel.h"
 #include "deepmining/RunHistoryTable.h"
@@ -41,7 +42,7 @@ constexpr int kWorkerNice = 5;
 } // namespace
 
 DeepMiningWindow::DeepMiningWindow()
-    : Window(WindowId::DeepMining, WindowLayout{.caption = "深度挖掘", .width = 1100, .height = 760}),
+    : Window(WindowId::DeepMining, WindowLayout{.caption = "深度挖掘", .width = 1340, .height = 680}),
       m_endpoints(marketplaceEndpoints()) {
     setMinimumSize(760, 560);
     m_results = new core::ResultsModel(this);
@@ -153,7 +154,7 @@ QWidget *DeepMiningWindow::buildResultsTab() {
     m_table->setSortingEnabled(true);
     m_table->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    m_table->horizontalHeader()->resizeSection(0, 220);
+    fitResultColumns(m_table);
     m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
