@@ -31,7 +31,10 @@ constexpr std::array<std::pair<char32_t, char32_t>, 12> kWideRanges = {{
 }};
 
 bool isWide(char32_t c) {
-    return std::any_of(kWideRanges.begin(), kWideRanges.end(),
+    if (c >= 0x4E00 && c <= 0x9FFF) // the common case: 汉字
+        return true;
+    return c >= kWideRanges.front().first &&
+           std::any_of(kWideRanges.begin(), kWideRanges.end(),
                        [c](const auto &range) { return c >= range.first && c <= range.second; });
 }
 
@@ -56,8 +59,13 @@ std::pair<char32_t, std::size_t> decode(std::string_view text, std::size_t i) {
 int displayWidth(std::string_view utf8) {
     int width = 0;
     for (std::size_t i = 0; i < utf8.size();) {
+        if (static_cast<unsigned char>(utf8[i]) < 0x80) {
+            ++width;
+            ++i;
+            continue;
+        }
         const auto [c, length] = decode(utf8, i);
-        width += c >= 0x80 && isWide(c) ? 2 : 1;
+        width += isWide(c) ? 2 : 1;
         i += length;
     }
     return width;
