@@ -17,10 +17,11 @@ constexpr auto kResultTableColumns = resultTableColumns();
 } // namespace
 
 Result<void, WriteError> writeResults(const std::string &path, const RowSource &rows) {
-    return writeTable(path, kResultTableColumns, [&rows](const CellVisitor &visit) {
+    const auto sourcesCell = outputFormatFor(path) == OutputFormat::Xlsx ? sourceLabelsText : sourcesText;
+    return writeTable(path, kResultTableColumns, [&rows, sourcesCell](const CellVisitor &visit) {
         std::string sources;
         return rows([&](const ResultRow &row) {
-            sources = sourcesText(row.sources);
+            sources = sourcesCell(row.sources);
             const std::array<TableCell, kResultTableColumns.size()> cells = {
                 std::string_view(row.word),
                 std::string_view(row.seed),

@@ -22,7 +22,8 @@ using RowVisitor = std::function<bool(const ResultRow &)>;
 using RowSource = std::function<bool(const RowVisitor &)>;
 
 // Writes the rows through writeTable, in the columns above: 商品数 a number
-// in .xlsx (null in .jsonl when unknown), the other columns text there.
+// in .xlsx (null in .jsonl when unknown), the other columns text there. 来源
+// holds the command-line names in .csv and .jsonl, the shown names in .xlsx.
 Result<void, WriteError> writeResults(const std::string &path, const RowSource &rows);
 
 } // namespace orbisel::core
