@@ -5,6 +5,7 @@
 #include "app/Program.h"
 #include "core/Expansion.h"
 #include "core/ResultWriters.h"
+#include "core/RunInputs.h"
 #include "mining/MainWindow.h"
 #include "tests/cli/MineProcess.h"
 #include "tests/support/MariaDbServer.h"
@@ -343,8 +344,10 @@ TEST_F(DeepMiningWindowTest, laptopScreen_opensOnScreenWithEveryResultColumnInVi
     if (screen.size() != QSize(1366, 768))
         GTEST_SKIP() << "needs a 1366x768 screen";
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.data()));
-    EXPECT_TRUE(screen.contains(window->frameGeometry()));
-    EXPECT_LE(window->frameGeometry().height(), screen.height() - 70); // a title bar and a desktop panel
+    const QRect frame = window->frameGeometry();
+    EXPECT_TRUE(screen.contains(frame))
+        << frame.x() << "," << frame.y() << " " << frame.width() << "x" << frame.height();
+    EXPECT_LE(frame.height(), screen.height() - 70); // a title bar and a desktop panel
     auto *table = child<QTableView>("结果表");
     // The row header grows to seven digits with a million rows.
     const int rowHeaderGrowth =
