@@ -3,7 +3,7 @@
 # Usage: completion_test.sh COMPLETION_FILE ORBISEL_MINE
 set -uo pipefail
 script=$1
-mine=$2
+mine=$(realpath "$2")
 # shellcheck source=/dev/null
 source "$script" || {
     echo "cannot load $script"
@@ -57,7 +57,7 @@ expect "orbisel-mine export 1 --out " "B.XLSX a.csv c.jsonl sub"
 expect "orbisel-mine run --seeds n" "notes.txt"
 
 # Every command and option the program knows is offered.
-commands=$("$mine" --help | sed -n '/^SUBCOMMANDS:/,$p' | awk 'NR > 1 && /^  [a-z]/ {print $1}')
+commands=$("$mine" --help | sed -n '/^Subcommands:/,/^$/p' | awk 'NR > 1 && /^  [a-z]/ {print $1}')
 [[ -n $commands ]] || {
     echo "FAIL no commands in $mine --help"
     failures=$((failures + 1))
@@ -69,7 +69,7 @@ for command in $commands; do
         failures=$((failures + 1))
     }
     options=" $(complete_line "orbisel-mine $command -") "
-    for option in $("$mine" "$command" --help | grep -oE '^ +(-[a-zA-Z], )?--[a-z-]+' | grep -oE -- '--[a-z-]+'); do
+    for option in $("$mine" "$command" --help | grep -oE '^ +(-[a-zA-Z],)?--[a-z-]+' | grep -oE -- '--[a-z-]+'); do
         [[ $options == *" $option "* ]] || {
             echo "FAIL option $option of $command is not offered"
             failures=$((failures + 1))
