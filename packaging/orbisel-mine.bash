@@ -18,14 +18,14 @@ _orbisel_mine_options() {
 
 # Completes the last item of a comma list from the given names.
 _orbisel_mine_list() {
-    local cur=$1 names=$2 done= last=$1
+    local cur=$1 names=$2 given='' last=$1
     if [[ $cur == *,* ]]; then
-        done=${cur%,*},
+        given=${cur%,*},
         last=${cur##*,}
     fi
     local name
     for name in $names; do
-        [[ $name == "$last"* && ,$done != *,$name,* ]] && COMPREPLY+=("$done$name")
+        [[ $name == "$last"* && ,$given != *,$name,* ]] && COMPREPLY+=("$given$name")
     done
     [[ ${#COMPREPLY[@]} -eq 1 ]] && compopt -o nospace 2>/dev/null
 }
@@ -82,7 +82,7 @@ _orbisel_mine() {
         ;;
     esac
 
-    local command= i
+    local command='' i
     for ((i = 1; i < COMP_CWORD; i++)); do
         if [[ " $commands " == *" ${COMP_WORDS[i]} "* ]]; then
             command=${COMP_WORDS[i]}
