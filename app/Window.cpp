@@ -13,9 +13,11 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTextCursor>
 #include <QTimer>
+#include <algorithm>
 
 namespace orbisel {
 
@@ -47,14 +49,29 @@ Text fromWidgetText(QString s) {
     return toGbk(s);
 }
 
+// Room a window manager's title bar and borders take around a window.
+constexpr QSize kFrameAllowance(16, 40);
+
+// 50 pixels from the top left of the screen's free area, or closer as far as the
+// window and its frame need to fit.
+QPoint openingPosition(QSize size, const QScreen *screen) {
+    constexpr int kOffset = 50;
+    if (!screen)
+        return {kOffset, kOffset};
+    const QRect free = screen->availableGeometry();
+    const QSize framed = size + kFrameAllowance;
+    return {std::max(free.left(), std::min(free.left() + kOffset, free.right() + 1 - framed.width())),
+            std::max(free.top(), std::min(free.top() + kOffset, free.bottom() + 1 - framed.height()))};
+}
+
 } // namespace
 
 Window::Window(WindowId id, const WindowLayout &layout)
     : QWidget(nullptr), m_id(id), m_visibleWhenCreated(layout.visibleWhenCreated) {
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("LumaFrame"));
-    move(50, 50);
     resize(layout.width, layout.height);
+    move(openingPosition(size(), screen()));
     setWindowTitle(QString::fromStdString(layout.caption)); // names the window in framework warnings
     build(layout);
     setCaption(gbk(layout.caption));

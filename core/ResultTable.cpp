@@ -2,6 +2,7 @@
 
 #include "core/ResultWriters.h"
 #include "core/TableOrder.h"
+#include "core/SourceNames.h"
 #include "core/WordText.h"
 
 #include <algorithm>
@@ -18,7 +19,7 @@ const std::array<std::uint8_t, 1u << kDeepSourceCount> &sourceRanks() {
         for (unsigned i = 0; i < order.size(); ++i)
             order[i] = static_cast<std::uint8_t>(i);
         std::sort(order.begin(), order.end(), [](std::uint8_t a, std::uint8_t b) {
-            return std::make_pair(sourcesText(a), a) < std::make_pair(sourcesText(b), b);
+            return std::make_pair(sourceLabelsText(a), a) < std::make_pair(sourceLabelsText(b), b);
         });
         std::array<std::uint8_t, 1u << kDeepSourceCount> rank{};
         for (unsigned i = 0; i < order.size(); ++i)

@@ -6,9 +6,6 @@ namespace orbisel::core {
 
 namespace {
 
-constexpr std::array<std::string_view, kDeepSourceCount> kSourceNames = {"pc", "arrow", "mobile", "longtail",
-                                                                         "related"};
-
 constexpr std::array<TableColumn, std::size(kResultColumns)> resultTableColumns() {
     std::array<TableColumn, std::size(kResultColumns)> columns{};
     for (std::size_t i = 0; i < columns.size(); ++i)
@@ -19,28 +16,12 @@ constexpr auto kResultTableColumns = resultTableColumns();
 
 } // namespace
 
-std::string_view sourceName(DeepSource source) {
-    return kSourceNames[static_cast<std::size_t>(source)];
-}
-
-std::string sourcesText(DeepSourceSet sources) {
-    std::string text;
-    for (int i = 0; i < kDeepSourceCount; ++i) {
-        const auto source = static_cast<DeepSource>(i);
-        if (!(sources & sourceBit(source)))
-            continue;
-        if (!text.empty())
-            text += '|';
-        text += sourceName(source);
-    }
-    return text;
-}
-
 Result<void, WriteError> writeResults(const std::string &path, const RowSource &rows) {
-    return writeTable(path, kResultTableColumns, [&rows](const CellVisitor &visit) {
+    const auto sourcesCell = outputFormatFor(path) == OutputFormat::Xlsx ? sourceLabelsText : sourcesText;
+    return writeTable(path, kResultTableColumns, [&rows, sourcesCell](const CellVisitor &visit) {
         std::string sources;
         return rows([&](const ResultRow &row) {
-            sources = sourcesText(row.sources);
+            sources = sourcesCell(row.sources);
             const std::array<TableCell, kResultTableColumns.size()> cells = {
                 std::string_view(row.word),
                 std::string_view(row.seed),

@@ -2,6 +2,7 @@
 
 #include "core/DeepRunTypes.h"
 #include "core/Result.h"
+#include "core/SourceNames.h"
 #include "core/TableWriter.h"
 
 #include <functional>
@@ -15,18 +16,14 @@ namespace orbisel::core {
 inline constexpr std::string_view kResultColumns[] = {"关键词", "种子词", "来源",    "商品数",
                                                       "层级",   "父词",   "出现次数"};
 
-// The command-line name of a source: pc, arrow, mobile, longtail, related.
-std::string_view sourceName(DeepSource source);
-// The names of the sources in the set, in source order, joined by "|" (the 来源 column).
-std::string sourcesText(DeepSourceSet sources);
-
 // Passes every row, in result order, to the visitor until it returns false;
 // returns false when the rows could not all be read (a writer stop is no failure).
 using RowVisitor = std::function<bool(const ResultRow &)>;
 using RowSource = std::function<bool(const RowVisitor &)>;
 
 // Writes the rows through writeTable, in the columns above: 商品数 a number
-// in .xlsx (null in .jsonl when unknown), the other columns text there.
+// in .xlsx (null in .jsonl when unknown), the other columns text there. 来源
+// holds the command-line names in .csv and .jsonl, the shown names in .xlsx.
 Result<void, WriteError> writeResults(const std::string &path, const RowSource &rows);
 
 } // namespace orbisel::core

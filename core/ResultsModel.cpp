@@ -49,7 +49,7 @@ QVariant ResultsModel::data(const QModelIndex &index, int role) const {
     case Seed:
         return qtText(m_table.seed(row));
     case Sources:
-        return qtText(sourcesText(m_table.sources(row)));
+        return qtText(sourceLabelsText(m_table.sources(row)));
     case Listings: {
         const std::optional<long long> listings = m_table.listings(row);
         return listings ? QVariant(QString::number(*listings)) : QVariant();

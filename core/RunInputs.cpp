@@ -1,7 +1,7 @@
 #include "core/RunInputs.h"
 
 #include "core/Expansion.h"
-#include "core/ResultWriters.h"
+#include "core/SourceNames.h"
 #include "core/WordFilter.h"
 
 #include <array>
@@ -69,13 +69,6 @@ Result<unsigned, std::string> nameBits(std::string_view list, const std::array<s
     return bits;
 }
 
-std::array<std::string_view, kDeepSourceCount> sourceNames() {
-    std::array<std::string_view, kDeepSourceCount> names;
-    for (int i = 0; i < kDeepSourceCount; ++i)
-        names[static_cast<std::size_t>(i)] = sourceName(static_cast<DeepSource>(i));
-    return names;
-}
-
 } // namespace
 
 Result<DeepRunOptions, RunInputError> buildRunOptions(const RunInputs &inputs) {
@@ -103,7 +96,7 @@ std::string_view expansionName(Expansion expansion) {
 }
 
 Result<DeepSourceSet, RunInputError> parseSourceNames(std::string_view list) {
-    const auto bits = nameBits(list, sourceNames());
+    const auto bits = nameBits(list, kSourceNames);
     if (!bits.ok())
         return Failure{inputError(RunInputErrorKind::UnknownSource, bits.error())};
     if (bits.value() == 0)

@@ -1,6 +1,8 @@
 #include "core/TableWriter.h"
 
+#include "web/CsvField.h"
 #include "web/SaveFile.h"
+#include "web/TableSheet.h"
 
 #include <cerrno>
 #include <charconv>
@@ -43,20 +45,6 @@ void appendNumberCell(std::string &out, const TableCell &cell) {
         appendNumber(out, *whole);
     else if (const auto *decimal = std::get_if<double>(&cell))
         appendNumber(out, *decimal);
-}
-
-void appendCsvField(std::string &out, std::string_view text) {
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
-        out += text;
-        return;
-    }
-    out += '"';
-    for (char c : text) {
-        if (c == '"')
-            out += '"';
-        out += c;
-    }
-    out += '"';
 }
 
 void appendJsonString(std::string &out, std::string_view text) {
@@ -140,36 +128,32 @@ Result<void, WriteError> writeText(const std::string &path, std::span<const Tabl
     return Failure{WriteError{WriteErrorKind::WriteFailed, path}};
 }
 
-bool writeXlsxText(lxw_worksheet *sheet, lxw_row_t line, lxw_col_t column, std::string_view text) {
-    const std::string terminated(text);
-    return worksheet_write_string(sheet, line, column, terminated.c_str(), nullptr) == LXW_NO_ERROR;
-}
-
-bool writeXlsxCell(lxw_worksheet *sheet, lxw_row_t line, lxw_col_t column, ColumnKind kind,
+bool writeXlsxCell(TableSheet &sheet, lxw_row_t line, lxw_col_t column, ColumnKind kind,
                    const TableCell &cell, std::string &scratch) {
     if (std::holds_alternative<std::monostate>(cell))
         return true;
     if (const auto *text = std::get_if<std::string_view>(&cell))
-        return writeXlsxText(sheet, line, column, *text);
+        return sheet.text(line, column, *text);
     if (kind == ColumnKind::Number) {
         const double value = std::holds_alternative<double>(cell)
                                  ? std::get<double>(cell)
                                  : static_cast<double>(std::get<long long>(cell));
-        return worksheet_write_number(sheet, line, column, value, nullptr) == LXW_NO_ERROR;
+        return sheet.number(line, column, value);
     }
     scratch.clear();
     appendNumberCell(scratch, cell);
-    return writeXlsxText(sheet, line, column, scratch);
+    return sheet.text(line, column, scratch);
 }
 
 Result<void, WriteError> writeXlsx(const std::string &path, std::span<const TableColumn> columns,
                                    const CellSource &rows) {
     bool rowsRead = true;
     bool tooManyRows = false;
-    const bool replaced = replaceWithWorkbook(path, [&](lxw_worksheet *sheet) {
+    const bool replaced = replaceWithWorkbook(path, [&](lxw_worksheet *worksheet) {
+        TableSheet sheet(worksheet);
         bool ok = true;
         for (lxw_col_t column = 0; ok && column < columns.size(); ++column)
-            ok = writeXlsxText(sheet, 0, column, columns[column].name);
+            ok = sheet.text(0, column, columns[column].name);
         lxw_row_t line = 1;
         std::string scratch;
         if (ok)
@@ -183,7 +167,7 @@ Result<void, WriteError> writeXlsx(const std::string &path, std::span<const Tabl
                 ++line;
                 return ok;
             });
-        return ok && rowsRead;
+        return ok && rowsRead && sheet.finish();
     });
     if (replaced)
         return {};

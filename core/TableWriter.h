@@ -45,10 +45,12 @@ using CellVisitor = std::function<bool(std::span<const TableCell>)>;
 using CellSource = std::function<bool(const CellVisitor &)>;
 
 // Streams the rows into the file in the format of its extension, the header
-// row first. CSV: UTF-8 with byte-order mark, CRLF, RFC 4180 quoting. XLSX:
-// text cells, numbers of Number columns as numbers. JSONL: one object a row
-// with the column names as keys, text as strings, numbers as numbers, empty
-// cells null. An existing file is replaced only by a complete new one;
+// row first. CSV: UTF-8 with byte-order mark, CRLF, RFC 4180 quoting, text
+// that a spreadsheet would take for a formula kept as text (web/CsvField.h).
+// XLSX: text cells, numbers of Number columns as numbers, the header frozen,
+// an autofilter and fitted column widths (web/TableSheet.h). JSONL: one object
+// a row with the column names as keys, text as strings, numbers as numbers,
+// empty cells null. An existing file is replaced only by a complete new one;
 // nothing is left behind on failure.
 Result<void, WriteError> writeTable(const std::string &path, std::span<const TableColumn> columns,
                                     const CellSource &rows);

@@ -6,6 +6,7 @@
 #include "deepmining/AccessibleNames.h"
 #include "deepmining/ComparisonModel.h"
 #include "deepmining/DeepMiningTexts.h"
+#include "deepmining/ResultColumns.h"
 #include "deepmining/RootWordChart.h"
 #include "deepmining/RootWordsModel.h"
 #include "deepmining/RunComparisonTab.h"
@@ -44,7 +45,7 @@ constexpr int kWorkerNice = 5;
 } // namespace
 
 DeepMiningWindow::DeepMiningWindow()
-    : Window(WindowId::DeepMining, WindowLayout{.caption = "深度挖掘", .width = 1100, .height = 760}),
+    : Window(WindowId::DeepMining, WindowLayout{.caption = "深度挖掘", .width = 1340, .height = 680}),
       m_endpoints(marketplaceEndpoints()) {
     setMinimumSize(760, 560);
     m_results = new core::ResultsModel(this);
@@ -148,6 +149,7 @@ QWidget *DeepMiningWindow::buildResultsTab() {
     layout->addLayout(top);
 
     m_table = newWordTable(page, QStringLiteral("结果表"), QStringLiteral("结果"), m_results);
+    fitResultColumns(m_table);
     layout->addWidget(m_table, 1);
 
     connect(m_filter, &QLineEdit::textChanged, this,

@@ -1,5 +1,6 @@
 #include "deepmining/RunSetupForm.h"
 
+#include "core/SourceNames.h"
 #include "deepmining/AccessibleNames.h"
 
 #include <QCheckBox>
@@ -62,10 +63,10 @@ RunSetupForm::RunSetupForm(QWidget *parent) : QGroupBox(QStringLiteral("设置")
              {QStringLiteral("字母a-z"), QStringLiteral("数字0-9"), QStringLiteral("修饰词"),
               QStringLiteral("提问词")},
              m_expansions, 0, QStringLiteral("扩展"));
-    checkRow(QStringLiteral("来源"),
-             {QStringLiteral("PC下拉词"), QStringLiteral("箭头词"), QStringLiteral("无线下拉词"),
-              QStringLiteral("长尾词"), QStringLiteral("你是不是想找")},
-             m_sources, core::kDefaultSources, QStringLiteral("来源"));
+    std::vector<QString> sourceLabels;
+    for (std::string_view label : core::kSourceLabels)
+        sourceLabels.push_back(QString::fromUtf8(label.data(), static_cast<qsizetype>(label.size())));
+    checkRow(QStringLiteral("来源"), sourceLabels, m_sources, core::kDefaultSources, QStringLiteral("来源"));
 
     auto spin = [&](const char *name, int low, int high, int value) {
         auto *s = new QSpinBox(this);
@@ -93,10 +94,10 @@ RunSetupForm::RunSetupForm(QWidget *parent) : QGroupBox(QStringLiteral("设置")
     m_exclude->setObjectName(QStringLiteral("排除"));
     m_exclude->setPlaceholderText(QStringLiteral("逗号分隔，含其中任一个就去掉"));
     addRow(QStringLiteral("排除(&E)："), m_exclude);
-    m_minChars = spin("最少字数", 0, 100, 0);
+    m_minChars = spin("最少字数", 0, core::kMaxCharsBound, 0);
     m_minChars->setSpecialValueText(QStringLiteral("不限"));
     addRow(QStringLiteral("最少字数："), m_minChars);
-    m_maxChars = spin("最多字数", 0, 100, 0);
+    m_maxChars = spin("最多字数", 0, core::kMaxCharsBound, 0);
     m_maxChars->setSpecialValueText(QStringLiteral("不限"));
     addRow(QStringLiteral("最多字数："), m_maxChars);
     m_name = new QLineEdit(this);

@@ -3,6 +3,7 @@
 #include "orbisel/config.h"
 #include "web/Encoding.h"
 #include "web/SaveFile.h"
+#include "web/TableSheet.h"
 
 #include <QProcess>
 #include <xlsxwriter.h>
@@ -25,17 +26,16 @@ bool writeLedgerWorkbook(const QString &path, const LedgerContent &content) {
         lxw_doc_properties properties{};
         properties.title = title.data();
         workbook_set_properties(workbook, &properties);
-        lxw_worksheet *sheet = workbook_add_worksheet(workbook, nullptr);
-        bool ok = sheet != nullptr;
+        lxw_worksheet *worksheet = workbook_add_worksheet(workbook, nullptr);
+        bool ok = worksheet != nullptr;
+        TableSheet sheet(worksheet);
         for (int r = 0; ok && r < content.rows; ++r)
             for (int c = 0; ok && c < content.columns; ++c) {
                 const Text &cell = content.cell(r, c);
-                if (cell.empty())
-                    continue;
-                const std::string utf8 = gbkToUtf8(cell);
-                ok = worksheet_write_string(sheet, static_cast<lxw_row_t>(r), static_cast<lxw_col_t>(c),
-                                            utf8.c_str(), nullptr) == LXW_NO_ERROR;
+                if (!cell.empty())
+                    ok = sheet.text(static_cast<lxw_row_t>(r), static_cast<lxw_col_t>(c), gbkToUtf8(cell));
             }
+        ok = ok && sheet.finish();
         const bool closed = workbook_close(workbook) == LXW_NO_ERROR; // frees the workbook in every case
         return ok && closed;
     });

@@ -4,11 +4,12 @@
 #include "app/Program.h"
 #include "app/Responsive.h"
 #include "core/ResultWriters.h"
+#include "web/CsvField.h"
 #include "web/Encoding.h"
 #include "web/Gbk.h"
 #include "web/SaveFile.h"
+#include "web/TableSheet.h"
 
-#include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -19,27 +20,13 @@ namespace {
 
 const char *const kHeaderUtf8[3] = {"关键词", "搜索结果", "类别"};
 
-void appendCsvField(QByteArray &out, std::string_view utf8) {
-    if (utf8.find_first_of(",\"\r\n") == std::string_view::npos) {
-        out.append(utf8.data(), static_cast<qsizetype>(utf8.size()));
-        return;
-    }
-    out.append('"');
-    for (char c : utf8) {
-        if (c == '"')
-            out.append('"');
-        out.append(c);
-    }
-    out.append('"');
-}
-
-void appendCsvRow(QByteArray &out, std::string_view a, std::string_view b, std::string_view c) {
+void appendCsvRow(std::string &out, std::string_view a, std::string_view b, std::string_view c) {
     appendCsvField(out, a);
-    out.append(',');
+    out += ',';
     appendCsvField(out, b);
-    out.append(',');
+    out += ',';
     appendCsvField(out, c);
-    out.append("\r\n");
+    out += "\r\n";
 }
 
 // Converts the seed of consecutive rows once.
@@ -61,8 +48,7 @@ private:
 };
 
 bool writeCsv(const std::string &path, const TextArray &seedLog, const HarvestArrays &harvest) {
-    QByteArray out;
-    out.append("\xEF\xBB\xBF");
+    std::string out = "\xEF\xBB\xBF";
     appendCsvRow(out, kHeaderUtf8[0], kHeaderUtf8[1], kHeaderUtf8[2]);
     SeedUtf8 seed;
     forEachExportRow(
@@ -72,10 +58,7 @@ bool writeCsv(const std::string &path, const TextArray &seedLog, const HarvestAr
             return true;
         },
         pumpPendingInput);
-    return waitResponsive([&] {
-        return saveFileAtomically(path, std::string_view(out.constData(), static_cast<size_t>(out.size())),
-                                  ParentFolder::MustExist);
-    });
+    return waitResponsive([&] { return saveFileAtomically(path, out, ParentFolder::MustExist); });
 }
 
 enum class XlsxResult { Written, Failed, TooManyRows };
@@ -84,13 +67,12 @@ XlsxResult writeXlsx(const std::string &path, const TextArray &seedLog, const Ha
     bool tooManyRows = false;
     const bool replaced = core::replaceWithWorkbook(
         path,
-        [&](lxw_worksheet *sheet) {
+        [&](lxw_worksheet *worksheet) {
+            TableSheet sheet(worksheet);
             bool ok = true;
             lxw_row_t row = 0;
-            auto writeRow = [&](const char *a, const char *b, const char *c) {
-                ok = worksheet_write_string(sheet, row, 0, a, nullptr) == LXW_NO_ERROR &&
-                     worksheet_write_string(sheet, row, 1, b, nullptr) == LXW_NO_ERROR &&
-                     worksheet_write_string(sheet, row, 2, c, nullptr) == LXW_NO_ERROR;
+            auto writeRow = [&](std::string_view a, std::string_view b, std::string_view c) {
+                ok = sheet.text(row, 0, a) && sheet.text(row, 1, b) && sheet.text(row, 2, c);
                 ++row;
                 return ok;
             };
@@ -105,11 +87,10 @@ XlsxResult writeXlsx(const std::string &path, const TextArray &seedLog, const Ha
                             ok = false;
                             return false;
                         }
-                        return writeRow(seed.of(r.seed).c_str(), gbkToUtf8(r.word).c_str(),
-                                        exportLabelUtf8(r.kind));
+                        return writeRow(seed.of(r.seed), gbkToUtf8(r.word), exportLabelUtf8(r.kind));
                     },
                     pumpPendingInput);
-            return ok;
+            return ok && sheet.finish();
         },
         // Input keeps flowing while the zip file is assembled.
         [](const std::function<bool()> &close) { return waitResponsive(close); });

@@ -40,6 +40,9 @@ check_tree() {
   if [ -e "$root/bin/orbisel-mine" ]; then
     "$root/bin/orbisel-mine" --help >/dev/null || fail "$root/bin/orbisel-mine --help failed"
     "$root/bin/orbisel-mine" --version | grep -qF "$version" || fail "$root/bin/orbisel-mine --version is not $version"
+    [ -s "$root/share/bash-completion/completions/orbisel-mine" ] || fail "no bash completion of orbisel-mine"
+    bash -c 'source "$1" && complete -p orbisel-mine' _ "$root/share/bash-completion/completions/orbisel-mine" \
+      >/dev/null || fail "the bash completion of orbisel-mine does not load"
   fi
   for program in orbisel orbisel-mine orbisel-servicedb; do
     [ ! -e "$root/bin/$program" ] || [ -s "$root/share/man/man1/$program.1.gz" ] || fail "no manual page of $program"

@@ -1,6 +1,7 @@
 #include "core/ResultWriters.h"
 
 #include "FileContents.h"
+#include "tests/support/XlsxLayout.h"
 
 #include <QTemporaryDir>
 #include <filesystem>
@@ -35,10 +36,12 @@ protected:
 
 TEST_F(ResultWritersTest, sourcesText_inSourceOrder) {
     EXPECT_EQ(sourcesText(0), "");
-    EXPECT_EQ(sourcesText(sourceBit(DeepSource::Related) | sourceBit(DeepSource::Pc) |
-                          sourceBit(DeepSource::LongTail)),
-              "pc|longtail|related");
+    const DeepSourceSet three =
+        sourceBit(DeepSource::Related) | sourceBit(DeepSource::Pc) | sourceBit(DeepSource::LongTail);
+    EXPECT_EQ(sourcesText(three), "pc|longtail|related");
+    EXPECT_EQ(sourceLabelsText(three), "PC下拉词、长尾词、你是不是想找");
     EXPECT_EQ(sourcesText(0x1F), "pc|arrow|mobile|longtail|related");
+    EXPECT_EQ(sourceLabelsText(sourceBit(DeepSource::Arrow)), "箭头词");
 }
 
 TEST_F(ResultWritersTest, formatFollowsTheExtension) {
@@ -71,11 +74,13 @@ TEST_F(ResultWritersTest, xlsx_textCellsAndListingsAsNumbers) {
     const std::string sheet = zipMember(path("r.xlsx"), "xl/worksheets/sheet1.xml");
     ASSERT_FALSE(sheet.empty());
     EXPECT_NE(sheet.find("<c r=\"A1\" t=\"inlineStr\"><is><t>关键词</t>"), std::string::npos);
-    EXPECT_NE(sheet.find("<c r=\"C2\" t=\"inlineStr\"><is><t>pc|mobile</t>"), std::string::npos);
+    EXPECT_NE(sheet.find("<c r=\"C2\" t=\"inlineStr\"><is><t>PC下拉词、无线下拉词</t>"), std::string::npos);
     EXPECT_NE(sheet.find("<c r=\"D2\"><v>1234</v></c>"), std::string::npos);
     EXPECT_NE(sheet.find("<c r=\"E2\" t=\"inlineStr\"><is><t>1</t>"), std::string::npos);
     EXPECT_EQ(sheet.find("r=\"D3\""), std::string::npos); // no listing count: no cell
     EXPECT_NE(sheet.find("<c r=\"G3\" t=\"inlineStr\"><is><t>1</t>"), std::string::npos);
+    // Widths: the awkward word (16 + 1), 来源's two names (20 + 1), the other headers (+ 3 for the filter).
+    EXPECT_EQ(test::xlsxLayout(path("r.xlsx")), "A2 A1:G3 17 9 21 9 7 8 11");
 }
 
 // Tables other than results: decimals and empty cells in every format.
@@ -97,6 +102,26 @@ TEST_F(ResultWritersTest, table_decimalsAndEmptyCellsInEveryFormat) {
     EXPECT_NE(sheet.find("<c r=\"B2\"><v>12.5</v></c>"), std::string::npos);
     EXPECT_NE(sheet.find("<c r=\"C2\"><v>-3</v></c>"), std::string::npos);
     EXPECT_EQ(sheet.find("r=\"C3\""), std::string::npos);
+}
+
+// A spreadsheet must not evaluate text from the marketplace; numbers stay numbers.
+TEST_F(ResultWritersTest, table_formulaLikeTextStaysText) {
+    const TableColumn columns[] = {{"词", ColumnKind::Text}, {"变化", ColumnKind::Number}};
+    const CellSource rows = [](const CellVisitor &visit) {
+        const TableCell first[] = {std::string_view("=SUM(A1)"), -3LL};
+        const TableCell second[] = {std::string_view("-3"), -2.5};
+        const TableCell third[] = {std::string_view("@x,y"), TableCell()};
+        return visit(first) && visit(second) && visit(third);
+    };
+    ASSERT_TRUE(writeTable(path("t.csv"), columns, rows).ok());
+    EXPECT_EQ(readFile(path("t.csv")),
+              "\xEF\xBB\xBF词,变化\r\n\"'=SUM(A1)\",-3\r\n\"'-3\",-2.5\r\n\"'@x,y\",\r\n");
+    ASSERT_TRUE(writeTable(path("t.jsonl"), columns, rows).ok());
+    EXPECT_EQ(readFile(path("t.jsonl")), "{\"词\":\"=SUM(A1)\",\"变化\":-3}\n{\"词\":\"-3\",\"变化\":-2.5}\n"
+                                         "{\"词\":\"@x,y\",\"变化\":null}\n");
+    ASSERT_TRUE(writeTable(path("t.xlsx"), columns, rows).ok());
+    const std::string sheet = zipMember(path("t.xlsx"), "xl/worksheets/sheet1.xml");
+    EXPECT_NE(sheet.find("<c r=\"A2\" t=\"inlineStr\"><is><t>=SUM(A1)</t>"), std::string::npos);
 }
 
 TEST_F(ResultWritersTest, failedRows_leaveTheOldFileAndNoTemporaryOne) {

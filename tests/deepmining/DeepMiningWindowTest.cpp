@@ -5,6 +5,7 @@
 #include "app/Program.h"
 #include "core/Expansion.h"
 #include "core/ResultWriters.h"
+#include "core/RunInputs.h"
 #include "deepmining/ComparisonModel.h"
 #include "deepmining/RunComparisonTab.h"
 #include "mining/MainWindow.h"
@@ -28,6 +29,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -344,6 +346,41 @@ TEST_F(DeepMiningWindowTest, sortingByListingsAndFiltering_workOnTheTable) {
     EXPECT_EQ(modelWords(model()), std::vector<std::string>{"慢1甲"});
     window->filterByRootWord({});
     EXPECT_EQ(model().rowCount(), 10);
+}
+
+// The ctest entry deepmining_window_laptop_screen runs this on a 1366x768 screen.
+TEST_F(DeepMiningWindowTest, laptopScreen_opensOnScreenWithEveryResultColumnInView) {
+    const QRect screen = window->screen()->availableGeometry();
+    if (screen.size() != QSize(1366, 768))
+        GTEST_SKIP() << "needs a 1366x768 screen";
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.data()));
+    const QRect frame = window->frameGeometry();
+    EXPECT_TRUE(screen.contains(frame))
+        << frame.x() << "," << frame.y() << " " << frame.width() << "x" << frame.height();
+    EXPECT_LE(frame.height(), screen.height() - 70); // a title bar and a desktop panel
+    auto *table = child<QTableView>("结果表");
+    // The row header grows to seven digits with a million rows.
+    const int rowHeaderGrowth =
+        table->verticalHeader()->fontMetrics().horizontalAdvance(QStringLiteral("1000000")) -
+        table->verticalHeader()->width();
+    EXPECT_LE(table->horizontalHeader()->length() + std::max(rowHeaderGrowth, 0), table->viewport()->width());
+}
+
+// The form allows what the core allows.
+TEST_F(DeepMiningWindowTest, formBounds_areTheCoreBounds) {
+    const struct {
+        const char *name;
+        int low, high;
+    } cases[] = {{"深度", core::kMinDepth, core::kMaxDepth},
+                 {"并发", core::kMinConcurrency, core::kMaxConcurrency},
+                 {"最少字数", 0, core::kMaxCharsBound},
+                 {"最多字数", 0, core::kMaxCharsBound}};
+    for (const auto &c : cases) {
+        auto *spin = child<QSpinBox>(c.name);
+        ASSERT_NE(spin, nullptr) << c.name;
+        EXPECT_EQ(spin->minimum(), c.low) << c.name;
+        EXPECT_EQ(spin->maximum(), c.high) << c.name;
+    }
 }
 
 TEST_F(DeepMiningWindowTest, rootWordChart_namesFitTheirBars) {

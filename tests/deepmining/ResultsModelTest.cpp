@@ -57,7 +57,7 @@ TEST(ResultsModel, everyColumn_sortsBothWaysWithTiesInResultOrder) {
         {ResultsModel::Parent, Qt::DescendingOrder, {c, d, a, b, e}},
         {ResultsModel::Sources,
          Qt::AscendingOrder,
-         {b, c, d, a, e}}, // arrow < mobile < pc < pc|mobile < related
+         {d, a, e, c, b}}, // as shown: PC下拉词 < PC下拉词、无线下拉词 < 你是不是想找 < 无线下拉词 < 箭头词
         {ResultsModel::kResultOrder, Qt::AscendingOrder, {a, b, c, d, e}},
     };
     for (const SortCase &sc : cases) {
@@ -66,7 +66,7 @@ TEST(ResultsModel, everyColumn_sortsBothWaysWithTiesInResultOrder) {
     }
     model.sort(ResultsModel::Listings);
     EXPECT_EQ(model.index(4, ResultsModel::Listings).data(), QVariant()); // empty, not 0
-    EXPECT_EQ(model.index(2, ResultsModel::Sources).data().toString(), QString("pc|mobile"));
+    EXPECT_EQ(model.index(2, ResultsModel::Sources).data().toString(), QString("PC下拉词、无线下拉词"));
     EXPECT_EQ(model.headerData(ResultsModel::Listings, Qt::Horizontal).toString(), QString("商品数"));
 }
 

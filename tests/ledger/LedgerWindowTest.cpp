@@ -6,6 +6,7 @@
 #include "orbisel/config.h"
 #include "tests/support/LocalTime.h"
 #include "tests/support/ProgramSeams.h"
+#include "tests/support/XlsxLayout.h"
 #include "web/Clock.h"
 #include "web/Encoding.h"
 #include "web/Gbk.h"
@@ -339,6 +340,7 @@ TEST_F(LedgerWindowTest, export_writesSnapshotOfWholeGridAndOpensIt) {
         for (int c = 0; c < 6; ++c)
             EXPECT_EQ(rows[r].toArray()[c].toString().toStdString(), utf8(before.cell(r, c)))
                 << r << "," << c;
+    EXPECT_EQ(test::xlsxLayout(file.toStdString()).substr(0, 9), "A2 A1:F3 "); // header frozen, filter
 
     // Every press writes a new workbook of its own.
     w->click("按钮5");

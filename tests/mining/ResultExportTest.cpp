@@ -3,6 +3,7 @@
 #include "app/FileDialogs.h"
 #include "app/GlobalState.h"
 #include "tests/support/ProgramSeams.h"
+#include "tests/support/XlsxLayout.h"
 #include "web/Encoding.h"
 #include "web/Gbk.h"
 
@@ -85,7 +86,26 @@ TEST_F(ExportFileTest, xlsx_readBackWithSameCellsAsUtf8Text) {
                                      .toJson(QJsonDocument::Compact)
                                      .toStdString();
     EXPECT_EQ(readXlsx(file), expected);
+    EXPECT_EQ(test::xlsxLayout(file.toStdString()),
+              "A2 A1:C6 9 12 13"); // 搜索结果, line\r\nbreak, 你是不是想找
     EXPECT_TRUE(seams.messages.empty());
+}
+
+// Marketplace words are untrusted: a spreadsheet must not evaluate them.
+TEST_F(ExportFileTest, formulaLikeWords_csvShowsThemAsTextXlsxStoresThemAsText) {
+    harvest = HarvestArrays{TextArray{"B|=1+2", "B|-3", "B|@A1"}, {}, {}, {}, TextArray{"B|\tx"}};
+    const QString csv = path("f.csv");
+    ASSERT_TRUE(exportResults(csv, seedLog, harvest));
+    EXPECT_EQ(readAll(csv), QByteArray("\xEF\xBB\xBF关键词,搜索结果,类别\r\n"
+                                       "B,\"'=1+2\",PC下拉词\r\n"
+                                       "B,\"'-3\",PC下拉词\r\n"
+                                       "B,\"'@A1\",PC下拉词\r\n"
+                                       "B,\"'\tx\",你是不是想找\r\n"));
+    const QString xlsx = path("f.xlsx");
+    ASSERT_TRUE(exportResults(xlsx, seedLog, harvest));
+    EXPECT_EQ(readXlsx(xlsx),
+              R"([["关键词","搜索结果","类别"],["B","=1+2","PC下拉词"],["B","-3","PC下拉词"],)"
+              R"(["B","@A1","PC下拉词"],["B","\tx","你是不是想找"]])");
 }
 
 TEST_F(ExportFileTest, csv_utf8WithBomAndQuotedFields) {
