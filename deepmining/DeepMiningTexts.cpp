@@ -138,6 +138,24 @@ QString inputErrorText(const core::RunInputError &error) {
     return QStringLiteral("最少字数大于最多字数，没有词能保留，请改一下。");
 }
 
+QString userDictionaryErrorText(const core::WordListError &error) {
+    const QString file = QString::fromStdString(error.detail);
+    switch (error.kind) {
+    case core::WordListErrorKind::ControlCharacter:
+        return QStringLiteral("用户词典 %1 第 %2 行含有控制字符（例如制表符），词根暂不使用它。")
+            .arg(file)
+            .arg(error.line);
+    case core::WordListErrorKind::BadEncoding:
+        return QStringLiteral("用户词典 %1 第 %2 行不是有效的文字，词根暂不使用它。")
+            .arg(file)
+            .arg(error.line);
+    case core::WordListErrorKind::NotFound:
+    case core::WordListErrorKind::CannotRead:
+        break;
+    }
+    return QStringLiteral("无法读取用户词典 %1，词根暂不使用它。").arg(file);
+}
+
 QString runEndText(const core::RunEnd &end, long long runId, long long words) {
     using core::RunOutcome;
     if (end.storeError && (end.outcome == RunOutcome::StoreFailed || end.outcome == RunOutcome::Locked))
