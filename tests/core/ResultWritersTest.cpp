@@ -101,6 +101,27 @@ TEST_F(ResultWritersTest, xlsx_textCellsAndListingsAsNumbers) {
     EXPECT_NE(sheet.find("<c r=\"G3\" t=\"inlineStr\"><is><t>1</t>"), std::string::npos);
 }
 
+// Tables other than results: decimals and empty cells in every format.
+TEST_F(ResultWritersTest, table_decimalsAndEmptyCellsInEveryFormat) {
+    const TableColumn columns[] = {
+        {"词", ColumnKind::Text}, {"热度", ColumnKind::Number}, {"变化", ColumnKind::Number}};
+    const CellSource rows = [](const CellVisitor &visit) {
+        const TableCell first[] = {std::string_view("a,b"), 12.5, -3LL};
+        const TableCell second[] = {std::string_view("c"), 100.0, TableCell()};
+        return visit(first) && visit(second);
+    };
+    ASSERT_TRUE(writeTable(path("t.csv"), columns, rows).ok());
+    EXPECT_EQ(readFile(path("t.csv")), "\xEF\xBB\xBF词,热度,变化\r\n\"a,b\",12.5,-3\r\nc,100,\r\n");
+    ASSERT_TRUE(writeTable(path("t.jsonl"), columns, rows).ok());
+    EXPECT_EQ(readFile(path("t.jsonl")), "{\"词\":\"a,b\",\"热度\":12.5,\"变化\":-3}\n"
+                                         "{\"词\":\"c\",\"热度\":100,\"变化\":null}\n");
+    ASSERT_TRUE(writeTable(path("t.xlsx"), columns, rows).ok());
+    const std::string sheet = zipMember(path("t.xlsx"), "xl/worksheets/sheet1.xml");
+    EXPECT_NE(sheet.find("<c r=\"B2\"><v>12.5</v></c>"), std::string::npos);
+    EXPECT_NE(sheet.find("<c r=\"C2\"><v>-3</v></c>"), std::string::npos);
+    EXPECT_EQ(sheet.find("r=\"C3\""), std::string::npos);
+}
+
 TEST_F(ResultWritersTest, failedRows_leaveTheOldFileAndNoTemporaryOne) {
     const RowSource failing = [](const RowVisitor &visit) {
         visit(sampleRows()[0]);
