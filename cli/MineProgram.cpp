@@ -2,10 +2,12 @@
 
 #include "cli/MineCommandLine.h"
 #include "cli/Progress.h"
+#include "core/RootWordTable.h"
 #include "core/RunController.h"
 #include "core/RunExport.h"
 #include "core/RunInputs.h"
 #include "core/RunStore.h"
+#include "core/WordLists.h"
 #include "orbisel/config.h"
 #include "service/ServiceDb.h"
 #include "web/Encoding.h"
@@ -343,6 +345,42 @@ int exportCommand(const MineRequest &request) {
     return exportResults(*run.value().store, request.runId, request.out);
 }
 
+std::string userDictionaryProblem(const core::WordListError &error) {
+    const std::string where = "the user dictionary " + error.detail;
+    switch (error.kind) {
+    case core::WordListErrorKind::ControlCharacter:
+        return where + " line " + std::to_string(error.line) + ": a control byte (NUL, tab, ...) in a word";
+    case core::WordListErrorKind::BadEncoding:
+        return where + " line " + std::to_string(error.line) + ": neither UTF-8 nor GBK text";
+    case core::WordListErrorKind::NotFound:
+    case core::WordListErrorKind::CannotRead:
+        break;
+    }
+    return "cannot read " + where;
+}
+
+int rootsCommand(const MineRequest &request) {
+    auto run = openKnownRun(request);
+    if (!run.ok())
+        return run.error();
+    auto userWords = core::readOptionalWordList(core::userDictionaryPath());
+    if (!userWords.ok())
+        return fail(kExitUsage, userDictionaryProblem(userWords.error()));
+    const auto loaded = core::SegmentDictionary::load(config::kRootWordDictionary);
+    if (!loaded.dictionary)
+        return fail(kExitFailed, loaded.error);
+    RunStore &store = *run.value().store;
+    const auto table = core::storedRootWordTable(
+        store, request.runId, core::RootWordSetup{loaded.dictionary, std::move(userWords).value(), {}});
+    if (!table.ok())
+        return fail(kExitFailed, storeProblem(table.error(), store.path()));
+    const auto written = core::writeRootWordTable(request.out, table.value());
+    if (!written.ok())
+        return fail(kExitFailed, writeProblem(written.error()));
+    std::cerr << "wrote " << table.value().size() << " root words to " << request.out << std::endl;
+    return kExitDone;
+}
+
 } // namespace
 
 int runMineProgram(int argc, const char *const *argv) {
@@ -362,6 +400,8 @@ int runMineProgram(int argc, const char *const *argv) {
         return resumeCommand(request, endpoints);
     case Command::List:
         return listCommand(request);
+    case Command::Roots:
+        return rootsCommand(request);
     case Command::Export:
         break;
     }

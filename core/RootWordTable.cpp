@@ -32,12 +32,6 @@ int compareBy(RootWordColumn column, const RootWordEntry &a, const RootWordEntry
 
 } // namespace
 
-const char *rootWordColumnName(RootWordColumn column) {
-    static const char *const names[kRootWordColumnCount] = {"词根", "词数", "商品数合计", "热度合计",
-                                                            "种子词"};
-    return names[static_cast<int>(column)];
-}
-
 void sortRootWords(std::vector<RootWordEntry> &entries, RootWordColumn column, bool descending) {
     std::stable_sort(entries.begin(), entries.end(), [&](const RootWordEntry &a, const RootWordEntry &b) {
         const int order = compareBy(column, a, b);
@@ -56,12 +50,11 @@ PinnedWords runPinnedWords(const std::vector<std::string> &userWords, const std:
 }
 
 RootWordTable::RootWordTable(const RootWordSetup &setup)
-    : m_dictionary(setup.dictionary), m_pinned(runPinnedWords(setup.userWords, setup.seeds)),
-      m_seedRoots(*setup.dictionary, PinnedWords(setup.userWords), setup.seeds),
-      m_index(setup.dictionary, m_pinned) {}
+    : m_seedRoots(*setup.dictionary, PinnedWords(setup.userWords), setup.seeds),
+      m_index(setup.dictionary, runPinnedWords(setup.userWords, setup.seeds)) {}
 
 std::vector<std::string> RootWordTable::cut(std::string_view word) const {
-    return segmentWords(*m_dictionary, m_pinned, word);
+    return m_index.cut(word);
 }
 
 void RootWordTable::addRow(std::vector<std::string> rootWords, const ResultRow &row) {
@@ -98,6 +91,21 @@ Result<std::vector<RootWordEntry>, StoreError> storedRootWordTable(RunStore &sto
     if (!read.ok())
         return Failure{read.error()};
     return table.entries();
+}
+
+Result<void, WriteError> writeRootWordTable(const std::string &path,
+                                            const std::vector<RootWordEntry> &entries) {
+    return writeTable(path, kRootWordColumns, [&entries](const CellVisitor &visit) {
+        for (const RootWordEntry &entry : entries) {
+            const TableCell cells[kRootWordColumnCount] = {
+                std::string_view(entry.word), entry.resultWords, entry.listings,
+                entry.heat ? TableCell(oneDecimal(*entry.heat)) : TableCell(),
+                entry.inSeeds ? TableCell(kInSeedsMark) : TableCell()};
+            if (!visit(cells))
+                break;
+        }
+        return true;
+    });
 }
 
 } // namespace orbisel::core

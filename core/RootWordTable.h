@@ -3,8 +3,10 @@
 #include "core/Result.h"
 #include "core/RootWords.h"
 #include "core/RunStore.h"
+#include "core/TableWriter.h"
 #include "core/WordValue.h"
 
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,10 +14,15 @@
 // The 词根 table of a run, as the deep-mining window shows it and orbisel-mine roots writes it.
 namespace orbisel::core {
 
-// Its columns, in order: 词根, 词数, 商品数合计, 热度合计, 种子词.
+// Its columns, in order.
 enum class RootWordColumn { Word, ResultWords, Listings, Heat, InSeeds };
-inline constexpr int kRootWordColumnCount = 5;
-const char *rootWordColumnName(RootWordColumn column);
+inline constexpr TableColumn kRootWordColumns[] = {{"词根"},
+                                                   {"词数", ColumnKind::Number},
+                                                   {"商品数合计", ColumnKind::Number},
+                                                   {"热度合计", ColumnKind::Number},
+                                                   {"种子词"}};
+inline constexpr int kRootWordColumnCount = static_cast<int>(std::size(kRootWordColumns));
+inline constexpr std::string_view kInSeedsMark = "是"; // 种子词 of a root word that is part of a seed
 
 // Orders the table by a column; equal figures by word, none last either way. The table's own
 // order is by 词数, descending.
@@ -47,8 +54,6 @@ public:
     const RootWordIndex &index() const { return m_index; }
 
 private:
-    std::shared_ptr<const SegmentDictionary> m_dictionary;
-    PinnedWords m_pinned;
     SeedRootWords m_seedRoots;
     RootWordIndex m_index;
     ValueScale m_scale;
@@ -57,5 +62,10 @@ private:
 // The table of a stored run, its rows read in result order.
 Result<std::vector<RootWordEntry>, StoreError> storedRootWordTable(RunStore &store, long long runId,
                                                                    RootWordSetup setup);
+
+// Writes the table to a .csv, .xlsx or .jsonl file (by its extension): 热度合计 rounded to one
+// decimal, empty when none; 种子词 kInSeedsMark or empty.
+Result<void, WriteError> writeRootWordTable(const std::string &path,
+                                            const std::vector<RootWordEntry> &entries);
 
 } // namespace orbisel::core

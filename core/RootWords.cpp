@@ -386,7 +386,11 @@ RootWordIndex::RootWordIndex(std::shared_ptr<const SegmentDictionary> dictionary
 
 void RootWordIndex::addRow(std::string_view word, std::optional<long long> listings,
                            std::optional<double> popularity) {
-    addSegmentedRow(segmentWords(*m_dictionary, m_pinned, word), listings, popularity);
+    addSegmentedRow(cut(word), listings, popularity);
+}
+
+std::vector<std::string> RootWordIndex::cut(std::string_view word) const {
+    return segmentWords(*m_dictionary, m_pinned, word);
 }
 
 void RootWordIndex::addSegmentedRow(std::vector<std::string> rootWords, std::optional<long long> listings,

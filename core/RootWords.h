@@ -117,7 +117,9 @@ public:
 
     void addRow(std::string_view word, std::optional<long long> listings,
                 std::optional<double> popularity = std::nullopt);
-    // The same with the word already cut by segmentWords (which needs no lock on the index).
+    // The root words of a word as addRow cuts it; reads nothing that adding rows changes.
+    std::vector<std::string> cut(std::string_view word) const;
+    // The same with the word already cut (which needs no lock on the index).
     void addSegmentedRow(std::vector<std::string> rootWords, std::optional<long long> listings,
                          std::optional<double> popularity = std::nullopt);
     // A row's figures grew as later answers came.

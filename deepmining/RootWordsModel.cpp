@@ -24,7 +24,8 @@ int RootWordsModel::columnCount(const QModelIndex &parent) const {
 QVariant RootWordsModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation == Qt::Horizontal && (role == Qt::DisplayRole || role == Qt::AccessibleTextRole) &&
         section >= 0 && section < core::kRootWordColumnCount)
-        return QString::fromUtf8(core::rootWordColumnName(static_cast<RootWordColumn>(section)));
+        return QString::fromUtf8(core::kRootWordColumns[section].name.data(),
+                                 static_cast<qsizetype>(core::kRootWordColumns[section].name.size()));
     if (orientation == Qt::Horizontal && role == Qt::ToolTipRole) {
         switch (static_cast<RootWordColumn>(section)) {
         case RootWordColumn::Heat:
@@ -53,7 +54,8 @@ QString RootWordsModel::text(const core::RootWordEntry &entry, RootWordColumn co
     case RootWordColumn::InSeeds:
         break;
     }
-    return entry.inSeeds ? QStringLiteral("是") : QString();
+    return entry.inSeeds ? QString::fromUtf8(core::kInSeedsMark.data(), core::kInSeedsMark.size())
+                         : QString();
 }
 
 QVariant RootWordsModel::data(const QModelIndex &index, int role) const {

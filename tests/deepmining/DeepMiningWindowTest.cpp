@@ -6,6 +6,7 @@
 #include "core/Expansion.h"
 #include "core/ResultWriters.h"
 #include "core/WordLists.h"
+#include "deepmining/RootWordsModel.h"
 #include "mining/MainWindow.h"
 #include "tests/cli/MineProcess.h"
 #include "tests/support/MariaDbServer.h"
@@ -392,10 +393,15 @@ TEST_F(DeepMiningWindowTest, rootWords_keepUserWordsAndSeedsWholeMarkTheSeedsAnd
                      "妈妈,1,40,,是\r\n"
                      "连衣裙,1,40,,\r\n"
                      "韩都衣舍,1,5,,\r\n");
+    // orbisel-mine roots builds the same table from the store.
     const std::string cli = commandLineFile(
         home.path().toStdString(), server->host(),
         {"roots", std::to_string(window->shownRunId()), "--store", file("store.sqlite")}, file("roots.csv"));
     EXPECT_EQ(cli, "\xEF\xBB\xBF词根,词数,商品数合计,热度合计,种子词\r\n" + shown);
+    const auto *model = dynamic_cast<const deepmining::RootWordsModel *>(roots);
+    ASSERT_NE(model, nullptr);
+    ASSERT_TRUE(core::writeRootWordTable(file("window-roots.csv"), model->entries()).ok());
+    EXPECT_EQ(readFile(file("window-roots.csv")), cli);
 
     // The chart leaves the seed's own root words out until they are asked for.
     auto *chart = child<QChartView>("词根图");

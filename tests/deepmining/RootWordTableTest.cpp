@@ -1,5 +1,7 @@
 #include "core/RootWordTable.h"
 
+#include <QTemporaryDir>
+#include <fstream>
 #include <gtest/gtest.h>
 
 namespace orbisel::core {
@@ -98,8 +100,24 @@ TEST_F(RootWordTableTest, sortsByEachColumnWithNoneLastAndTiesByWord) {
         std::vector<std::string> words;
         for (const RootWordEntry &e : entries)
             words.push_back(e.word);
-        EXPECT_EQ(words, c.words) << rootWordColumnName(c.column) << (c.descending ? " descending" : "");
+        EXPECT_EQ(words, c.words) << kRootWordColumns[static_cast<int>(c.column)].name
+                                  << (c.descending ? " descending" : "");
     }
+}
+
+TEST_F(RootWordTableTest, fileHoldsHeatToOneDecimalAndTheSeedMark) {
+    RootWordTable table(RootWordSetup{shopDictionary(), {}, {"妈妈装"}});
+    addRows(table);
+    QTemporaryDir dir;
+    const std::string path = dir.filePath("roots.jsonl").toStdString();
+    ASSERT_TRUE(writeRootWordTable(path, table.entries()).ok());
+    std::ifstream in(path);
+    std::string first, second;
+    std::getline(in, first);
+    std::getline(in, second);
+    EXPECT_EQ(first,
+              "{\"词根\":\"妈妈装\",\"词数\":3,\"商品数合计\":150,\"热度合计\":87.5,\"种子词\":\"是\"}");
+    EXPECT_EQ(second, "{\"词根\":\"夏装\",\"词数\":2,\"商品数合计\":110,\"热度合计\":50,\"种子词\":null}");
 }
 
 } // namespace
