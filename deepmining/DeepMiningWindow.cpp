@@ -197,6 +197,8 @@ QWidget *DeepMiningWindow::buildRootsTab() {
     m_chart->setAccessibleName(QStringLiteral("前30个词根"));
     m_chart->setRenderHint(QPainter::Antialiasing);
     m_rootTable->horizontalHeader()->setStretchLastSection(true);
+    m_rootTable->horizontalHeader()->setDefaultSectionSize(
+        m_rootTable->fontMetrics().horizontalAdvance(QStringLiteral("商品数合计")) + 16);
     m_rootTable->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_rootTable->verticalHeader()->setDefaultSectionSize(m_rootTable->fontMetrics().height() + 6);
     auto *chartScroll = new QScrollArea(split);
@@ -206,7 +208,7 @@ QWidget *DeepMiningWindow::buildRootsTab() {
     split->addWidget(m_rootTable);
     split->addWidget(chartScroll);
     split->setStretchFactor(1, 1);
-    split->setSizes({340, 560});
+    split->setSizes({400, 500});
     layout->addWidget(split, 1);
     const auto filterByRow = [this](const QModelIndex &index) {
         filterByRootWord(m_rootWords->index(index.row(), 0).data().toString());
