@@ -92,7 +92,6 @@ std::vector<std::string> segmentWords(const SegmentDictionary &dictionary, const
 // pinned words (the user's dictionary) alone, as they stand in result words without the whole seed.
 class SeedRootWords {
 public:
-    SeedRootWords() = default;
     SeedRootWords(const SegmentDictionary &dictionary, const PinnedWords &pinned,
                   const std::vector<std::string> &seeds);
     bool contains(std::string_view rootWord) const;
@@ -117,11 +116,11 @@ public:
 
     void addRow(std::string_view word, std::optional<long long> listings,
                 std::optional<double> popularity = std::nullopt);
-    // The root words of a word as addRow cuts it; reads nothing that adding rows changes.
-    std::vector<std::string> cut(std::string_view word) const;
-    // The same with the word already cut (which needs no lock on the index).
+    // The same with the word already cut by cut() (which needs no lock on the index).
     void addSegmentedRow(std::vector<std::string> rootWords, std::optional<long long> listings,
                          std::optional<double> popularity = std::nullopt);
+    // The root words of a word as addRow cuts it; reads nothing that adding rows changes.
+    std::vector<std::string> cut(std::string_view word) const;
     // A row's figures grew as later answers came.
     void updateRow(std::size_t row, std::optional<long long> listings, std::optional<double> popularity);
 
