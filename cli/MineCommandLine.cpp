@@ -168,8 +168,28 @@ CLI::Validator runNumber() {
         "NUMBER");
 }
 
+// `roots RUN --out FILE`: the run's 词根 table.
+CLI::App *addRootsCommand(CLI::App &app, MineRequest &request) {
+    CLI::App *roots =
+        app.add_subcommand("roots", "Write the root-word table of a run (the window's 词根 table) to a file");
+    roots->add_option("RUN", request.runId, "Run number (see list)")->required()->check(runNumber());
+    roots->add_option("--out", request.out, "Table file: .csv, .xlsx or .jsonl by its extension")->required();
+    roots->footer(
+        "Every result word of the run is cut into dictionary words (the word dictionary of the "
+        "build; dictionary.txt in the user data folder adds words never cut, one a line, UTF-8 or "
+        "GBK; the run's seeds are never cut either). One row per root word, most result words "
+        "first: 词根; 词数, the result words containing it; 商品数合计, their summed listing counts; "
+        "热度合计, their summed 热度 (one decimal; empty when none of them has one; 热度 is an "
+        "estimate from the words' places in the suggestion answers, not a search count); 种子词, "
+        "\"是\" when the root word is part of a seed.");
+    addStoreOption(*roots, request);
+    addNetworkOptions(*roots, request.network);
+    return roots;
+}
+
 bool isCommandName(std::string_view word) {
-    return word == "run" || word == "resume" || word == "list" || word == "export" || word == "diff";
+    return word == "run" || word == "resume" || word == "list" || word == "export" || word == "diff" ||
+           word == "roots";
 }
 
 CLI::App *addDiffCommand(CLI::App &app, MineRequest &request) {
@@ -257,11 +277,13 @@ ParseOutcome parseCommandLine(int argc, const char *const *argv) {
     addNetworkOptions(*exportRun, request.network);
     CLI::App *diff = addDiffCommand(app, request);
 
+    CLI::App *roots = addRootsCommand(app, request);
+
     ParseOutcome outcome;
     if (argc > 1 && argv[1][0] != '-' && !isCommandName(argv[1])) {
         outcome.exitCode = kExitUsage;
         outcome.error = usageError(std::string("unknown command '") + argv[1] +
-                                   "' (use run, resume, list, export or diff)");
+                                   "' (use run, resume, list, export, diff or roots)");
         return outcome;
     }
     try {
@@ -294,6 +316,8 @@ ParseOutcome parseCommandLine(int argc, const char *const *argv) {
         request.command = Command::List;
     else if (diff->parsed())
         request.command = Command::Diff;
+    else if (roots->parsed())
+        request.command = Command::Roots;
     else
         request.command = Command::Export;
     if (!request.out.empty() && !core::outputFormatFor(request.out)) {

@@ -19,7 +19,7 @@ enum ExitCode : int {
     kExitInterrupted = 130,
 };
 
-enum class Command { Run, Resume, List, Export, Diff };
+enum class Command { Run, Resume, List, Export, Diff, Roots };
 
 // Where the program talks to and how patiently; the defaults come from the
 // build configuration. Tests point them at their local servers.
@@ -35,7 +35,7 @@ struct NetworkSettings {
 struct MineRequest {
     Command command = Command::Run;
     core::RunInputs inputs;   // run: the options as given, checked when the run starts
-    long long runId = 0;      // resume, export; diff: the older run
+    long long runId = 0;      // resume, export, roots; diff: the older run
     long long newerRunId = 0; // diff
     std::string out;          // empty: no results file
     std::string store;        // empty: the default store

@@ -2,12 +2,14 @@
 
 #include "cli/MineCommandLine.h"
 #include "cli/Progress.h"
+#include "core/RootWordTable.h"
 #include "core/RunController.h"
 #include "core/RunDiff.h"
 #include "core/RunExport.h"
 #include "core/RunInputs.h"
 #include "core/RunStore.h"
 #include "core/WordValue.h"
+#include "core/WordLists.h"
 #include "orbisel/config.h"
 #include "service/ServiceDb.h"
 #include "web/Encoding.h"
@@ -386,6 +388,39 @@ int diffCommand(const MineRequest &request) {
         return fail(kExitFailed, writeProblem(written.error()));
     std::cout << comparisonSummary(compared.value()) << std::endl;
     std::cerr << "wrote " << compared.value().words.size() << " rows to " << request.out << std::endl;
+std::string userDictionaryProblem(const core::WordListError &error) {
+    const std::string where = "the user dictionary " + error.detail;
+    switch (error.kind) {
+    case core::WordListErrorKind::ControlCharacter:
+        return where + " line " + std::to_string(error.line) + ": a control byte (NUL, tab, ...) in a word";
+    case core::WordListErrorKind::BadEncoding:
+        return where + " line " + std::to_string(error.line) + ": neither UTF-8 nor GBK text";
+    case core::WordListErrorKind::NotFound:
+    case core::WordListErrorKind::CannotRead:
+        break;
+    }
+    return "cannot read " + where;
+}
+
+int rootsCommand(const MineRequest &request) {
+    auto run = openKnownRun(request);
+    if (!run.ok())
+        return run.error();
+    auto userWords = core::readOptionalWordList(core::userDictionaryPath());
+    if (!userWords.ok())
+        return fail(kExitUsage, userDictionaryProblem(userWords.error()));
+    const auto loaded = core::SegmentDictionary::load(config::kRootWordDictionary);
+    if (!loaded.dictionary)
+        return fail(kExitFailed, loaded.error);
+    RunStore &store = *run.value().store;
+    const auto table = core::storedRootWordTable(
+        store, request.runId, core::RootWordSetup{loaded.dictionary, std::move(userWords).value(), {}});
+    if (!table.ok())
+        return fail(kExitFailed, storeProblem(table.error(), store.path()));
+    const auto written = core::writeRootWordTable(request.out, table.value());
+    if (!written.ok())
+        return fail(kExitFailed, writeProblem(written.error()));
+    std::cerr << "wrote " << table.value().size() << " root words to " << request.out << std::endl;
     return kExitDone;
 }
 
@@ -410,6 +445,8 @@ int runMineProgram(int argc, const char *const *argv) {
         return listCommand(request);
     case Command::Diff:
         return diffCommand(request);
+    case Command::Roots:
+        return rootsCommand(request);
     case Command::Export:
         break;
     }

@@ -1,6 +1,6 @@
 #include "core/Expansion.h"
 
-#include <QStandardPaths>
+#include "core/UserData.h"
 
 namespace orbisel::core {
 
@@ -22,7 +22,7 @@ const std::vector<std::string> &builtinQuestions() {
 }
 
 std::string userModifiersPath() {
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdString() + "/modifiers.txt";
+    return userDataFile("modifiers.txt");
 }
 
 std::vector<std::string> expandSeed(const std::string &seed, ExpansionSet expansions,

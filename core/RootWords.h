@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/WordValue.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -85,7 +87,9 @@ private:
 std::vector<std::string> segmentWords(const SegmentDictionary &dictionary, const PinnedWords &pinned,
                                       std::string_view text);
 
-// The root words of the seeds themselves (which a chart of a run's root words can leave out).
+// The root words that are part of the seeds (which a chart of a run's root words can leave out):
+// each seed whole, as the run's root words keep it, and the words it is cut into with the
+// pinned words (the user's dictionary) alone, as they stand in result words without the whole seed.
 class SeedRootWords {
 public:
     SeedRootWords(const SegmentDictionary &dictionary, const PinnedWords &pinned,
@@ -98,22 +102,31 @@ private:
 
 struct RootWordEntry {
     std::string word;
-    long long resultWords = 0; // result words containing it
-    long long listings = 0;    // their summed listing counts
+    long long resultWords = 0;  // result words containing it
+    long long listings = 0;     // their summed listing counts
+    std::optional<double> heat; // their summed 热度, unrounded; none when none of them has one
+    bool inSeeds = false;       // part of the run's seeds (SeedRootWords)
 };
 
-// Root words of a growing list of result words. Rows are numbered in the order added.
+// Root words of a growing list of result words. Rows are numbered in the order added; each
+// keeps its listing count and popularity sum (热度 before scaling).
 class RootWordIndex {
 public:
     explicit RootWordIndex(std::shared_ptr<const SegmentDictionary> dictionary, PinnedWords pinned = {});
 
-    void addRow(std::string_view word, std::optional<long long> listings);
-    // The same with the word already cut by segmentWords (which needs no lock on the index).
-    void addSegmentedRow(std::vector<std::string> rootWords, std::optional<long long> listings);
-    void setListings(std::size_t row, std::optional<long long> listings);
+    void addRow(std::string_view word, std::optional<long long> listings,
+                std::optional<double> popularity = std::nullopt);
+    // The same with the word already cut by cut() (which needs no lock on the index).
+    void addSegmentedRow(std::vector<std::string> rootWords, std::optional<long long> listings,
+                         std::optional<double> popularity = std::nullopt);
+    // The root words of a word as addRow cuts it; reads nothing that adding rows changes.
+    std::vector<std::string> cut(std::string_view word) const;
+    // A row's figures grew as later answers came.
+    void updateRow(std::size_t row, std::optional<long long> listings, std::optional<double> popularity);
 
     std::size_t rowCount() const { return m_rowListings.size(); }
-    std::vector<RootWordEntry> entries() const;
+    // Root words in the order first seen; 热度 of each row on the scale (rows add up in row order).
+    std::vector<RootWordEntry> entries(const ValueScale &scale) const;
     // Root word id of text, or -1.
     int rootId(std::string_view root) const;
     bool rowContains(std::size_t row, int rootId) const;
@@ -131,6 +144,7 @@ private:
     std::vector<std::uint32_t> m_rowRootStart; // rowCount + 1 offsets into m_rowRoots
     std::vector<int> m_rowRoots;               // per row, its distinct root ids, ascending
     std::vector<long long> m_rowListings;
+    std::vector<std::optional<double>> m_rowPopularity;
 };
 
 } // namespace orbisel::core

@@ -3,10 +3,10 @@
 #include "core/RunLock.h"
 #include "core/RunOptionsJson.h"
 #include "core/SqliteStatement.h"
+#include "core/UserData.h"
 #include "web/Clock.h"
 
 #include <QDir>
-#include <QStandardPaths>
 #include <iterator>
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -444,13 +444,13 @@ Result<void, StoreError> RunStore::commit(long long runId, const StoreCommit &co
 }
 
 std::string defaultStorePath() {
-    const QString dir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    const std::string folder = dir.toStdString();
+    const std::string folder = userDataFolder();
+    const QString dir = QString::fromStdString(folder);
     if (!folder.empty() && !QDir(dir).exists()) {
         QDir().mkpath(dir);
         ::chmod(folder.c_str(), 0700);
     }
-    return folder + "/mining.sqlite";
+    return userDataFile("mining.sqlite");
 }
 
 std::string runLockPath(const std::string &storePath, long long runId) {

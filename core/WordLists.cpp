@@ -2,19 +2,11 @@
 
 #include "core/BannedWords.h"
 #include "core/Seeds.h"
+#include "core/UserData.h"
 
 #include <QFile>
-#include <QStandardPaths>
 
 namespace orbisel::core {
-namespace {
-
-std::string userDataFile(const char *name) {
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdString() + "/" + name;
-}
-
-} // namespace
-
 Result<std::vector<std::string>, WordListError> parseWordList(std::string_view bytes) {
     auto words = parseSeeds(bytes);
     if (words)

@@ -104,18 +104,30 @@ QString seedsErrorText(const core::SeedsError &error) {
     }
 }
 
-QString modifiersErrorText(const core::SeedsError &error) {
-    const QString file = utf8(error.detail);
-    switch (error.kind) {
-    case core::SeedsErrorKind::ControlByte:
-        return QStringLiteral("修饰词文件 %1 第 %2 行含有控制字符（例如制表符），请改正。")
-            .arg(file)
-            .arg(error.line);
-    case core::SeedsErrorKind::BadEncoding:
-        return QStringLiteral("修饰词文件 %1 第 %2 行不是有效的文字，请改正。").arg(file).arg(error.line);
-    default:
-        return QStringLiteral("无法读取修饰词文件 %1。").arg(file);
+// Why a word list the seller keeps is refused: `list` names it, `then` says what follows.
+enum class ListFault { ControlCharacter, BadEncoding, Unreadable };
+QString listErrorText(const QString &list, const std::string &file, ListFault fault, std::size_t line,
+                      const QString &then) {
+    switch (fault) {
+    case ListFault::ControlCharacter:
+        return QStringLiteral("%1 %2 第 %3 行含有控制字符（例如制表符），%4")
+            .arg(list, utf8(file))
+            .arg(line)
+            .arg(then);
+    case ListFault::BadEncoding:
+        return QStringLiteral("%1 %2 第 %3 行不是有效的文字，%4").arg(list, utf8(file)).arg(line).arg(then);
+    case ListFault::Unreadable:
+        break;
     }
+    return QStringLiteral("无法读取%1 %2，%3").arg(list, utf8(file), then);
+}
+
+QString modifiersErrorText(const core::SeedsError &error) {
+    const ListFault fault = error.kind == core::SeedsErrorKind::ControlByte   ? ListFault::ControlCharacter
+                            : error.kind == core::SeedsErrorKind::BadEncoding ? ListFault::BadEncoding
+                                                                              : ListFault::Unreadable;
+    return listErrorText(QStringLiteral("修饰词文件"), error.detail, fault,
+                         static_cast<std::size_t>(error.line), QStringLiteral("请改正。"));
 }
 
 } // namespace
@@ -143,6 +155,15 @@ QString inputErrorText(const core::RunInputError &error) {
         break;
     }
     return QStringLiteral("最少字数大于最多字数，没有词能保留，请改一下。");
+}
+
+QString userDictionaryErrorText(const core::WordListError &error) {
+    const ListFault fault = error.kind == core::WordListErrorKind::ControlCharacter
+                                ? ListFault::ControlCharacter
+                            : error.kind == core::WordListErrorKind::BadEncoding ? ListFault::BadEncoding
+                                                                                 : ListFault::Unreadable;
+    return listErrorText(QStringLiteral("用户词典"), error.detail, fault, error.line,
+                         QStringLiteral("词根暂不使用它。"));
 }
 
 QString runEndText(const core::RunEnd &end, long long runId, long long words) {

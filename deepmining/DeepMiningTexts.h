@@ -5,6 +5,7 @@
 #include "core/RunExport.h"
 #include "core/RunInputs.h"
 #include "core/RunStore.h"
+#include "core/WordLists.h"
 
 #include <QString>
 #include <string>
@@ -26,6 +27,8 @@ QString progressText(const core::RunProgress &progress);
 // Whether the input error is about the seeds (shown with a message box and the seed box focused).
 bool isSeedsError(const core::RunInputError &error);
 QString inputErrorText(const core::RunInputError &error);
+// Why the user's dictionary.txt is not used.
+QString userDictionaryErrorText(const core::WordListError &error);
 // The status line when a run or resume ended; `words` are the rows shown.
 QString runEndText(const core::RunEnd &end, long long runId, long long words);
 

@@ -3,6 +3,7 @@
 #include "app/FileDialogs.h"
 #include "app/Program.h"
 #include "app/SharedControls.h"
+#include "core/WordLists.h"
 #include "deepmining/AccessibleNames.h"
 #include "deepmining/ComparisonModel.h"
 #include "deepmining/DeepMiningTexts.h"
@@ -15,6 +16,7 @@
 #include "deepmining/WordTables.h"
 #include "web/Gbk.h"
 
+#include <QCheckBox>
 #include <QFile>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -166,6 +168,10 @@ QWidget *DeepMiningWindow::buildRootsTab() {
     m_rootsStatus->setObjectName(QStringLiteral("词根说明"));
     m_rootsStatus->setWordWrap(true);
     layout->addWidget(m_rootsStatus);
+    m_showSeedRoots = new QCheckBox(QStringLiteral("显示种子词"), page);
+    m_showSeedRoots->setObjectName(QStringLiteral("显示种子词"));
+    m_showSeedRoots->setToolTip(QStringLiteral("词根图也显示种子词自己的词根（表中“种子词”一栏为“是”）"));
+    layout->addWidget(m_showSeedRoots);
     auto *split = new QSplitter(Qt::Horizontal, page);
     m_rootTable = new QTableView(split);
     m_rootTable->setObjectName(QStringLiteral("词根表"));
@@ -182,6 +188,8 @@ QWidget *DeepMiningWindow::buildRootsTab() {
     m_chart->setAccessibleName(QStringLiteral("前30个词根"));
     m_chart->setRenderHint(QPainter::Antialiasing);
     m_rootTable->horizontalHeader()->setStretchLastSection(true);
+    m_rootTable->horizontalHeader()->setDefaultSectionSize(
+        m_rootTable->fontMetrics().horizontalAdvance(QStringLiteral("商品数合计")) + 16);
     m_rootTable->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_rootTable->verticalHeader()->setDefaultSectionSize(m_rootTable->fontMetrics().height() + 6);
     auto *chartScroll = new QScrollArea(split);
@@ -191,7 +199,7 @@ QWidget *DeepMiningWindow::buildRootsTab() {
     split->addWidget(m_rootTable);
     split->addWidget(chartScroll);
     split->setStretchFactor(1, 1);
-    split->setSizes({340, 560});
+    split->setSizes({400, 500});
     layout->addWidget(split, 1);
     const auto filterByRow = [this](const QModelIndex &index) {
         filterByRootWord(m_rootWords->index(index.row(), 0).data().toString());
@@ -199,6 +207,8 @@ QWidget *DeepMiningWindow::buildRootsTab() {
     connect(m_rootTable, &QTableView::activated, this, filterByRow);
     connect(m_rootTable, &QTableView::clicked, this, filterByRow);
     connect(m_chart, &RootWordChart::rootClicked, this, &DeepMiningWindow::filterByRootWord);
+    connect(m_showSeedRoots, &QCheckBox::toggled, this,
+            [this](bool shown) { m_chart->showEntries(m_rootWords->entries(), shown); });
     return page;
 }
 
@@ -402,8 +412,21 @@ void DeepMiningWindow::refreshHistory() {
     updateButtons();
 }
 
+void DeepMiningWindow::resetRootWords(long long runId) {
+    m_rootsStatus->setText(QStringLiteral("点击词根，结果表只显示含它的关键词。"));
+    auto userWords = core::readOptionalWordList(core::userDictionaryPath());
+    if (!userWords.ok())
+        m_rootsStatus->setText(userDictionaryErrorText(userWords.error()));
+    std::vector<std::string> seeds;
+    if (m_store && runId > 0)
+        if (auto options = m_store->options(runId); options.ok())
+            seeds = std::move(options.value().seeds);
+    m_roots.reset(userWords.ok() ? std::move(userWords).value() : std::vector<std::string>{},
+                  std::move(seeds));
+}
+
 void DeepMiningWindow::resetResults(long long runId) {
-    m_roots.reset();
+    resetRootWords(runId);
     m_results->setRowFilter({});
     m_results->clear();
     m_rootFilterLabel->clear();
@@ -516,7 +539,7 @@ void DeepMiningWindow::refreshRootWords() {
     if (!error.empty())
         m_rootsStatus->setText(QStringLiteral("无法切分词根：%1").arg(utf8(error)));
     m_rootWords->setEntries(m_roots.entries());
-    m_chart->showEntries(m_rootWords->entries());
+    m_chart->showEntries(m_rootWords->entries(), m_showSeedRoots->isChecked());
 }
 
 void DeepMiningWindow::filterByRootWord(const QString &root) {

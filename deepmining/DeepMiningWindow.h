@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
@@ -87,6 +88,8 @@ private:
     void refreshHistory();
 
     void resetResults(long long runId);
+    // The user's words and the run's seeds, kept whole in the run's root words.
+    void resetRootWords(long long runId);
     void startWork(long long runId, bool run);
     void drain();
     void showProgress(const core::RunProgress &progress);
@@ -126,6 +129,7 @@ private:
     QLabel *m_rootFilterLabel = nullptr;
     QPushButton *m_clearRoot = nullptr;
     QLabel *m_rootsStatus = nullptr;
+    QCheckBox *m_showSeedRoots = nullptr;
     QTimer *m_rootTimer = nullptr;
 };
 

@@ -32,11 +32,13 @@ int tallestLabel(const QFont &font, const QStringList &names) {
 }
 
 // The entries with the most result words (equal counts by word), most first.
-std::vector<const core::RootWordEntry *> topEntries(const std::vector<core::RootWordEntry> &all) {
+std::vector<const core::RootWordEntry *> topEntries(const std::vector<core::RootWordEntry> &all,
+                                                    bool withSeedRoots) {
     std::vector<const core::RootWordEntry *> top;
     top.reserve(all.size());
     for (const core::RootWordEntry &entry : all)
-        top.push_back(&entry);
+        if (withSeedRoots || !entry.inSeeds)
+            top.push_back(&entry);
     const std::size_t shown = std::min(kShownRoots, top.size());
     std::partial_sort(top.begin(), top.begin() + static_cast<std::ptrdiff_t>(shown), top.end(),
                       [](const auto *a, const auto *b) {
@@ -63,10 +65,11 @@ QValueAxis *countAxis(long long largest) {
 
 RootWordChart::RootWordChart(QWidget *parent) : QChartView(parent) {}
 
-void RootWordChart::showEntries(const std::vector<core::RootWordEntry> &entries) {
-    const auto top = topEntries(entries);
+void RootWordChart::showEntries(const std::vector<core::RootWordEntry> &entries, bool withSeedRoots) {
+    const auto top = topEntries(entries, withSeedRoots);
     auto *chart = new QChart;
-    chart->setTitle(QStringLiteral("词数最多的 30 个词根"));
+    chart->setTitle(withSeedRoots ? QStringLiteral("词数最多的 30 个词根")
+                                  : QStringLiteral("词数最多的 30 个词根（不含种子词）"));
     chart->legend()->hide();
     auto *set = new QBarSet(QStringLiteral("词数"));
     QStringList categories;

@@ -19,16 +19,37 @@ struct RootWordCollector::Shared {
     std::shared_future<core::SegmentDictionary::Loaded> dictionary = rootWordDictionary();
     mutable std::recursive_mutex mutex;
     std::uint64_t generation = 0;
-    std::unique_ptr<core::RootWordIndex> index;
+    std::vector<std::string> userWords;
+    std::vector<std::string> seeds;
+    std::shared_ptr<core::RootWordTable> table; // made with the first rows
     std::string error;
+
+    // The table of the generation, made when missing; none when the generation is over or
+    // there is no dictionary.
+    std::shared_ptr<core::RootWordTable> tableOf(std::uint64_t of) {
+        const auto &loaded = dictionary.get(); // waits for the load, outside the lock
+        std::lock_guard guard(mutex);
+        if (generation != of)
+            return nullptr;
+        if (!loaded.dictionary) {
+            error = loaded.error;
+            return nullptr;
+        }
+        if (!table)
+            table = std::make_shared<core::RootWordTable>(
+                core::RootWordSetup{loaded.dictionary, userWords, seeds});
+        return table;
+    }
 };
 
 RootWordCollector::RootWordCollector() : m_shared(std::make_shared<Shared>()) {}
 
-void RootWordCollector::reset() {
+void RootWordCollector::reset(std::vector<std::string> userWords, std::vector<std::string> seeds) {
     std::lock_guard guard(m_shared->mutex);
     ++m_shared->generation;
-    m_shared->index.reset();
+    m_shared->table.reset();
+    m_shared->userWords = std::move(userWords);
+    m_shared->seeds = std::move(seeds);
 }
 
 std::function<void(const core::ResultDelta &)> RootWordCollector::rowsHook() {
@@ -37,34 +58,28 @@ std::function<void(const core::ResultDelta &)> RootWordCollector::rowsHook() {
         std::lock_guard guard(m_shared->mutex);
         generation = m_shared->generation;
     }
-    // Words are cut before the index is locked: the GUI thread reads it meanwhile.
+    // Words are cut before the table is locked: the GUI thread reads it meanwhile.
     return [shared = m_shared, generation](const core::ResultDelta &delta) {
-        const auto &loaded = shared->dictionary.get();
+        const std::shared_ptr<core::RootWordTable> table = shared->tableOf(generation);
+        if (!table)
+            return;
         std::vector<std::vector<std::string>> cut;
-        if (loaded.dictionary) {
-            cut.reserve(delta.added.size());
-            for (const core::ResultRow &row : delta.added)
-                cut.push_back(core::segmentWords(*loaded.dictionary, row.word));
-        }
+        cut.reserve(delta.added.size());
+        for (const core::ResultRow &row : delta.added)
+            cut.push_back(table->cut(row.word));
         std::lock_guard guard(shared->mutex);
         if (shared->generation != generation)
             return;
-        if (!loaded.dictionary) {
-            shared->error = loaded.error;
-            return;
-        }
-        if (!shared->index)
-            shared->index = std::make_unique<core::RootWordIndex>(loaded.dictionary);
         for (std::size_t i = 0; i < delta.added.size(); ++i)
-            shared->index->addSegmentedRow(std::move(cut[i]), delta.added[i].listings);
+            table->addRow(std::move(cut[i]), delta.added[i]);
         for (const auto &[at, row] : delta.changed)
-            shared->index->setListings(at, row.listings);
+            table->updateRow(at, row);
     };
 }
 
 std::vector<core::RootWordEntry> RootWordCollector::entries() const {
     std::lock_guard guard(m_shared->mutex);
-    return m_shared->index ? m_shared->index->entries() : std::vector<core::RootWordEntry>{};
+    return m_shared->table ? m_shared->table->entries() : std::vector<core::RootWordEntry>{};
 }
 
 std::string RootWordCollector::error() const {
@@ -76,12 +91,12 @@ std::function<bool(std::size_t)> RootWordCollector::rowFilter(const std::string 
     int id = -1;
     {
         std::lock_guard guard(m_shared->mutex);
-        if (m_shared->index)
-            id = m_shared->index->rootId(root);
+        if (m_shared->table)
+            id = m_shared->table->index().rootId(root);
     }
     return [shared = m_shared, id](std::size_t row) {
         std::lock_guard guard(shared->mutex);
-        return shared->index && shared->index->rowContains(row, id);
+        return shared->table && shared->table->index().rowContains(row, id);
     };
 }
 

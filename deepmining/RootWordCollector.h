@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/DeepRunEngine.h"
-#include "core/RootWords.h"
+#include "core/RootWordTable.h"
 
 #include <functional>
 #include <future>
@@ -15,16 +15,18 @@ namespace orbisel::deepmining {
 std::shared_future<core::SegmentDictionary::Loaded> rootWordDictionary();
 
 // The root words of the shown rows, kept as rows arrive: the rows hook of the run
-// controller cuts them on the worker thread while the window reads the index.
+// controller cuts them on the worker thread while the window reads the table.
 class RootWordCollector {
 public:
     RootWordCollector();
 
-    // Forgets every row; rows of an earlier hook are ignored from now on.
-    void reset();
+    // Forgets every row; rows of an earlier hook are ignored from now on. The rows to come are
+    // cut keeping the user's words and the run's seeds whole.
+    void reset(std::vector<std::string> userWords = {}, std::vector<std::string> seeds = {});
     // For RunController::setRowsHook.
     std::function<void(const core::ResultDelta &)> rowsHook();
 
+    // The 词根 table (core::RootWordTable::entries).
     std::vector<core::RootWordEntry> entries() const;
     std::string error() const; // why the dictionary did not load
     // Whether a shown row contains the root word; safe while rows arrive.

@@ -1,13 +1,15 @@
 #include "deepmining/RootWordsModel.h"
 
-#include <algorithm>
+#include <QFont>
 
 namespace orbisel::deepmining {
+
+using core::RootWordColumn;
 
 void RootWordsModel::setEntries(std::vector<core::RootWordEntry> entries) {
     beginResetModel();
     m_entries = std::move(entries);
-    sortEntries();
+    core::sortRootWords(m_entries, m_column, m_order == Qt::DescendingOrder);
     endResetModel();
 }
 
@@ -16,52 +18,70 @@ int RootWordsModel::rowCount(const QModelIndex &parent) const {
 }
 
 int RootWordsModel::columnCount(const QModelIndex &parent) const {
-    return parent.isValid() ? 0 : 3;
+    return parent.isValid() ? 0 : core::kRootWordColumnCount;
 }
 
 QVariant RootWordsModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    static const char *const titles[] = {"词根", "词数", "商品数合计"};
     if (orientation == Qt::Horizontal && (role == Qt::DisplayRole || role == Qt::AccessibleTextRole) &&
-        section >= 0 && section < 3)
-        return QString::fromUtf8(titles[section]);
+        section >= 0 && section < core::kRootWordColumnCount)
+        return QString::fromUtf8(core::kRootWordColumns[section].name.data(),
+                                 static_cast<qsizetype>(core::kRootWordColumns[section].name.size()));
+    if (orientation == Qt::Horizontal && role == Qt::ToolTipRole) {
+        switch (static_cast<RootWordColumn>(section)) {
+        case RootWordColumn::Heat:
+            return QStringLiteral(
+                "含这个词根的关键词的热度之和（一位小数）；热度按关键词在联想词里的排位估计，"
+                "不是搜索次数。");
+        case RootWordColumn::InSeeds:
+            return QStringLiteral("“是”：词根是种子词的一部分；勾选“显示种子词”后词根图才显示它。");
+        default:
+            break;
+        }
+    }
     return QAbstractTableModel::headerData(section, orientation, role);
 }
 
+QString RootWordsModel::text(const core::RootWordEntry &entry, RootWordColumn column) const {
+    switch (column) {
+    case RootWordColumn::Word:
+        return QString::fromStdString(entry.word);
+    case RootWordColumn::ResultWords:
+        return QString::number(entry.resultWords);
+    case RootWordColumn::Listings:
+        return QString::number(entry.listings);
+    case RootWordColumn::Heat:
+        return entry.heat ? QString::number(core::oneDecimal(*entry.heat), 'f', 1) : QString();
+    case RootWordColumn::InSeeds:
+        break;
+    }
+    return entry.inSeeds ? QString::fromUtf8(core::kInSeedsMark.data(), core::kInSeedsMark.size())
+                         : QString();
+}
+
 QVariant RootWordsModel::data(const QModelIndex &index, int role) const {
-    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::AccessibleTextRole))
+    if (!index.isValid())
         return {};
     const core::RootWordEntry &entry = m_entries[static_cast<std::size_t>(index.row())];
-    switch (index.column()) {
-    case 0:
-        return QString::fromStdString(entry.word);
-    case 1:
-        return QString::number(entry.resultWords);
-    default:
-        return QString::number(entry.listings);
+    if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
+        return text(entry, static_cast<RootWordColumn>(index.column()));
+    if (role == Qt::ToolTipRole && entry.inSeeds)
+        return QStringLiteral("种子词的一部分：词根图默认不显示它。");
+    if (role == Qt::FontRole && entry.inSeeds) {
+        QFont font;
+        font.setItalic(true);
+        return font;
     }
+    return {};
 }
 
 void RootWordsModel::sort(int column, Qt::SortOrder order) {
+    if (column < 0 || column >= core::kRootWordColumnCount)
+        return;
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    m_column = column;
+    m_column = static_cast<RootWordColumn>(column);
     m_order = order;
-    sortEntries();
+    core::sortRootWords(m_entries, m_column, m_order == Qt::DescendingOrder);
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
-}
-
-// By the column in the chosen direction; equal counts by word.
-void RootWordsModel::sortEntries() {
-    const bool descending = m_order == Qt::DescendingOrder;
-    std::sort(m_entries.begin(), m_entries.end(), [&](const auto &a, const auto &b) {
-        if (m_column != 0) {
-            const long long x = m_column == 1 ? a.resultWords : a.listings;
-            const long long y = m_column == 1 ? b.resultWords : b.listings;
-            if (x != y)
-                return descending ? y < x : x < y;
-            return a.word < b.word;
-        }
-        return descending ? b.word < a.word : a.word < b.word;
-    });
 }
 
 } // namespace orbisel::deepmining

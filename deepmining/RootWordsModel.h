@@ -1,13 +1,14 @@
 #pragma once
 
-#include "core/RootWords.h"
+#include "core/RootWordTable.h"
 
 #include <QAbstractTableModel>
 #include <vector>
 
 namespace orbisel::deepmining {
 
-// The root-word table: 词根, 词数, 商品数合计; sortable, most result words first.
+// The root-word table: 词根, 词数, 商品数合计, 热度合计 (one decimal), 种子词 (是 for a root word
+// of the run's seeds); sortable, most result words first.
 class RootWordsModel : public QAbstractTableModel {
 public:
     using QAbstractTableModel::QAbstractTableModel;
@@ -22,10 +23,10 @@ public:
     void sort(int column, Qt::SortOrder order) override;
 
 private:
-    void sortEntries();
+    QString text(const core::RootWordEntry &entry, core::RootWordColumn column) const;
 
     std::vector<core::RootWordEntry> m_entries;
-    int m_column = 1;
+    core::RootWordColumn m_column = core::RootWordColumn::ResultWords;
     Qt::SortOrder m_order = Qt::DescendingOrder;
 };
 

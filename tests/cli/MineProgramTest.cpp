@@ -389,6 +389,34 @@ TEST_F(MineProgramTest, userModifiers_replaceTheBuiltInOnes) {
     EXPECT_EQ(askedPc(), (Args{"裙", "裙 加大", "裙 修身"})) << run.err;
 }
 
+TEST_F(MineProgramTest, roots_writeTheRunsRootWordTableKeepingUserWordsAndSeedsWhole) {
+    std::filesystem::create_directories(file("data/Orbisel"));
+    std::ofstream(file("data/Orbisel/dictionary.txt")) << "韩都衣舍\r\n";
+    const MineResult run = mine({"run", "--seed", "妈妈装", "--sources", "pc", "--interval-ms", "0"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const MineResult roots = mine({"roots", "1", "--out", file("roots.csv")});
+    ASSERT_EQ(roots.exitCode, 0) << roots.err;
+    EXPECT_EQ(roots.err, "wrote 6 root words to " + file("roots.csv") + "\n");
+    // The stand-in's answers carry no popularity, so 热度合计 stays empty.
+    EXPECT_EQ(readWholeFile(file("roots.csv")), "\xEF\xBB\xBF词根,词数,商品数合计,热度合计,种子词\r\n"
+                                                "妈妈装,3,425,,是\r\n"
+                                                "夏装,2,340,,\r\n"
+                                                "中老年,1,120,,\r\n"
+                                                "妈妈,1,40,,是\r\n"
+                                                "连衣裙,1,40,,\r\n"
+                                                "韩都衣舍,1,5,,\r\n");
+    ASSERT_EQ(mine({"roots", "1", "--out", file("roots.jsonl")}).exitCode, 0);
+    const std::string jsonl = readWholeFile(file("roots.jsonl"));
+    EXPECT_EQ(jsonl.substr(0, jsonl.find('\n')),
+              "{\"词根\":\"妈妈装\",\"词数\":3,\"商品数合计\":425,\"热度合计\":null,\"种子词\":\"是\"}");
+
+    std::ofstream(file("data/Orbisel/dictionary.txt")) << "韩都衣舍\n大\t码\n";
+    const MineResult refused = mine({"roots", "1", "--out", file("refused.csv")});
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_NE(refused.err.find("dictionary.txt line 2: a control byte"), std::string::npos) << refused.err;
+    EXPECT_FALSE(std::filesystem::exists(file("refused.csv")));
+}
+
 TEST_F(MineProgramTest, serviceStopped_exitsFiveBeforeTouchingTheStore) {
     const MineResult run =
         runMine(home(), withEndpoints({"run", "--seed", "连衣裙"}, "store.sqlite", unusedPort()));
@@ -447,6 +475,9 @@ TEST_F(MineProgramTest, badInput_exitsTwoWithOneClearLine) {
         {{"diff", "1", "x", "--out", file("d.csv")}, "store.sqlite", "'x' is not a run number"},
         {{"diff", "1", "2", "--out", file("d.txt")}, "store.sqlite", "unknown format"},
         {{"diff", "1", "2"}, "store.sqlite", "--out"},
+        {{"roots", "7", "--out", file("roots.csv")}, "store.sqlite", "unknown run 7"},
+        {{"roots", "7"}, "store.sqlite", "--out"},
+        {{"roots", "1", "--out", file("roots.txt")}, "store.sqlite", "unknown format"},
         {{"run", "--seed", "a"}, "corrupt.sqlite", "damaged"},
         {{"list"},
          "newer.sqlite",
@@ -520,8 +551,13 @@ TEST_F(MineProgramTest, helpAndVersion) {
           "--store",       "--suggest-host", "--ca-file",     "--service-port"})
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
     const MineResult top = runMine(home(), {"--help"});
-    for (const char *command : {"run", "resume", "list", "export", "diff", "Exit codes"})
+    for (const char *command : {"run", "resume", "list", "export", "diff", "roots", "Exit codes"})
         EXPECT_NE(top.out.find(command), std::string::npos) << command;
+    const MineResult roots = runMine(home(), {"roots", "--help"});
+    EXPECT_EQ(roots.exitCode, 0);
+    for (const char *text :
+         {"RUN", "--out", "--store", "词根", "热度合计", "dictionary.txt", "not a search count"})
+        EXPECT_NE(roots.out.find(text), std::string::npos) << text;
     const MineResult version = runMine(home(), {"--version"});
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_EQ(version.out, "orbisel-mine V6.9.2\n");

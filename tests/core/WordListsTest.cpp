@@ -93,7 +93,7 @@ TEST(PinnedWordsTest, TheRootWordTableKeepsPinnedWordsWhole) {
     index.addRow("韩都衣舍连衣裙", 10);
     index.addRow("连衣裙女", 5);
     std::vector<std::string> roots;
-    for (const RootWordEntry &entry : index.entries())
+    for (const RootWordEntry &entry : index.entries(ValueScale{}))
         roots.push_back(entry.word);
     EXPECT_EQ(roots, (std::vector<std::string>{"韩都衣舍", "连衣裙", "女"}));
     EXPECT_TRUE(index.rowContains(0, index.rootId("韩都衣舍")));
@@ -102,7 +102,8 @@ TEST(PinnedWordsTest, TheRootWordTableKeepsPinnedWordsWhole) {
 TEST(PinnedWordsTest, SeedRootWordsAreMarked) {
     const auto dictionary = smallDictionary();
     const SeedRootWords seeds(*dictionary, PinnedWords{}, {"碎花裙", "iPhone 手机壳"});
-    for (const char *root : {"碎花", "裙", "iphone", "手机壳"})
+    // The seeds whole, as the run's root words keep them, and their dictionary words.
+    for (const char *root : {"碎花裙", "碎花", "裙", "iphone", "手机壳"})
         EXPECT_TRUE(seeds.contains(root)) << root;
     EXPECT_FALSE(seeds.contains("大码"));
     const SeedRootWords pinnedSeeds(*dictionary, PinnedWords({"碎花裙"}), {"碎花裙"});

@@ -8,6 +8,8 @@
 #include "core/RunInputs.h"
 #include "deepmining/ComparisonModel.h"
 #include "deepmining/RunComparisonTab.h"
+#include "core/WordLists.h"
+#include "deepmining/RootWordsModel.h"
 #include "mining/MainWindow.h"
 #include "tests/cli/MineProcess.h"
 #include "tests/support/MariaDbServer.h"
@@ -39,6 +41,7 @@
 #include <QTest>
 #include <QUrl>
 #include <QUrlQuery>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sqlite3.h>
@@ -162,41 +165,28 @@ protected:
     QPointer<DeepMiningWindow> window;
 };
 
-// The same run in orbisel-mine, as a process with its service database: PC suggestions,
-// one request at a time, the seeds file and `options`; the results file it wrote.
-std::string commandLineCsv(const std::string &home, const std::string &host, const std::string &seedsFile,
-                           const std::string &out, const std::vector<std::string> &options = {}) {
+// orbisel-mine as a process with its service database and the stand-in at host; the file it wrote.
+std::string commandLineFile(const std::string &home, const std::string &host, std::vector<std::string> args,
+                            const std::string &out) {
     test::MariaDbServer &db = test::MariaDbServer::shared();
     EXPECT_TRUE(db.running()) << db.error();
-    std::vector<std::string> args = {"run",
-                                     "--seeds",
-                                     seedsFile,
-                                     "--sources",
-                                     "pc",
-                                     "--concurrency",
-                                     "1",
-                                     "--interval-ms",
-                                     "0",
-                                     "--cache-hours",
-                                     "0",
-                                     "--out",
-                                     out,
-                                     "--store",
-                                     home + "/cli.sqlite",
-                                     "--suggest-host",
-                                     host,
-                                     "--search-host",
-                                     host,
-                                     "--ca-file",
-                                     test::LocalServer::certificateFile(),
-                                     "--service-host",
-                                     "127.0.0.1",
-                                     "--service-port",
-                                     std::to_string(db.port())};
-    args.insert(args.end(), options.begin(), options.end());
+    args.insert(args.end(), {"--out", out, "--suggest-host", host, "--search-host", host, "--ca-file",
+                             test::LocalServer::certificateFile(), "--service-host", "127.0.0.1",
+                             "--service-port", std::to_string(db.port())});
     const auto result = test::runMine(home, args);
     EXPECT_EQ(result.exitCode, 0) << result.err;
     return readFile(out);
+}
+
+// The same run in orbisel-mine: PC suggestions, one request at a time, the seeds file and
+// `options`; the results file it wrote.
+std::string commandLineCsv(const std::string &home, const std::string &host, const std::string &seedsFile,
+                           const std::string &out, const std::vector<std::string> &options = {}) {
+    std::vector<std::string> args = {
+        "run",           "--seeds", seedsFile,       "--sources", "pc",      "--concurrency",     "1",
+        "--interval-ms", "0",       "--cache-hours", "0",         "--store", home + "/cli.sqlite"};
+    args.insert(args.end(), options.begin(), options.end());
+    return commandLineFile(home, host, args, out);
 }
 
 // The path and the query word of every request the stand-in received, in order.
@@ -334,15 +324,15 @@ TEST_F(DeepMiningWindowTest, sortingByListingsAndFiltering_workOnTheTable) {
     EXPECT_EQ(modelWords(model()), (std::vector<std::string>{"慢10甲", "慢1甲"}));
     EXPECT_EQ(table->verticalHeader()->count(), 2);
 
-    // Root words cut by the dictionary: 慢10甲 is 慢|10|甲, so the root 1 is in 慢1甲 only.
+    // The seeds stay whole in the root words: 慢10甲 is 慢10|甲, so the root 慢1 is in 慢1甲 only.
     child<QLineEdit>("筛选")->clear();
     window->refreshRootWords();
     auto *roots = child<QTableView>("词根表");
     ASSERT_GT(roots->model()->rowCount(), 0);
-    EXPECT_EQ(roots->model()->index(0, 0).data().toString(), QStringLiteral("慢")); // most result words first
+    EXPECT_EQ(roots->model()->index(0, 0).data().toString(), QStringLiteral("甲")); // most result words first
     EXPECT_EQ(roots->model()->index(0, 1).data().toString(), QStringLiteral("10"));
     EXPECT_EQ(roots->model()->index(0, 2).data().toString(), QStringLiteral("55")); // 1 + 2 + … + 10
-    window->filterByRootWord(QStringLiteral("1"));
+    window->filterByRootWord(QStringLiteral("慢1"));
     EXPECT_EQ(modelWords(model()), std::vector<std::string>{"慢1甲"});
     window->filterByRootWord({});
     EXPECT_EQ(model().rowCount(), 10);
@@ -393,6 +383,7 @@ TEST_F(DeepMiningWindowTest, rootWordChart_namesFitTheirBars) {
     setUpRun(seeds.join('\n'));
     click("开始");
     ASSERT_TRUE(waitIdle());
+    child<QCheckBox>("显示种子词")->setChecked(true);
     window->refreshRootWords();
     child<QTabWidget>("页")->setCurrentIndex(1);
     auto *view = child<QChartView>("词根图");
@@ -411,6 +402,59 @@ TEST_F(DeepMiningWindowTest, rootWordChart_namesFitTheirBars) {
     for (const QString &name : names->categories())
         EXPECT_TRUE(drawn.contains(name))
             << name.toStdString() << " drawn as one of: " << drawn.join(' ').toStdString();
+}
+
+// The bar names of the root-word chart, top bar first.
+QStringList chartNames(QChartView *view) {
+    const auto axes = view->chart()->axes(Qt::Vertical);
+    auto *names = axes.size() == 1 ? qobject_cast<QBarCategoryAxis *>(axes.front()) : nullptr;
+    QStringList shown = names ? names->categories() : QStringList();
+    std::reverse(shown.begin(), shown.end());
+    return shown;
+}
+
+TEST_F(DeepMiningWindowTest, rootWords_keepUserWordsAndSeedsWholeMarkTheSeedsAndEqualTheCommandLine) {
+    TemporaryHome temporaryHome(home.path());
+    for (const std::string &path : {core::userDictionaryPath(), file("data/Orbisel/dictionary.txt")}) {
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+        std::ofstream(path, std::ios::binary) << "韩都衣舍\n";
+    }
+    setUpRun(QStringLiteral("妈妈装"));
+    click("开始");
+    ASSERT_TRUE(waitIdle());
+    child<QTabWidget>("页")->setCurrentIndex(1);
+    window->refreshRootWords();
+
+    // Every shown cell, a line a row as a .csv file holds it.
+    const QAbstractItemModel *roots = child<QTableView>("词根表")->model();
+    std::string shown;
+    for (int row = 0; row < roots->rowCount(); ++row) {
+        QStringList cells;
+        for (int column = 0; column < roots->columnCount(); ++column)
+            cells << roots->index(row, column).data().toString();
+        shown += cells.join(',').toStdString() + "\r\n";
+    }
+    EXPECT_EQ(shown, "妈妈装,3,425,,是\r\n"
+                     "夏装,2,340,,\r\n"
+                     "中老年,1,120,,\r\n"
+                     "妈妈,1,40,,是\r\n"
+                     "连衣裙,1,40,,\r\n"
+                     "韩都衣舍,1,5,,\r\n");
+    // orbisel-mine roots builds the same table from the store.
+    const std::string cli = commandLineFile(
+        home.path().toStdString(), server->host(),
+        {"roots", std::to_string(window->shownRunId()), "--store", file("store.sqlite")}, file("roots.csv"));
+    EXPECT_EQ(cli, "\xEF\xBB\xBF词根,词数,商品数合计,热度合计,种子词\r\n" + shown);
+    const auto *model = dynamic_cast<const deepmining::RootWordsModel *>(roots);
+    ASSERT_NE(model, nullptr);
+    ASSERT_TRUE(core::writeRootWordTable(file("window-roots.csv"), model->entries()).ok());
+    EXPECT_EQ(readFile(file("window-roots.csv")), cli);
+
+    // The chart leaves the seed's own root words out until they are asked for.
+    auto *chart = child<QChartView>("词根图");
+    EXPECT_EQ(chartNames(chart), (QStringList{"夏装", "中老年", "连衣裙", "韩都衣舍"}));
+    child<QCheckBox>("显示种子词")->setChecked(true);
+    EXPECT_EQ(chartNames(chart), (QStringList{"妈妈装", "夏装", "中老年", "妈妈", "连衣裙", "韩都衣舍"}));
 }
 
 TEST_F(DeepMiningWindowTest, blockedRun_saysSoAndCanBeResumed) {

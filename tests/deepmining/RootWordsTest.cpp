@@ -101,7 +101,7 @@ TEST(RootWords, index_countsWordsOnceAndSumsTheirListings) {
     index.addRow("连衣裙 女 女", 20); // 女 twice, counted once
     index.addRow("大码连衣裙", std::nullopt);
     auto find = [&](std::string_view word) {
-        for (const RootWordEntry &entry : index.entries())
+        for (const RootWordEntry &entry : index.entries(ValueScale{}))
             if (entry.word == word)
                 return entry;
         return RootWordEntry{};
@@ -113,9 +113,9 @@ TEST(RootWords, index_countsWordsOnceAndSumsTheirListings) {
     EXPECT_EQ(find("大码").resultWords, 1);
     EXPECT_EQ(find("大码").listings, 0);
 
-    index.setListings(0, 7); // a larger count seen later replaces the row's share
-    index.setListings(2, 5);
-    index.setListings(9, 5); // no such row
+    index.updateRow(0, 7, std::nullopt); // a larger count seen later replaces the row's share
+    index.updateRow(2, 5, std::nullopt);
+    index.updateRow(9, 5, std::nullopt); // no such row
     EXPECT_EQ(find("连衣裙").listings, 32);
     EXPECT_EQ(find("女").listings, 27);
     EXPECT_EQ(find("大码").listings, 5);
