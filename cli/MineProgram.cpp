@@ -388,6 +388,9 @@ int diffCommand(const MineRequest &request) {
         return fail(kExitFailed, writeProblem(written.error()));
     std::cout << comparisonSummary(compared.value()) << std::endl;
     std::cerr << "wrote " << compared.value().words.size() << " rows to " << request.out << std::endl;
+    return kExitDone;
+}
+
 std::string userDictionaryProblem(const core::WordListError &error) {
     const std::string where = "the user dictionary " + error.detail;
     switch (error.kind) {
