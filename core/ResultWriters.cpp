@@ -1,5 +1,7 @@
 #include "core/ResultWriters.h"
 
+#include "core/RunValues.h"
+
 #include <array>
 
 namespace orbisel::core {
@@ -10,10 +12,16 @@ constexpr std::array<std::string_view, kDeepSourceCount> kSourceNames = {"pc", "
                                                                          "related"};
 
 constexpr std::array<TableColumn, std::size(kResultColumns)> resultTableColumns() {
+    constexpr ColumnKind T = ColumnKind::Text, N = ColumnKind::Number;
+    constexpr std::array<ColumnKind, std::size(kResultColumns)> kinds = {T, T, T, N, T, T, T, N, N};
     std::array<TableColumn, std::size(kResultColumns)> columns{};
     for (std::size_t i = 0; i < columns.size(); ++i)
-        columns[i] = {kResultColumns[i], i == 3 ? ColumnKind::Number : ColumnKind::Text};
+        columns[i] = {kResultColumns[i], kinds[i]};
     return columns;
+}
+
+TableCell oneDecimalCell(std::optional<double> value) {
+    return value ? TableCell(oneDecimal(*value)) : TableCell();
 }
 constexpr auto kResultTableColumns = resultTableColumns();
 
@@ -36,8 +44,9 @@ std::string sourcesText(DeepSourceSet sources) {
     return text;
 }
 
-Result<void, WriteError> writeResults(const std::string &path, const RowSource &rows) {
-    return writeTable(path, kResultTableColumns, [&rows](const CellVisitor &visit) {
+Result<void, WriteError> writeResults(const std::string &path, const ValueScale &scale,
+                                      const RowSource &rows) {
+    return writeTable(path, kResultTableColumns, [&](const CellVisitor &visit) {
         std::string sources;
         return rows([&](const ResultRow &row) {
             sources = sourcesText(row.sources);
@@ -49,6 +58,8 @@ Result<void, WriteError> writeResults(const std::string &path, const RowSource &
                 static_cast<long long>(row.depth),
                 std::string_view(row.parent),
                 row.occurrences,
+                oneDecimalCell(rowHeat(scale, row)),
+                oneDecimalCell(rowOpportunity(scale, row)),
             };
             return visit(cells);
         });

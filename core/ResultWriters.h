@@ -3,6 +3,7 @@
 #include "core/DeepRunTypes.h"
 #include "core/Result.h"
 #include "core/TableWriter.h"
+#include "core/WordValue.h"
 
 #include <functional>
 #include <optional>
@@ -12,8 +13,8 @@
 namespace orbisel::core {
 
 // The column names of every format, in column order.
-inline constexpr std::string_view kResultColumns[] = {"关键词", "种子词", "来源",    "商品数",
-                                                      "层级",   "父词",   "出现次数"};
+inline constexpr std::string_view kResultColumns[] = {"关键词", "种子词",   "来源", "商品数", "层级",
+                                                      "父词",   "出现次数", "热度", "机会"};
 
 // The command-line name of a source: pc, arrow, mobile, longtail, related.
 std::string_view sourceName(DeepSource source);
@@ -25,8 +26,10 @@ std::string sourcesText(DeepSourceSet sources);
 using RowVisitor = std::function<bool(const ResultRow &)>;
 using RowSource = std::function<bool(const RowVisitor &)>;
 
-// Writes the rows through writeTable, in the columns above: 商品数 a number
-// in .xlsx (null in .jsonl when unknown), the other columns text there.
-Result<void, WriteError> writeResults(const std::string &path, const RowSource &rows);
+// Writes the rows through writeTable, in the columns above: 商品数, 热度 and
+// 机会 numbers in .xlsx (null in .jsonl when unknown), the other columns text
+// there. 热度 and 机会 are on the run's scale, rounded to one decimal.
+Result<void, WriteError> writeResults(const std::string &path, const ValueScale &scale,
+                                      const RowSource &rows);
 
 } // namespace orbisel::core

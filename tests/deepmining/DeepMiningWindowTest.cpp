@@ -61,7 +61,7 @@ std::vector<std::string> modelWords(const core::ResultsModel &model) {
 
 // The shown rows through the command line's writer.
 std::string modelCsv(const core::ResultsModel &model, const std::string &path) {
-    auto written = core::writeResults(path, [&](const core::RowVisitor &visit) {
+    auto written = core::writeResults(path, model.scale(), [&](const core::RowVisitor &visit) {
         for (int i = 0; i < model.rowCount(); ++i)
             if (!visit(model.storedRow(model.storedRowAt(i))))
                 break;
