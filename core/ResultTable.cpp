@@ -501,7 +501,7 @@ ResultTable::ViewChange ResultTable::appendRows(const std::vector<ResultRow> &ro
             m_rowsWithCapitals.push_back(first + static_cast<std::uint32_t>(i));
         storeRow(first + static_cast<std::uint32_t>(i), rows[i]);
         if (rows[i].popularity)
-            m_scale.add(m_popularity[first + i], rows[i].listings);
+            m_scale.add(m_popularity[first + i], listings(first + i));
     }
     // A new largest sum or 机会 ratio changes the figures of the rows shown already.
     const bool rescaled = first > 0 && m_scale != scaleBefore;
