@@ -17,7 +17,8 @@ std::vector<ResultRow> syntheticRows(std::size_t count) {
                                         "纯棉",   "加厚", "儿童", "羽绒服", "运动鞋", "男士",
                                         "t恤",    "长款", "宽松", "显瘦",   "气质",   "高腰"};
     std::mt19937 rng(7);
-    std::uniform_int_distribution<int> part(0, std::size(parts) - 1), length(2, 5), listings(-1, 500000);
+    std::uniform_int_distribution<int> part(0, std::size(parts) - 1), length(2, 5), listings(-1, 500000),
+        answers(0, 40);
     std::vector<ResultRow> rows(count);
     for (std::size_t i = 0; i < count; ++i) {
         ResultRow &row = rows[i];
@@ -32,6 +33,7 @@ std::vector<ResultRow> syntheticRows(std::size_t count) {
             row.listings = count;
         row.depth = 1 + static_cast<int>(i % 3);
         row.occurrences = 1 + static_cast<long long>(i % 5);
+        row.popularity = 0.1 * answers(rng); // sums of earnings, many alike
     }
     return rows;
 }
@@ -86,6 +88,8 @@ BENCHMARK(BM_SortMillionRows)
     ->Arg(ResultsModel::Listings)
     ->Arg(ResultsModel::Parent)
     ->Arg(ResultsModel::Sources)
+    ->Arg(ResultsModel::Heat)
+    ->Arg(ResultsModel::Opportunity)
     ->Unit(benchmark::kMillisecond);
 
 // The first sort by 关键词 of a fresh million rows (later ones reuse its order).

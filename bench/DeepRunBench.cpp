@@ -5,6 +5,7 @@
 #include "PacedRun.h"
 #include "core/DeepRunEngine.h"
 #include "core/ResultWriters.h"
+#include "core/RunExport.h"
 #include "core/RunStore.h"
 
 #include <QTemporaryDir>
@@ -105,7 +106,7 @@ Finished runToEnd(const std::string &folder, const DeepRunOptions &options,
     const RunOutcome outcome = engine.run();
     const double wall = seconds(Clock::now() - start);
     const std::string csv = folder + "/out.csv";
-    writeResults(csv, [&](const RowVisitor &visit) { return store.value()->forEachResult(id, visit).ok(); });
+    exportRun(*store.value(), id, csv);
     return {outcome, wall, engine.requestsSent(), fileBytes(csv)};
 }
 
@@ -244,9 +245,7 @@ void BM_MillionWords(benchmark::State &state) {
         getrusage(RUSAGE_SELF, &usage);
         state.counters["rss_mb_after_run"] = currentRssMb();
         const auto exportStart = Clock::now();
-        const auto written = writeResults(folder + "/words.csv", [&](const RowVisitor &visit) {
-            return store.value()->forEachResult(id, visit).ok();
-        });
+        const auto written = exportRun(*store.value(), id, folder + "/words.csv");
         const double exportSeconds = seconds(Clock::now() - exportStart);
         if (!written.ok() || words != static_cast<long long>(kSeeds) * kWordsPerAnswer) {
             state.SkipWithError("export failed or words missing");

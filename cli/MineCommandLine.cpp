@@ -209,6 +209,17 @@ CLI::App *addDiffCommand(CLI::App &app, MineRequest &request) {
     return diff;
 }
 
+// How the results files' 热度 and 机会 columns are computed.
+constexpr const char *kValueColumnsHelp =
+    "Results files: 关键词, 种子词, 来源, 商品数, 层级, 父词, 出现次数, 热度, 机会. 热度 and 机会 are "
+    "estimates from the order of the marketplace's suggestions, not search counts. Per answer that "
+    "contained a word (PC, mobile, each long-tail answer) the word earns (n - p + 1) / n as suggestion p "
+    "of the answer's n, or 0.5 when it came only as a refinement (arrow) of a PC suggestion or as a "
+    "related word of a search page; the larger of the two, once per answer; the earnings add up over "
+    "the answers. 热度 = 100 × the word's sum / the largest sum of the run. 机会 = 热度 / log10(商品数 + "
+    "10), scaled so that the run's largest is 100, empty without 商品数. Both have one decimal and are "
+    "empty for runs stored before they were kept.";
+
 std::string usageError(const std::string &message) {
     return "orbisel-mine: " + message + " (see orbisel-mine --help)\n";
 }
@@ -250,11 +261,12 @@ ParseOutcome parseCommandLine(int argc, const char *const *argv) {
                  "orbisel-mine");
     app.set_version_flag("--version", versionText(), "Print the version and exit");
     app.require_subcommand(1);
-    app.footer(
-        "Exit codes: 0 done (also when --max-queries was reached), 1 store or results file failed, "
-        "2 usage or input error, 3 blocked by the marketplace, 4 network down, 5 service stopped, "
-        "130 interrupted (Ctrl-C).\nExample: orbisel-mine run --seed 连衣裙 --expand letters --depth 2 "
-        "--out 连衣裙.xlsx");
+    app.footer("Exit codes: 0 done (also when --max-queries was reached), 1 store or results file failed, "
+               "2 usage or input error, 3 blocked by the marketplace, 4 network down, 5 service stopped, "
+               "130 interrupted (Ctrl-C).\n" +
+               std::string(kValueColumnsHelp) +
+               "\nExample: orbisel-mine run --seed 连衣裙 --expand letters --depth 2 "
+               "--out 连衣裙.xlsx");
 
     CLI::App *run = app.add_subcommand("run", "Start a run; prints its number first");
     addRunOptions(*run, request, texts);

@@ -61,9 +61,11 @@ private:
     void planLevel(int depth);
     int firstLevel() const;
     void mergeQuery(const Completion &c, StoreCommit &commit);
-    void addWords(const StoredQuery &q, DeepSource source, const std::vector<FoundWord> &words);
-    void addWord(const StoredQuery &q, DeepSource source, const std::string &word,
-                 std::optional<long long> listings);
+    // The suggestions of one answer, each earning by its position.
+    void addSuggestions(const StoredQuery &q, DeepSource source, const std::vector<FoundWord> &words);
+    // Words of one answer that earn kRefinementEarning each.
+    void addRefinements(const StoredQuery &q, DeepSource source, const std::vector<std::string> &words);
+    void addWord(const StoredQuery &q, const std::string &word, const RunRows::Found &found);
     void commitMerged(StoreCommit &commit);
     ResultRow resultRow(std::size_t index) const;
     RunOutcome runLevel(const std::vector<std::size_t> &pending);
@@ -75,6 +77,8 @@ private:
     RunPlanner planner{options};
     std::vector<StoredQuery> queries;
     RunRows rows;
+    // Rows stored before sums were kept have none; such a run keeps none.
+    bool keepsPopularity = true;
     long long queriesDone = 0;
     std::int64_t cacheNotBefore = 0;
     // Rows to report: added from this index on, and changed older ones.
@@ -118,11 +122,14 @@ Result<void, StoreError> DeepRunEngine::Impl::load() {
         seedOf.emplace(options.seeds[i], static_cast<std::uint32_t>(i));
     rows.clear();
     rows.setRule(summary.value().occurrenceRule);
+    keepsPopularity = true;
     return store.forEachResult(runId, [&](const ResultRow &row) {
         RunRow compact;
         compact.word = row.word;
         compact.listings = row.listings.value_or(-1);
-        compact.occurrences = row.occurrences;
+        compact.popularity = PopularityTally(row.popularity.value_or(0));
+        keepsPopularity = keepsPopularity && row.popularity.has_value();
+        compact.occurrences = static_cast<std::uint32_t>(row.occurrences);
         compact.seed = seedOf.count(row.seed) ? seedOf[row.seed] : 0;
         compact.parent = ordinalOf.count(row.parent) ? ordinalOf[row.parent] : 0;
         compact.sources = row.sources;
@@ -167,25 +174,33 @@ ResultRow DeepRunEngine::Impl::resultRow(std::size_t index) const {
     out.depth = row.depth;
     out.parent = queries[row.parent].text;
     out.occurrences = row.occurrences;
+    if (keepsPopularity)
+        out.popularity = row.popularity.sum();
     return out;
 }
 
-void DeepRunEngine::Impl::addWord(const StoredQuery &q, DeepSource source, const std::string &word,
-                                  std::optional<long long> listings) {
+void DeepRunEngine::Impl::addWord(const StoredQuery &q, const std::string &word,
+                                  const RunRows::Found &found) {
     const std::string key = comparisonKey(word);
     if (key.empty() || !filter.keeps(word))
         return;
     const RunRows::Added added =
-        rows.add(word, key, source, listings, static_cast<std::uint32_t>(q.seedIndex),
-                 static_cast<std::uint32_t>(q.ordinal), q.depth);
+        rows.add(word, key, found,
+                 {static_cast<std::uint32_t>(q.seedIndex), static_cast<std::uint32_t>(q.ordinal), q.depth});
     if (!added.isNew && added.index < reportedRows)
         changedRows.push_back(added.index);
 }
 
-void DeepRunEngine::Impl::addWords(const StoredQuery &q, DeepSource source,
-                                   const std::vector<FoundWord> &words) {
-    for (const FoundWord &w : words)
-        addWord(q, source, w.word, w.listings);
+void DeepRunEngine::Impl::addSuggestions(const StoredQuery &q, DeepSource source,
+                                         const std::vector<FoundWord> &words) {
+    for (std::size_t i = 0; i < words.size(); ++i)
+        addWord(q, words[i].word, {source, words[i].listings, suggestionEarning(i + 1, words.size())});
+}
+
+void DeepRunEngine::Impl::addRefinements(const StoredQuery &q, DeepSource source,
+                                         const std::vector<std::string> &words) {
+    for (const std::string &word : words)
+        addWord(q, word, {source, std::nullopt, kRefinementEarning});
 }
 
 // Adds the words of one answered query in source order, then position.
@@ -200,14 +215,12 @@ void DeepRunEngine::Impl::mergeQuery(const Completion &c, StoreCommit &commit) {
                 rows.answerStarts();
                 if (hasSource(sources, DeepSource::Pc)) {
                     rows.sourceStarts();
-                    addWords(q, DeepSource::Pc, pc->suggestions);
+                    addSuggestions(q, DeepSource::Pc, pc->suggestions);
                 }
                 if (hasSource(sources, DeepSource::Arrow)) {
                     rows.sourceStarts(); // the refinements belong to the PC answer they came in
-                    for (const auto &arrows : pc->arrows) {
-                        for (const std::string &word : arrows)
-                            addWord(q, DeepSource::Arrow, word, std::nullopt);
-                    }
+                    for (const auto &arrows : pc->arrows)
+                        addRefinements(q, DeepSource::Arrow, arrows);
                 }
             }
         }
@@ -215,7 +228,7 @@ void DeepRunEngine::Impl::mergeQuery(const Completion &c, StoreCommit &commit) {
             if (auto words = suggestionWords(c.mobile(), true)) {
                 rows.answerStarts();
                 rows.sourceStarts();
-                addWords(q, DeepSource::Mobile, *words);
+                addSuggestions(q, DeepSource::Mobile, *words);
             }
         }
         if (hasSource(sources, DeepSource::LongTail)) {
@@ -223,7 +236,7 @@ void DeepRunEngine::Impl::mergeQuery(const Completion &c, StoreCommit &commit) {
             for (const std::string &answer : c.longTail) {
                 if (auto words = suggestionWords(answer, false)) {
                     rows.answerStarts();
-                    addWords(q, DeepSource::LongTail, *words);
+                    addSuggestions(q, DeepSource::LongTail, *words);
                 }
             }
         }
@@ -231,8 +244,7 @@ void DeepRunEngine::Impl::mergeQuery(const Completion &c, StoreCommit &commit) {
             if (auto words = relatedWords(c.answer(AnswerKind::Search))) {
                 rows.answerStarts();
                 rows.sourceStarts();
-                for (const std::string &word : *words)
-                    addWord(q, DeepSource::Related, word, std::nullopt);
+                addRefinements(q, DeepSource::Related, *words);
             }
         }
         q.state = QueryState::Done;

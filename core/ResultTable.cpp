@@ -38,6 +38,11 @@ template <class T> int compareValue(T a, T b) {
     return a < b ? -1 : b < a ? 1 : 0;
 }
 
+// A key that orders non-negative doubles as their values.
+std::uint64_t orderKey(double value) {
+    return std::bit_cast<std::uint64_t>(std::max(value, 0.0));
+}
+
 } // namespace
 
 std::uint32_t ResultTable::Interned::add(const std::string &text) {
@@ -66,6 +71,7 @@ ResultRow ResultTable::storedRow(std::size_t row) const {
     out.depth = m_depth[row];
     out.parent = m_parents.at(m_parent[row]);
     out.occurrences = m_occurrences[row];
+    out.popularity = popularity(row);
     return out;
 }
 
@@ -76,6 +82,35 @@ void ResultTable::storeRow(std::uint32_t row, const ResultRow &value) {
     m_depth[row] = static_cast<std::uint8_t>(std::clamp(value.depth, 0, 255));
     m_listings[row] = value.listings ? std::max<long long>(*value.listings, 0) : -1;
     m_occurrences[row] = value.occurrences;
+    m_popularity[row] = value.popularity ? std::max(*value.popularity, 0.0) : -1;
+}
+
+std::optional<double> ResultTable::popularity(std::size_t row) const {
+    return m_popularity[row] < 0 ? std::nullopt : std::optional<double>(m_popularity[row]);
+}
+
+std::optional<double> ResultTable::opportunityRatio(std::size_t row) const {
+    const std::optional<double> sum = popularity(row);
+    return sum ? core::opportunityRatio(*sum, listings(row)) : std::nullopt;
+}
+
+std::optional<double> ResultTable::heat(std::size_t row) const {
+    const std::optional<double> sum = popularity(row);
+    return sum ? std::optional<double>(m_scale.heat(*sum)) : std::nullopt;
+}
+
+std::optional<double> ResultTable::opportunity(std::size_t row) const {
+    const std::optional<double> sum = popularity(row);
+    return sum ? m_scale.opportunity(*sum, listings(row)) : std::nullopt;
+}
+
+// The scale again from every row: a larger 商品数 lowers a row's 机会 ratio, and
+// the largest may be the one that fell.
+void ResultTable::rescale() {
+    m_scale = ValueScale();
+    for (std::size_t row = 0; row < storedRowCount(); ++row)
+        if (m_popularity[row] >= 0)
+            m_scale.add(m_popularity[row], listings(row));
 }
 
 bool ResultTable::accepts(std::uint32_t row) const {
@@ -100,16 +135,33 @@ int ResultTable::compareColumn(std::uint32_t a, std::uint32_t b) const {
         return compareText(m_parents.at(m_parent[a]), m_parents.at(m_parent[b]));
     case Occurrences:
         return compareValue(m_occurrences[a], m_occurrences[b]);
+    case Heat:
+        return compareValue(m_popularity[a], m_popularity[b]);
+    case Opportunity:
+        return compareValue(opportunityRatio(a).value_or(-1), opportunityRatio(b).value_or(-1));
     default:
         return 0;
     }
 }
 
-// The shown order: the sort column in the chosen direction, an empty 商品数 last either
-// way, ties in result order.
+bool ResultTable::emptyInSortColumn(std::uint32_t row) const {
+    switch (m_sortColumn) {
+    case Listings:
+        return m_listings[row] < 0;
+    case Heat:
+        return m_popularity[row] < 0;
+    case Opportunity:
+        return !opportunityRatio(row);
+    default:
+        return false;
+    }
+}
+
+// The shown order: the sort column in the chosen direction, an empty 商品数, 热度 or 机会
+// last either way, ties in result order.
 bool ResultTable::less(std::uint32_t a, std::uint32_t b) const {
-    if (m_sortColumn == Listings && (m_listings[a] < 0) != (m_listings[b] < 0))
-        return m_listings[b] < 0;
+    if (const bool emptyA = emptyInSortColumn(a); emptyA != emptyInSortColumn(b))
+        return !emptyA;
     int c = compareColumn(a, b);
     if (m_descending)
         c = -c;
@@ -168,6 +220,15 @@ void ResultTable::sortAll() {
         case Occurrences:
             key = static_cast<std::uint64_t>(std::max<std::int64_t>(m_occurrences[row], 0));
             break;
+        case Heat:
+        case Opportunity: {
+            const std::optional<double> value =
+                m_sortColumn == Heat ? popularity(row) : opportunityRatio(row);
+            if (!value)
+                return UINT64_MAX;
+            key = orderKey(*value);
+            return descending ? UINT64_MAX - 1 - key : key;
+        }
         }
         return descending ? ~key : key;
     };
@@ -294,6 +355,8 @@ void ResultTable::clear() {
     m_depth.clear();
     m_listings.clear();
     m_occurrences.clear();
+    m_popularity.clear();
+    m_scale = ValueScale();
     m_sorted.clear();
     m_view.clear();
 }
@@ -309,20 +372,30 @@ ResultTable::ViewChange ResultTable::appendRows(const std::vector<ResultRow> &ro
     m_depth.resize(total);
     m_listings.resize(total);
     m_occurrences.resize(total);
+    m_popularity.resize(total);
+    const ValueScale scaleBefore = m_scale;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         m_wordBytes += rows[i].word;
         m_wordStart.push_back(m_wordBytes.size());
         if (std::any_of(rows[i].word.begin(), rows[i].word.end(), [](char c) { return isAsciiCapital(c); }))
             m_rowsWithCapitals.push_back(first + static_cast<std::uint32_t>(i));
         storeRow(first + static_cast<std::uint32_t>(i), rows[i]);
+        if (rows[i].popularity)
+            m_scale.add(m_popularity[first + i], listings(first + i));
     }
+    // A new largest sum or 机会 ratio changes the figures of the rows shown already.
+    const bool rescaled = first > 0 && m_scale != scaleBefore;
     std::vector<std::uint32_t> added(rows.size());
     for (std::size_t i = 0; i < rows.size(); ++i)
         added[i] = first + static_cast<std::uint32_t>(i);
-    if (m_sortColumn != kResultOrder)
-        return insertSorted(std::move(added), false);
+    if (m_sortColumn != kResultOrder) {
+        ViewChange change = insertSorted(std::move(added), false);
+        change.valuesChanged = rescaled;
+        return change;
+    }
     m_sorted.insert(m_sorted.end(), added.begin(), added.end());
     ViewChange change;
+    change.valuesChanged = rescaled;
     for (std::uint32_t row : added)
         if (accepts(row))
             change.appended.push_back(row);
@@ -359,12 +432,20 @@ ResultTable::ViewChange ResultTable::insertSorted(std::vector<std::uint32_t> row
 
 ResultTable::ViewChange ResultTable::changeRows(const std::vector<std::pair<std::size_t, ResultRow>> &rows) {
     std::vector<std::uint32_t> changed;
+    bool lowered = false; // a row's 机会 ratio or sum may have fallen
     for (const auto &[row, value] : rows) {
         if (row >= storedRowCount())
             continue;
+        const std::optional<double> sumBefore = popularity(row);
+        const std::optional<long long> listingsBefore = listings(row);
         storeRow(static_cast<std::uint32_t>(row), value);
         changed.push_back(static_cast<std::uint32_t>(row));
+        lowered = lowered || (sumBefore && (listings(row) != listingsBefore || popularity(row) < sumBefore));
+        if (!lowered && value.popularity)
+            m_scale.add(m_popularity[row], listings(row));
     }
+    if (lowered)
+        rescale();
     if (changed.empty())
         return {};
     // The word decides the text and root filters and the 关键词 order; it never changes,

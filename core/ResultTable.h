@@ -2,6 +2,7 @@
 
 #include "core/DeepRunTypes.h"
 #include "core/TableOrder.h"
+#include "core/WordValue.h"
 
 #include <cstdint>
 #include <functional>
@@ -24,7 +25,7 @@ namespace orbisel::core {
 // (setView installs it) or changed values.
 class ResultTable {
 public:
-    enum Column { Word, Seed, Sources, Listings, Depth, Parent, Occurrences, ColumnCount };
+    enum Column { Word, Seed, Sources, Listings, Depth, Parent, Occurrences, Heat, Opportunity, ColumnCount };
     // Sorting with no column shows the result order.
     static constexpr int kResultOrder = -1;
 
@@ -64,6 +65,11 @@ public:
     std::optional<long long> listings(std::size_t row) const;
     int depth(std::size_t row) const { return m_depth[row]; }
     long long occurrences(std::size_t row) const { return m_occurrences[row]; }
+    // 热度 and 机会 on the scale of the rows so far, unrounded; none without a sum
+    // (机会 also none without 商品数).
+    std::optional<double> heat(std::size_t row) const;
+    std::optional<double> opportunity(std::size_t row) const;
+    const ValueScale &scale() const { return m_scale; }
 
 private:
     class Interned {
@@ -88,6 +94,11 @@ private:
     ViewChange rebuiltView() const;
     ViewChange insertSorted(std::vector<std::uint32_t> rows, bool moving);
     void storeRow(std::uint32_t row, const ResultRow &value);
+    std::optional<double> popularity(std::size_t row) const;
+    std::optional<double> opportunityRatio(std::size_t row) const;
+    // Whether the row has no value in the sort column (shown last either way).
+    bool emptyInSortColumn(std::uint32_t row) const;
+    void rescale();
 
     std::string m_wordBytes;
     std::vector<std::uint64_t> m_wordStart{0};
@@ -100,6 +111,8 @@ private:
     std::vector<std::uint8_t> m_depth;
     std::vector<std::int64_t> m_listings; // -1: none
     std::vector<std::int64_t> m_occurrences;
+    std::vector<double> m_popularity; // -1: none
+    ValueScale m_scale;               // of every stored row
 
     int m_sortColumn = kResultOrder;
     bool m_descending = false;

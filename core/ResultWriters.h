@@ -4,6 +4,7 @@
 #include "core/Result.h"
 #include "core/SourceNames.h"
 #include "core/TableWriter.h"
+#include "core/WordValue.h"
 
 #include <functional>
 #include <optional>
@@ -13,17 +14,19 @@
 namespace orbisel::core {
 
 // The column names of every format, in column order.
-inline constexpr std::string_view kResultColumns[] = {"关键词", "种子词", "来源",    "商品数",
-                                                      "层级",   "父词",   "出现次数"};
+inline constexpr std::string_view kResultColumns[] = {"关键词", "种子词",   "来源", "商品数", "层级",
+                                                      "父词",   "出现次数", "热度", "机会"};
 
 // Passes every row, in result order, to the visitor until it returns false;
 // returns false when the rows could not all be read (a writer stop is no failure).
 using RowVisitor = std::function<bool(const ResultRow &)>;
 using RowSource = std::function<bool(const RowVisitor &)>;
 
-// Writes the rows through writeTable, in the columns above: 商品数 a number
-// in .xlsx (null in .jsonl when unknown), the other columns text there. 来源
+// Writes the rows through writeTable, in the columns above: 商品数, 热度 and
+// 机会 numbers in .xlsx (null in .jsonl when unknown), the other columns text
+// there. 热度 and 机会 are on the run's scale, rounded to one decimal. 来源
 // holds the command-line names in .csv and .jsonl, the shown names in .xlsx.
-Result<void, WriteError> writeResults(const std::string &path, const RowSource &rows);
+Result<void, WriteError> writeResults(const std::string &path, const ValueScale &scale,
+                                      const RowSource &rows);
 
 } // namespace orbisel::core

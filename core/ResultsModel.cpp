@@ -9,6 +9,29 @@ QString qtText(std::string_view s) {
     return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
 }
 
+QVariant oneDecimalText(std::optional<double> value) {
+    return value ? QVariant(QString::number(oneDecimal(*value), 'f', 1)) : QVariant();
+}
+
+// How 热度 and 机会 are computed, on their headers.
+QVariant headerToolTip(int section) {
+    switch (section) {
+    case ResultsModel::Heat:
+        return QStringLiteral(
+            "热度 = 100 × 该词的热度和 ÷ 本次挖掘中最大的热度和（一位小数）。\n"
+            "热度和：每个含该词的回答（PC、无线、每个长尾回答）中，该词是 n 条下拉词里的第 p 条时得 "
+            "(n − p + 1) ÷ n；只作为箭头词或你是不是想找时得 0.5；同一回答取较大者、只计一次，各回答相加。\n"
+            "这是由下拉词的先后顺序得出的估计，不是搜索次数。");
+    case ResultsModel::Opportunity:
+        return QStringLiteral(
+            "机会 = 热度 ÷ log10(商品数 + 10)，再按本次挖掘中最大者为 100.0 换算（一位小数）；"
+            "没有商品数时为空。\n"
+            "这是由下拉词的先后顺序得出的估计，不是搜索次数。");
+    default:
+        return {};
+    }
+}
+
 } // namespace
 
 ResultsModel::ResultsModel(QObject *parent) : ShownRowsModel(parent) {}
@@ -28,6 +51,8 @@ QVariant ResultsModel::headerData(int section, Qt::Orientation orientation, int 
         return QAbstractTableModel::headerData(section, orientation, role);
     if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
         return qtText(kResultColumns[section]);
+    if (role == Qt::ToolTipRole)
+        return headerToolTip(section);
     return {};
 }
 
@@ -37,7 +62,8 @@ QVariant ResultsModel::data(const QModelIndex &index, int role) const {
     const std::uint32_t row = m_table.view()[static_cast<std::size_t>(index.row())];
     const int column = index.column();
     if (role == Qt::TextAlignmentRole) {
-        const bool number = column == Listings || column == Depth || column == Occurrences;
+        const bool number = column == Listings || column == Depth || column == Occurrences ||
+                            column == Heat || column == Opportunity;
         return QVariant::fromValue(
             Qt::Alignment(number ? Qt::AlignRight | Qt::AlignVCenter : Qt::AlignLeft | Qt::AlignVCenter));
     }
@@ -60,6 +86,10 @@ QVariant ResultsModel::data(const QModelIndex &index, int role) const {
         return qtText(m_table.parent(row));
     case Occurrences:
         return QString::number(m_table.occurrences(row));
+    case Heat:
+        return oneDecimalText(m_table.heat(row));
+    case Opportunity:
+        return oneDecimalText(m_table.opportunity(row));
     default:
         return {};
     }
@@ -67,16 +97,19 @@ QVariant ResultsModel::data(const QModelIndex &index, int role) const {
 
 // Announces a change of the table's view the way views expect it.
 void ResultsModel::present(ResultTable::ViewChange change) {
+    const int shownBefore = rowCount();
     if (change.view) {
         showView(m_table.view(), std::move(*change.view), storedRowCount(),
                  [this](View view) { m_table.setView(std::move(view)); });
     } else if (!change.appended.empty()) {
-        const int at = rowCount();
-        beginInsertRows({}, at, at + static_cast<int>(change.appended.size()) - 1);
+        beginInsertRows({}, shownBefore, shownBefore + static_cast<int>(change.appended.size()) - 1);
         m_table.extendView(change.appended);
         endInsertRows();
-    } else if (change.valuesChanged && rowCount() > 0) {
-        emit dataChanged(index(0, 0), index(rowCount() - 1, ColumnCount - 1));
+    }
+    if (change.valuesChanged && rowCount() > 0) {
+        const int rows = change.view ? rowCount() : std::min(shownBefore, rowCount());
+        if (rows > 0)
+            emit dataChanged(index(0, 0), index(rows - 1, ColumnCount - 1));
     }
 }
 

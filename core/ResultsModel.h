@@ -26,6 +26,8 @@ public:
         Depth = ResultTable::Depth,
         Parent = ResultTable::Parent,
         Occurrences = ResultTable::Occurrences,
+        Heat = ResultTable::Heat,
+        Opportunity = ResultTable::Opportunity,
         ColumnCount = ResultTable::ColumnCount
     };
     // Sorting with no column shows the result order.
@@ -59,6 +61,8 @@ public:
     std::size_t storedRowAt(int viewRow) const { return m_table.view()[static_cast<std::size_t>(viewRow)]; }
     ResultRow storedRow(std::size_t row) const { return m_table.storedRow(row); }
     std::string_view word(std::size_t row) const { return m_table.word(row); }
+    // The 热度 and 机会 scale of every stored row.
+    const ValueScale &scale() const { return m_table.scale(); }
 
 private:
     void present(ResultTable::ViewChange change);

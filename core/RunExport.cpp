@@ -1,13 +1,19 @@
 #include "core/RunExport.h"
 
+#include "core/RunValues.h"
+
 #include <optional>
 
 namespace orbisel::core {
 
+// Two passes over the stored rows: the run's 热度 and 机会 scale, then the file.
 Result<long long, ExportError> exportRun(RunStore &store, long long runId, const std::string &path) {
+    const auto scale = storedRunScale(store, runId);
+    if (!scale.ok())
+        return Failure{ExportError{ExportErrorKind::Store, scale.error()}};
     std::optional<StoreError> readError;
     long long rows = 0;
-    const auto written = writeResults(path, [&](const RowVisitor &visit) {
+    const auto written = writeResults(path, scale.value(), [&](const RowVisitor &visit) {
         const auto read = store.forEachResult(runId, [&](const ResultRow &row) {
             ++rows;
             return visit(row);

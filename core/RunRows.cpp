@@ -22,6 +22,7 @@ void RunRows::restore(RunRow row) {
 }
 
 void RunRows::answerStarts() {
+    ++m_answer;
     if (m_rule == OccurrenceRule::PerAnswer)
         ++m_stamp;
 }
@@ -31,31 +32,32 @@ void RunRows::sourceStarts() {
         ++m_stamp;
 }
 
-RunRows::Added RunRows::add(std::string_view word, std::string_view key, DeepSource source,
-                            std::optional<long long> listings, std::uint32_t seed, std::uint32_t parent,
-                            int depth) {
+RunRows::Added RunRows::add(std::string_view word, std::string_view key, const Found &found,
+                            const Origin &origin) {
     const std::uint64_t hash = hashKey(key);
-    if (const long long found = find(key, hash); found >= 0) {
-        RunRow &row = m_rows[static_cast<std::size_t>(found)];
-        row.sources |= sourceBit(source);
-        if (listings && *listings > row.listings)
-            row.listings = *listings;
+    if (const long long at = find(key, hash); at >= 0) {
+        RunRow &row = m_rows[static_cast<std::size_t>(at)];
+        row.sources |= sourceBit(found.source);
+        if (found.listings && *found.listings > row.listings)
+            row.listings = *found.listings;
         if (row.stamp != m_stamp) {
             row.stamp = m_stamp;
             ++row.occurrences;
         }
-        return {static_cast<std::size_t>(found), false};
+        row.popularity.earn(m_answer, found.earning);
+        return {static_cast<std::size_t>(at), false};
     }
     RunRow row;
     row.word = trimmedWord(word);
     row.hash = hash;
-    row.listings = listings.value_or(-1);
+    row.listings = found.listings.value_or(-1);
+    row.popularity.earn(m_answer, found.earning);
     row.occurrences = 1;
-    row.seed = seed;
-    row.parent = parent;
+    row.seed = origin.seed;
+    row.parent = origin.parent;
     row.stamp = m_stamp;
-    row.sources = sourceBit(source);
-    row.depth = static_cast<std::uint8_t>(depth);
+    row.sources = sourceBit(found.source);
+    row.depth = static_cast<std::uint8_t>(origin.depth);
     m_rows.push_back(std::move(row));
     index(m_rows.size() - 1);
     return {m_rows.size() - 1, true};

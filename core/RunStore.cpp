@@ -5,6 +5,7 @@
 #include "core/SqliteStatement.h"
 #include "core/UserData.h"
 #include "web/Clock.h"
+#include "web/SaveFile.h"
 
 #include <QDir>
 #include <iterator>
@@ -15,7 +16,7 @@
 namespace orbisel::core {
 namespace {
 
-constexpr int kSchemaVersion = 2;
+constexpr int kSchemaVersion = 3;
 
 // The tables of version 1; a new store takes the migrations from there as well.
 constexpr const char *kSchema = R"(
@@ -39,6 +40,8 @@ CREATE TABLE results(run INTEGER NOT NULL, pos INTEGER NOT NULL, word TEXT NOT N
 constexpr const char *kMigrations[] = {
     // Runs stored so far keep their count of one per query and source.
     "ALTER TABLE runs ADD COLUMN occurrence_rule INTEGER NOT NULL DEFAULT 0;",
+    // Rows stored so far have no popularity sum.
+    "ALTER TABLE results ADD COLUMN popularity REAL;",
 };
 static_assert(std::size(kMigrations) == kSchemaVersion - 1);
 
@@ -155,7 +158,8 @@ Result<std::unique_ptr<RunStore>, StoreError> RunStore::open(const std::string &
                           "SELECT id, name, options, state, started, updated, queries_done, queries_planned, "
                           "words, occurrence_rule FROM runs LIMIT 0");
     SqliteStatement checkResults(
-        db, "SELECT pos, word, seed, sources, listings, depth, parent, occurrences FROM results LIMIT 0");
+        db, "SELECT pos, word, seed, sources, listings, depth, parent, occurrences, popularity FROM results "
+            "LIMIT 0");
     if (!check.prepared() || !checkResults.prepared())
         return Failure{StoreError{StoreErrorKind::Corrupt, path + ": run tables damaged"}};
     return store;
@@ -168,7 +172,8 @@ int RunStore::storedVersion() const {
 }
 
 // Creates the tables of a new store or migrates an older one, in one
-// transaction; another process may have done it meanwhile.
+// transaction; another process may have done it meanwhile. An older store is
+// first copied beside itself as it stands (mining.sqlite.bak-<version>).
 Result<void, StoreError> RunStore::upgrade() {
     if (auto r = exec("BEGIN IMMEDIATE"); !r.ok())
         return r;
@@ -181,6 +186,12 @@ Result<void, StoreError> RunStore::upgrade() {
             return Failure{newerProgram(m_path, version)};
         return {};
     }
+    if (version > 0) {
+        if (auto r = backUp(m_path + ".bak-" + std::to_string(version)); !r.ok()) {
+            exec("ROLLBACK");
+            return r;
+        }
+    }
     std::string steps = version == 0 ? kSchema : "";
     for (int v = std::max(version, 1); v < kSchemaVersion; ++v)
         steps += kMigrations[v - 1];
@@ -190,6 +201,36 @@ Result<void, StoreError> RunStore::upgrade() {
         return r;
     }
     return commitTransaction();
+}
+
+// A consistent copy of the store, replacing the file at `path`. Called while
+// this connection holds the write lock: a reader of its own sees the store
+// as the last commit left it, with what the WAL holds.
+Result<void, StoreError> RunStore::backUp(const std::string &path) {
+    std::string problem;
+    const bool written = replaceFileAtomically(path, [&](const std::string &tempPath) {
+        sqlite3 *source = nullptr;
+        sqlite3 *copy = nullptr;
+        int rc = sqlite3_open_v2(m_path.c_str(), &source, SQLITE_OPEN_READONLY, nullptr);
+        if (rc == SQLITE_OK)
+            rc = sqlite3_open_v2(tempPath.c_str(), &copy, SQLITE_OPEN_READWRITE, nullptr);
+        if (rc == SQLITE_OK) {
+            sqlite3_backup *backup = sqlite3_backup_init(copy, "main", source, "main");
+            rc = backup ? sqlite3_backup_step(backup, -1) : sqlite3_errcode(copy);
+            if (backup && sqlite3_backup_finish(backup) != SQLITE_OK && rc == SQLITE_DONE)
+                rc = sqlite3_errcode(copy);
+        }
+        if (rc != SQLITE_DONE)
+            problem = copy ? sqlite3_errmsg(copy) : source ? sqlite3_errmsg(source) : sqlite3_errstr(rc);
+        sqlite3_close_v2(copy);
+        sqlite3_close_v2(source);
+        return rc == SQLITE_DONE;
+    });
+    if (!written)
+        return Failure{
+            StoreError{StoreErrorKind::WriteFailed, path + ": the copy before the upgrade failed" +
+                                                        (problem.empty() ? std::string() : ": " + problem)}};
+    return {};
 }
 
 Result<long long, StoreError> RunStore::createRun(const DeepRunOptions &options) {
@@ -289,8 +330,8 @@ Result<void, StoreError> RunStore::forEachResult(long long runId,
     if (auto r = checkRun(runId); !r.ok())
         return r;
     SqliteStatement select(m_db,
-                           "SELECT word, seed, sources, listings, depth, parent, occurrences FROM results "
-                           "WHERE run = ? ORDER BY pos");
+                           "SELECT word, seed, sources, listings, depth, parent, occurrences, popularity "
+                           "FROM results WHERE run = ? ORDER BY pos");
     select.bind(1, runId);
     ResultRow row;
     while (select.step() == SQLITE_ROW) {
@@ -301,6 +342,7 @@ Result<void, StoreError> RunStore::forEachResult(long long runId,
         row.depth = static_cast<int>(select.integer(4));
         row.parent = select.text(5);
         row.occurrences = select.integer(6);
+        row.popularity = select.isNull(7) ? std::nullopt : std::optional<double>(select.real(7));
         if (!visit(row))
             return {};
     }
@@ -415,7 +457,7 @@ Result<void, StoreError> RunStore::commit(long long runId, const StoreCommit &co
     {
         SqliteStatement upsert(
             m_db, "INSERT OR REPLACE INTO results(run, pos, word, seed, sources, listings, depth, "
-                  "parent, occurrences) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?)");
+                  "parent, occurrences, popularity) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
         for (const auto &[pos, row] : commit.rows) {
             upsert.bind(1, runId)
                 .bind(2, static_cast<long long>(pos))
@@ -429,6 +471,10 @@ Result<void, StoreError> RunStore::commit(long long runId, const StoreCommit &co
                 upsert.bind(6, *row.listings);
             else
                 upsert.bindNull(6);
+            if (row.popularity)
+                upsert.bindReal(10, *row.popularity);
+            else
+                upsert.bindNull(10);
             if (upsert.step() != SQLITE_DONE)
                 return rollBack(upsert.rc());
             upsert.reset();

@@ -60,7 +60,8 @@ struct StoreCommit {
 // their queries, the raw answers (also reused across runs as a cache) and the
 // results. Several processes may read; one writer per run, held by a lock
 // file beside the store that dies with the process. A store written by a newer
-// program or one that is not a store is refused and left as it is.
+// program or one that is not a store is refused and left as it is; an older
+// one is migrated on open, after a copy beside it (<store>.bak-<version>).
 // While an engine runs on a store object, other threads (a window listing or
 // exporting runs) open a store object of their own on the same file.
 class RunStore {
@@ -101,6 +102,7 @@ private:
     Result<void, StoreError> exec(const char *sql);
     int storedVersion() const;
     Result<void, StoreError> upgrade();
+    Result<void, StoreError> backUp(const std::string &path);
     Result<void, StoreError> checkRun(long long runId);
     // The store's last error, of the kind of the SQLite result code.
     StoreError failure(int sqliteCode) const;

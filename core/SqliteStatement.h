@@ -28,6 +28,10 @@ public:
         sqlite3_bind_blob(m_stmt, i, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
         return *this;
     }
+    SqliteStatement &bindReal(int i, double v) {
+        sqlite3_bind_double(m_stmt, i, v);
+        return *this;
+    }
     SqliteStatement &bindNull(int i) {
         sqlite3_bind_null(m_stmt, i);
         return *this;
@@ -40,6 +44,7 @@ public:
     }
     int rc() const { return m_rc; }
     long long integer(int i) const { return sqlite3_column_int64(m_stmt, i); }
+    double real(int i) const { return sqlite3_column_double(m_stmt, i); }
     bool isNull(int i) const { return sqlite3_column_type(m_stmt, i) == SQLITE_NULL; }
     std::string text(int i) const {
         const auto *p = static_cast<const char *>(sqlite3_column_blob(m_stmt, i));

@@ -4,16 +4,11 @@
 #include <cmath>
 
 namespace orbisel::core {
-namespace {
-
-// sum / log10(商品数 + 10): proportional to 机会 before scaling.
 std::optional<double> opportunityRatio(double sum, std::optional<long long> listings) {
     if (!listings || *listings < 0)
         return std::nullopt;
     return sum / std::log10(static_cast<double>(*listings) + 10.0);
 }
-
-} // namespace
 
 double suggestionEarning(std::size_t position, std::size_t count) {
     if (count == 0 || position == 0 || position > count)
@@ -22,14 +17,13 @@ double suggestionEarning(std::size_t position, std::size_t count) {
 }
 
 void PopularityTally::earn(std::uint32_t answer, double earning) {
-    if (m_open && answer == m_answer) {
+    if (m_best > kNoAnswer && answer == m_answer) {
         m_best = std::max(m_best, earning);
         return;
     }
-    m_closed += m_best;
+    m_closed = sum();
     m_best = earning;
     m_answer = answer;
-    m_open = true;
 }
 
 void ValueScale::add(double sum, std::optional<long long> listings) {

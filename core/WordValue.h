@@ -20,20 +20,27 @@ inline constexpr double kRefinementEarning = 0.5;
 // A word's popularity sum: per answer the largest of its earnings there, added
 // over the answers that contained it. Answers are told apart by an id that
 // changes from one answer to the next (the engine's answer stamp).
+// Packed to 20 bytes: a run keeps one per word, a million of them.
+#pragma pack(push, 4)
 class PopularityTally {
 public:
     PopularityTally() = default;
     explicit PopularityTally(double storedSum) : m_closed(storedSum) {}
 
     void earn(std::uint32_t answer, double earning);
-    double sum() const { return m_closed + m_best; }
+    double sum() const { return m_closed + (m_best > kNoAnswer ? m_best : 0.0); }
 
 private:
+    static constexpr double kNoAnswer = -1; // m_best before the first answer
+
+    double m_closed = 0;       // of the answers before the current one
+    double m_best = kNoAnswer; // of the current answer
     std::uint32_t m_answer = 0;
-    bool m_open = false;
-    double m_best = 0;   // of the current answer
-    double m_closed = 0; // of the answers before it
 };
+#pragma pack(pop)
+
+// sum / log10(商品数 + 10), proportional to 机会 before scaling (none without 商品数).
+std::optional<double> opportunityRatio(double sum, std::optional<long long> listings);
 
 // The largest figures of a run, from which each word's 热度 and 机会 follow:
 //   热度 = 100 × sum / the run's largest sum;
@@ -47,6 +54,7 @@ public:
 
     double heat(double sum) const;
     std::optional<double> opportunity(double sum, std::optional<long long> listings) const;
+    bool operator==(const ValueScale &) const = default;
 
 private:
     double m_largestSum = 0;

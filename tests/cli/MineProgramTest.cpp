@@ -26,12 +26,14 @@ using Args = std::vector<std::string>;
 
 const std::string kFixtures = ORBISEL_CLI_TEST_DIR "/fixtures/market";
 
-// The CSV of a run over the slow fixture words 慢1..慢10.
+// The CSV of a run over the slow fixture words 慢1..慢10: each the only suggestion of
+// its answer (热度 100), 商品数 i, so 机会 100 × log10(11) / log10(10 + i).
 std::string slowRunCsv() {
-    std::string csv = "\xEF\xBB\xBF关键词,种子词,来源,商品数,层级,父词,出现次数\r\n";
+    const char *opportunity[] = {"100", "96.5", "93.5", "90.9", "88.5", "86.5", "84.6", "83", "81.4", "80"};
+    std::string csv = "\xEF\xBB\xBF关键词,种子词,来源,商品数,层级,父词,出现次数,热度,机会\r\n";
     for (int i = 1; i <= 10; ++i) {
         const std::string n = std::to_string(i);
-        csv += "慢" + n + "甲,慢" + n + ",pc," + n + ",1,慢" + n + ",1\r\n";
+        csv += "慢" + n + "甲,慢" + n + ",pc," + n + ",1,慢" + n + ",1,100," + opportunity[i - 1] + "\r\n";
     }
     return csv;
 }
@@ -124,13 +126,14 @@ TEST_F(MineProgramTest, run_writesTheDeepResultInOrder) {
                                  "pc", "--interval-ms", "0", "--name", "裙子", "--out", file("r.csv")});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out.substr(0, 6), "run 1\n");
-    EXPECT_EQ(readWholeFile(file("r.csv")), "\xEF\xBB\xBF关键词,种子词,来源,商品数,层级,父词,出现次数\r\n"
-                                            "连衣裙夏,连衣裙,pc,100,1,连衣裙,1\r\n"
-                                            "连衣裙女,连衣裙,pc,200,1,连衣裙,3\r\n"
-                                            "半身裙长款,半身裙,pc,10,1,半身裙,1\r\n"
-                                            "连衣裙夏季,连衣裙,pc,50,2,连衣裙夏,1\r\n"
-                                            "连衣裙女装,连衣裙,pc,30,2,连衣裙女,1\r\n"
-                                            "男士衬衫,连衣裙,pc,3,2,连衣裙女,1\r\n");
+    EXPECT_EQ(readWholeFile(file("r.csv")),
+              "\xEF\xBB\xBF关键词,种子词,来源,商品数,层级,父词,出现次数,热度,机会\r\n"
+              "连衣裙夏,连衣裙,pc,100,1,连衣裙,1,66.7,63.7\r\n"
+              "连衣裙女,连衣裙,pc,200,1,连衣裙,3,100,84\r\n"
+              "半身裙长款,半身裙,pc,10,1,半身裙,1,66.7,100\r\n"
+              "连衣裙夏季,连衣裙,pc,50,2,连衣裙夏,1,66.7,73.2\r\n"
+              "连衣裙女装,连衣裙,pc,30,2,连衣裙女,1,66.7,81.2\r\n"
+              "男士衬衫,连衣裙,pc,3,2,连衣裙女,1,33.3,58.4\r\n");
     // Each query once; words of the last level are not asked.
     Args asked = askedPc();
     std::sort(asked.begin(), asked.end());
@@ -141,7 +144,7 @@ TEST_F(MineProgramTest, run_writesTheDeepResultInOrder) {
     const std::string jsonl = readWholeFile(file("r.jsonl"));
     EXPECT_EQ(jsonl.substr(0, jsonl.find('\n')),
               "{\"关键词\":\"连衣裙夏\",\"种子词\":\"连衣裙\",\"来源\":\"pc\",\"商品数\":100,\"层级\":1,"
-              "\"父词\":\"连衣裙\",\"出现次数\":1}");
+              "\"父词\":\"连衣裙\",\"出现次数\":1,\"热度\":66.7,\"机会\":63.7}");
 
     const MineResult list = mine({"list"});
     ASSERT_EQ(list.exitCode, 0) << list.err;
@@ -214,9 +217,10 @@ TEST_F(MineProgramTest, run_filtersKeepWordsAndLimitQueries) {
     const MineResult excluded = mine({"run", "--seed", "连衣裙", "--depth", "2", "--sources", "pc",
                                       "--interval-ms", "0", "--exclude", "男,夏", "--out", file("x.csv")});
     ASSERT_EQ(excluded.exitCode, 0) << excluded.err;
-    EXPECT_EQ(readWholeFile(file("x.csv")), "\xEF\xBB\xBF关键词,种子词,来源,商品数,层级,父词,出现次数\r\n"
-                                            "连衣裙女,连衣裙,pc,200,1,连衣裙,1\r\n"
-                                            "连衣裙女装,连衣裙,pc,30,2,连衣裙女,1\r\n");
+    EXPECT_EQ(readWholeFile(file("x.csv")),
+              "\xEF\xBB\xBF关键词,种子词,来源,商品数,层级,父词,出现次数,热度,机会\r\n"
+              "连衣裙女,连衣裙,pc,200,1,连衣裙,1,50,34.5\r\n"
+              "连衣裙女装,连衣裙,pc,30,2,连衣裙女,1,100,100\r\n");
 
     const MineResult limited =
         mine({"run", "--seed", "连衣裙", "--depth", "2", "--sources", "pc", "--interval-ms", "0",
@@ -314,10 +318,11 @@ TEST_F(MineProgramTest, fixedPace_blockedRun_exitsThreeThenResumeFinishesIt) {
 
     const MineResult resumed = mine({"resume", "1", "--out", file("b.csv")});
     ASSERT_EQ(resumed.exitCode, 0) << resumed.err;
-    EXPECT_EQ(readWholeFile(file("b.csv")), "\xEF\xBB\xBF关键词,种子词,来源,商品数,层级,父词,出现次数\r\n"
-                                            "拒0甲,拒0,pc,1,1,拒0,1\r\n"
-                                            "拒1甲,拒1,pc,2,1,拒1,1\r\n"
-                                            "拒2甲,拒2,pc,3,1,拒2,1\r\n");
+    EXPECT_EQ(readWholeFile(file("b.csv")),
+              "\xEF\xBB\xBF关键词,种子词,来源,商品数,层级,父词,出现次数,热度,机会\r\n"
+              "拒0甲,拒0,pc,1,1,拒0,1,100,100\r\n"
+              "拒1甲,拒1,pc,2,1,拒1,1,100,96.5\r\n"
+              "拒2甲,拒2,pc,3,1,拒2,1,100,93.5\r\n");
     // The refused queries are asked again; the answered one is not.
     const Args asked = askedPc();
     EXPECT_EQ(std::count(asked.begin(), asked.end(), "拒0"), 1);
@@ -536,9 +541,10 @@ TEST_F(MineProgramTest, listsSplitAtFullWidthCommasAndEnumerationCommas) {
         mine({"run", "--seed", "连衣裙", "--depth", "2", "--sources", "pc", "--interval-ms", "0", "--include",
               " 连衣裙，男士 ", "--exclude", "夏、 装", "--out", file("l.csv")});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(readWholeFile(file("l.csv")), "\xEF\xBB\xBF关键词,种子词,来源,商品数,层级,父词,出现次数\r\n"
-                                            "连衣裙女,连衣裙,pc,200,1,连衣裙,1\r\n"
-                                            "男士衬衫,连衣裙,pc,3,2,连衣裙女,1\r\n");
+    EXPECT_EQ(readWholeFile(file("l.csv")),
+              "\xEF\xBB\xBF关键词,种子词,来源,商品数,层级,父词,出现次数,热度,机会\r\n"
+              "连衣裙女,连衣裙,pc,200,1,连衣裙,1,100,48\r\n"
+              "男士衬衫,连衣裙,pc,3,2,连衣裙女,1,100,100\r\n");
 }
 
 TEST_F(MineProgramTest, helpAndVersion) {
@@ -551,7 +557,8 @@ TEST_F(MineProgramTest, helpAndVersion) {
           "--store",       "--suggest-host", "--ca-file",     "--service-port"})
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
     const MineResult top = runMine(home(), {"--help"});
-    for (const char *command : {"run", "resume", "list", "export", "diff", "roots", "Exit codes"})
+    for (const char *command : {"run", "resume", "list", "export", "diff", "roots", "Exit codes",
+                                "(n - p + 1) / n", "not search counts"})
         EXPECT_NE(top.out.find(command), std::string::npos) << command;
     const MineResult roots = runMine(home(), {"roots", "--help"});
     EXPECT_EQ(roots.exitCode, 0);

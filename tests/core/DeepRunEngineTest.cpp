@@ -3,11 +3,13 @@
 #include "MarketplaceServer.h"
 #include "core/ResultWriters.h"
 #include "core/RunStore.h"
+#include "core/RunValues.h"
 #include "web/TextRules.h"
 
 #include <QTemporaryDir>
 #include <algorithm>
 #include <condition_variable>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -28,12 +30,21 @@ std::string rowText(const ResultRow &r) {
            "|" + std::to_string(r.occurrences);
 }
 
-std::vector<std::string> rowsOf(RunStore &store, long long runId) {
+// The row with its popularity sum to the last bit: "…|occurrences|sum".
+std::string rowWithSum(const ResultRow &r) {
+    char sum[32] = "none";
+    if (r.popularity)
+        std::snprintf(sum, sizeof sum, "%a", *r.popularity);
+    return rowText(r) + "|" + sum;
+}
+
+std::vector<std::string> rowsOf(RunStore &store, long long runId,
+                                std::string (*text)(const ResultRow &) = rowText) {
     std::vector<std::string> rows;
     EXPECT_TRUE(store
                     .forEachResult(runId,
                                    [&](const ResultRow &r) {
-                                       rows.push_back(rowText(r));
+                                       rows.push_back(text(r));
                                        return true;
                                    })
                     .ok());
@@ -106,11 +117,12 @@ protected:
     }
 
     // The rows of an undisturbed run of `o` in a store of its own.
-    std::vector<std::string> referenceRows(const DeepRunOptions &o) {
+    std::vector<std::string> referenceRows(const DeepRunOptions &o,
+                                           std::string (*text)(const ResultRow &) = rowText) {
         auto reference = openStore("reference.sqlite");
         const long long id = reference->createRun(o).value();
         EXPECT_EQ(run(*reference, id), RunOutcome::Done);
-        return rowsOf(*reference, id);
+        return rowsOf(*reference, id, text);
     }
 
     // The q of every request of one endpoint received since the log was cleared.
@@ -310,6 +322,64 @@ TEST_F(DeepRunEngineTest, occurrences_countTheAnswersThatContainedTheWord) {
     }
 }
 
+// 甲's answers, by hand (n suggestions; position p earns (n - p + 1) / n, a
+// refinement or related word 0.5, the larger once per answer):
+//   PC 甲 (4): 甲 1.0, 甲一 0.75, 甲二 0.5, 甲四 0.25 and its refinement 0.5 → 0.5;
+//             甲五 refinement only 0.5 (no 商品数)
+//   mobile 甲 (2): 甲一 1.0, 甲六 0.5
+//   long tail 甲一 (3): 甲一七 1.0, 甲六 2/3, 甲二 1/3; long tail 甲六 (1): 甲六 1.0
+//   related 甲: 甲八 0.5 (no 商品数), 甲一 0.5
+// Sums: 甲一 2.25 (the largest), 甲六 13/6, 甲 1, 甲一七 1, 甲二 5/6, 甲四 甲五 甲八 0.5.
+// 机会 = sum / log10(商品数 + 10) scaled to 100: 甲六 (商品数 9) is the largest.
+TEST_F(DeepRunEngineTest, popularityAndOpportunity_equalTheHandComputedTable) {
+    serve(R"({
+      "甲": {"result": [["甲", "90"], ["甲一", "100"], ["甲二", "50"], ["甲四", "5"]],
+             "magic": [{"index": "1", "data": [[{"title": "四"}, {"title": "五"}]]}]}
+    })",
+          R"({
+      "甲": {"result": [["甲一", "120"], ["甲六", "8"]]},
+      "甲一": {"result": [["甲一七", "3"], ["甲六", "9"], ["甲二", "40"]]},
+      "甲六": {"result": [["甲六", "7"]]}
+    })",
+          R"({"甲": {"status": "show", "data": {"words": [{"text": "甲八"}, {"text": "甲一"}]}}})");
+    auto store = openStore();
+    DeepRunOptions o = options({"甲"});
+    o.sources = sources(
+        {DeepSource::Pc, DeepSource::Arrow, DeepSource::Mobile, DeepSource::LongTail, DeepSource::Related});
+    const long long id = store->createRun(o).value();
+    ASSERT_EQ(run(*store, id), RunOutcome::Done);
+    const ValueScale scale = storedRunScale(*store, id).value();
+    struct Figures {
+        double sum, heat;
+        std::optional<double> opportunity;
+    };
+    std::map<std::string, Figures> shown;
+    ASSERT_TRUE(store
+                    ->forEachResult(id,
+                                    [&](const ResultRow &r) {
+                                        EXPECT_TRUE(r.popularity) << r.word;
+                                        const auto opportunity = rowOpportunity(scale, r);
+                                        shown[r.word] = {r.popularity.value_or(-1),
+                                                         oneDecimal(rowHeat(scale, r).value_or(-1)),
+                                                         opportunity ? std::optional(oneDecimal(*opportunity))
+                                                                     : std::nullopt};
+                                        return true;
+                                    })
+                    .ok());
+    const std::map<std::string, Figures> expected = {
+        {"甲", {1.0, 44.4, 29.5}},     {"甲一", {2.25, 100.0, 62.8}},       {"甲二", {5.0 / 6, 37.0, 27.7}},
+        {"甲四", {0.5, 22.2, 25.1}},   {"甲五", {0.5, 22.2, std::nullopt}}, {"甲六", {13.0 / 6, 96.3, 100.0}},
+        {"甲一七", {1.0, 44.4, 53.0}}, {"甲八", {0.5, 22.2, std::nullopt}}};
+    ASSERT_EQ(shown.size(), expected.size());
+    for (const auto &[word, figures] : expected) {
+        SCOPED_TRACE(word);
+        ASSERT_TRUE(shown.count(word));
+        EXPECT_NEAR(shown[word].sum, figures.sum, 1e-12);
+        EXPECT_DOUBLE_EQ(shown[word].heat, figures.heat);
+        EXPECT_EQ(shown[word].opportunity, figures.opportunity);
+    }
+}
+
 TEST_F(DeepRunEngineTest, includeAndExclude_keepWords_andOnlyKeptWordsAreAskedNext) {
     serve(kPc, kMobile);
     auto store = openStore();
@@ -346,10 +416,10 @@ TEST_F(DeepRunEngineTest, concurrency_answersArrivingOutOfOrder_giveTheSameRows)
         o.concurrency = concurrency;
         const long long id = store->createRun(o).value();
         EXPECT_EQ(run(*store, id), RunOutcome::Done);
-        results.push_back(rowsOf(*store, id));
+        results.push_back(rowsOf(*store, id, rowWithSum));
     }
     ASSERT_EQ(results[0].size(), 13u);
-    EXPECT_EQ(results[0].front(), "丁0|丁|pc|9|1|丁0|4");
+    EXPECT_EQ(results[0].front(), "丁0|丁|pc|9|1|丁0|4|0x1p+2"); // first of two in four answers
     EXPECT_EQ(results[1], results[0]);
 }
 
@@ -464,7 +534,7 @@ TEST_F(DeepRunEngineTest, stopAndResume_giveTheUninterruptedRows_askingNoQueryTw
     o.depth = 2;
     o.concurrency = 4;
     o.cacheHours = 0;
-    const std::vector<std::string> expected = referenceRows(o);
+    const std::vector<std::string> expected = referenceRows(o, rowWithSum);
     ASSERT_EQ(expected.size(), 22u * 3 + 66u * 3);
 
     server->clearLog();
@@ -481,7 +551,7 @@ TEST_F(DeepRunEngineTest, stopAndResume_giveTheUninterruptedRows_askingNoQueryTw
     EXPECT_LT(stopped.queriesDone, stopped.queriesPlanned);
     onProgress = {};
     EXPECT_EQ(run(*store, id), RunOutcome::Done);
-    EXPECT_EQ(rowsOf(*store, id), expected);
+    EXPECT_EQ(rowsOf(*store, id, rowWithSum), expected);
     std::vector<std::string> qs = asked("pc");
     std::sort(qs.begin(), qs.end());
     EXPECT_EQ(std::adjacent_find(qs.begin(), qs.end()), qs.end());
@@ -543,7 +613,7 @@ TEST_F(DeepRunEngineTest, storedAnswers_youngerThanCacheHours_areReusedByANewRun
     const long long second = store->createRun(o).value();
     ASSERT_EQ(run(*store, second), RunOutcome::Done);
     EXPECT_EQ(lastSent, 0);
-    EXPECT_EQ(rowsOf(*store, second), rowsOf(*store, first));
+    EXPECT_EQ(rowsOf(*store, second, rowWithSum), rowsOf(*store, first, rowWithSum));
     o.cacheHours = 0;
     const long long third = store->createRun(o).value();
     ASSERT_EQ(run(*store, third), RunOutcome::Done);
@@ -614,8 +684,8 @@ TEST_F(DeepRunEngineTest, resultCallbacks_addRowsInResultOrder_andReportChangedR
     EXPECT_EQ(outcome, RunOutcome::Done);
     std::vector<std::string> shown;
     for (const ResultRow &r : live)
-        shown.push_back(rowText(r));
-    EXPECT_EQ(shown, rowsOf(*store, id));
+        shown.push_back(rowWithSum(r));
+    EXPECT_EQ(shown, rowsOf(*store, id, rowWithSum));
     EXPECT_EQ(last.queriesDone, 5);
     EXPECT_EQ(last.queriesPlanned, 5);
     EXPECT_EQ(last.words, 6);

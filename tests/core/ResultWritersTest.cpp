@@ -12,11 +12,21 @@ namespace orbisel::core {
 namespace {
 
 std::vector<ResultRow> sampleRows() {
-    ResultRow plain{"连衣裙a", "连衣裙", sourceBit(DeepSource::Pc) | sourceBit(DeepSource::Mobile), 1234, 1,
-                    "连衣裙a", 2};
+    ResultRow plain{"连衣裙a", "连衣裙", sourceBit(DeepSource::Pc) | sourceBit(DeepSource::Mobile),
+                    1234,      1,        "连衣裙a",
+                    2,         1.5};
     ResultRow awkward{
         "say \"hi\", 1\nx\\y\t", "连衣裙", sourceBit(DeepSource::Related), std::nullopt, 2, "连衣裙a", 1};
     return {plain, awkward};
+}
+
+// The first sample row's sum is half the largest (热度 50); its 机会 ratio
+// 1.5 / log10(1244) is 16.16 % of the largest, 3.0 / log10(10).
+ValueScale sampleScale() {
+    ValueScale scale;
+    scale.add(1.5, 1234);
+    scale.add(3.0, 0);
+    return scale;
 }
 
 RowSource rowsOf(const std::vector<ResultRow> &rows) {
@@ -53,24 +63,25 @@ TEST_F(ResultWritersTest, formatFollowsTheExtension) {
 }
 
 TEST_F(ResultWritersTest, csv_bomCrlfAndQuoting) {
-    ASSERT_TRUE(writeResults(path("r.csv"), rowsOf(sampleRows())).ok());
-    EXPECT_EQ(readFile(path("r.csv")), "\xEF\xBB\xBF关键词,种子词,来源,商品数,层级,父词,出现次数\r\n"
-                                       "连衣裙a,连衣裙,pc|mobile,1234,1,连衣裙a,2\r\n"
-                                       "\"say \"\"hi\"\", 1\nx\\y\t\",连衣裙,related,,2,连衣裙a,1\r\n");
+    ASSERT_TRUE(writeResults(path("r.csv"), sampleScale(), rowsOf(sampleRows())).ok());
+    EXPECT_EQ(readFile(path("r.csv")),
+              "\xEF\xBB\xBF关键词,种子词,来源,商品数,层级,父词,出现次数,热度,机会\r\n"
+              "连衣裙a,连衣裙,pc|mobile,1234,1,连衣裙a,2,50,16.2\r\n"
+              "\"say \"\"hi\"\", 1\nx\\y\t\",连衣裙,related,,2,连衣裙a,1,,\r\n");
 }
 
 TEST_F(ResultWritersTest, jsonl_oneObjectPerRowWithEscapes) {
-    ASSERT_TRUE(writeResults(path("r.jsonl"), rowsOf(sampleRows())).ok());
+    ASSERT_TRUE(writeResults(path("r.jsonl"), sampleScale(), rowsOf(sampleRows())).ok());
     EXPECT_EQ(
         readFile(path("r.jsonl")),
         "{\"关键词\":\"连衣裙a\",\"种子词\":\"连衣裙\",\"来源\":\"pc|mobile\",\"商品数\":1234,"
-        "\"层级\":1,\"父词\":\"连衣裙a\",\"出现次数\":2}\n"
+        "\"层级\":1,\"父词\":\"连衣裙a\",\"出现次数\":2,\"热度\":50,\"机会\":16.2}\n"
         "{\"关键词\":\"say \\\"hi\\\", 1\\u000ax\\\\y\\u0009\",\"种子词\":\"连衣裙\",\"来源\":\"related\","
-        "\"商品数\":null,\"层级\":2,\"父词\":\"连衣裙a\",\"出现次数\":1}\n");
+        "\"商品数\":null,\"层级\":2,\"父词\":\"连衣裙a\",\"出现次数\":1,\"热度\":null,\"机会\":null}\n");
 }
 
 TEST_F(ResultWritersTest, xlsx_textCellsAndListingsAsNumbers) {
-    ASSERT_TRUE(writeResults(path("r.xlsx"), rowsOf(sampleRows())).ok());
+    ASSERT_TRUE(writeResults(path("r.xlsx"), sampleScale(), rowsOf(sampleRows())).ok());
     const std::string sheet = zipMember(path("r.xlsx"), "xl/worksheets/sheet1.xml");
     ASSERT_FALSE(sheet.empty());
     EXPECT_NE(sheet.find("<c r=\"A1\" t=\"inlineStr\"><is><t>关键词</t>"), std::string::npos);
@@ -81,6 +92,9 @@ TEST_F(ResultWritersTest, xlsx_textCellsAndListingsAsNumbers) {
     EXPECT_NE(sheet.find("<c r=\"G3\" t=\"inlineStr\"><is><t>1</t>"), std::string::npos);
     // Widths: the awkward word (16 + 1), 来源's two names (20 + 1), the other headers (+ 3 for the filter).
     EXPECT_EQ(test::xlsxLayout(path("r.xlsx")), "A2 A1:G3 17 9 21 9 7 8 11");
+    EXPECT_NE(sheet.find("<c r=\"H2\"><v>50</v></c>"), std::string::npos);
+    EXPECT_NE(sheet.find("<c r=\"I2\"><v>16.2</v></c>"), std::string::npos);
+    EXPECT_EQ(sheet.find("r=\"H3\""), std::string::npos); // no sum: no 热度 cell
 }
 
 // Tables other than results: decimals and empty cells in every format.
@@ -131,7 +145,7 @@ TEST_F(ResultWritersTest, failedRows_leaveTheOldFileAndNoTemporaryOne) {
     };
     for (const std::string name : {"old.csv", "old.xlsx", "old.jsonl"}) {
         std::ofstream(path(name)) << "old";
-        const auto written = writeResults(path(name), failing);
+        const auto written = writeResults(path(name), sampleScale(), failing);
         ASSERT_FALSE(written.ok()) << name;
         EXPECT_EQ(written.error().kind, WriteErrorKind::ReadFailed) << name;
         EXPECT_EQ(readFile(path(name)), "old") << name;

@@ -1,10 +1,13 @@
 #include "core/RunStore.h"
 
 #include "core/RunOptionsJson.h"
+#include "core/RunComparison.h"
+#include "core/RunExport.h"
 
 #include <QCoreApplication>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -108,6 +111,8 @@ TEST_F(RunStoreTest, filesThatAreNoStoreOfThisProgram_areRefusedAndLeftUntouched
         EXPECT_NE(store.error().detail.find(c.name), std::string::npos) << store.error().detail;
         EXPECT_EQ(bytesOf(file(c.name)), before) << c.name;
     }
+    for (const auto &entry : std::filesystem::directory_iterator(dir.path().toStdString()))
+        EXPECT_EQ(entry.path().string().find(".bak-"), std::string::npos) << entry.path(); // no copy made
     auto folder = RunStore::open(dir.path().toStdString());
     ASSERT_FALSE(folder.ok());
     EXPECT_EQ(folder.error().kind, StoreErrorKind::CannotOpen);
@@ -126,7 +131,8 @@ TEST_F(RunStoreTest, versionOneStore_isMigrated_andItsRunsKeepTheOlderOccurrence
         commit.rows.emplace_back(0, ResultRow{"连衣裙女", "连衣裙", 1, 7, 1, "连衣裙", 3});
         ASSERT_TRUE(store->commit(oldRun, commit).ok());
     }
-    sql(file(), "ALTER TABLE runs DROP COLUMN occurrence_rule; PRAGMA user_version = 1;");
+    sql(file(), "ALTER TABLE runs DROP COLUMN occurrence_rule; ALTER TABLE results DROP COLUMN popularity; "
+                "PRAGMA user_version = 1;");
 
     auto store = open();
     ASSERT_TRUE(store);
@@ -149,9 +155,100 @@ TEST_F(RunStoreTest, versionOneStore_isMigrated_andItsRunsKeepTheOlderOccurrence
     sqlite3_stmt *version = nullptr;
     ASSERT_EQ(sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &version, nullptr), SQLITE_OK);
     ASSERT_EQ(sqlite3_step(version), SQLITE_ROW);
-    EXPECT_EQ(sqlite3_column_int(version, 0), 2);
+    EXPECT_EQ(sqlite3_column_int(version, 0), 3);
     sqlite3_finalize(version);
     sqlite3_close(db);
+}
+
+// Every row of the run tables, and the version, as text.
+std::string contentOf(const std::string &file) {
+    sqlite3 *db = nullptr;
+    std::string text;
+    if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        for (const char *select :
+             {"PRAGMA user_version", "SELECT * FROM runs ORDER BY 1", "SELECT * FROM queries ORDER BY 1, 2",
+              "SELECT * FROM answers ORDER BY 1", "SELECT * FROM results ORDER BY 1, 2"}) {
+            sqlite3_exec(
+                db, select,
+                [](void *out, int columns, char **values, char **) {
+                    for (int i = 0; i < columns; ++i)
+                        *static_cast<std::string *>(out) += std::string(values[i] ? values[i] : "NULL") + "|";
+                    *static_cast<std::string *>(out) += "\n";
+                    return 0;
+                },
+                &text, nullptr);
+        }
+    }
+    sqlite3_close(db);
+    return text;
+}
+
+int userVersion(const std::string &file) {
+    sqlite3 *db = nullptr;
+    int version = -1;
+    sqlite3_stmt *select = nullptr;
+    if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
+        sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &select, nullptr) == SQLITE_OK &&
+        sqlite3_step(select) == SQLITE_ROW)
+        version = sqlite3_column_int(select, 0);
+    sqlite3_finalize(select);
+    sqlite3_close(db);
+    return version;
+}
+
+std::vector<ComparedSide> comparedRows(RunStore &store, long long runId) {
+    std::vector<ComparedSide> rows;
+    EXPECT_TRUE(store
+                    .forEachResult(runId,
+                                   [&](const ResultRow &r) {
+                                       EXPECT_FALSE(r.popularity) << r.word; // stored without a sum
+                                       rows.push_back({r.word, r.listings, 0});
+                                       return true;
+                                   })
+                    .ok());
+    return rows;
+}
+
+// A store written by orbisel-mine at store version 2 (tests/core/fixtures): run 1 mined
+// 连衣裙 and 半身裙 two levels deep (PC and mobile), run 2 连衣裙 one level (PC).
+TEST_F(RunStoreTest, versionTwoStore_isCopiedThenMigrated_andItsRunsStillListExportAndCompare) {
+    const std::string fixture = ORBISEL_CORE_TEST_DIR "/fixtures/mining-v2.sqlite";
+    std::filesystem::copy_file(fixture, file());
+    const std::string before = contentOf(file());
+    ASSERT_NE(before.find("连衣裙女"), std::string::npos);
+
+    auto store = open();
+    ASSERT_TRUE(store);
+    EXPECT_EQ(contentOf(file() + ".bak-2"), before); // the store as it was
+    EXPECT_EQ(userVersion(file() + ".bak-2"), 2);
+    EXPECT_EQ(userVersion(file()), 3);
+
+    const std::vector<RunSummary> runs = store->listRuns().value();
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_EQ(runs[0].name, "裙子");
+    EXPECT_EQ(runs[0].state, RunState::Done);
+    EXPECT_EQ(runs[1].words, 2);
+
+    const auto exported = exportRun(*store, runs[0].id, file("run1.csv"));
+    ASSERT_TRUE(exported.ok());
+    EXPECT_EQ(exported.value(), runs[0].words);
+
+    const RunComparison c = compareRuns(comparedRows(*store, runs[1].id), comparedRows(*store, runs[0].id));
+    EXPECT_EQ(c.kept, 2u);
+    EXPECT_EQ(c.gone, 0u);
+    EXPECT_EQ(c.added, static_cast<std::size_t>(runs[0].words) - 2);
+    const auto kept = std::find_if(c.words.begin(), c.words.end(),
+                                   [](const ComparedWord &w) { return w.word == "连衣裙女"; });
+    ASSERT_NE(kept, c.words.end());
+    EXPECT_EQ(kept->state, ComparisonState::Kept);
+    EXPECT_EQ(kept->oldListings, 200);
+    EXPECT_EQ(kept->newListings, 200);
+
+    // Opened again: nothing left to migrate, the copy stays as it was.
+    store.reset();
+    const std::string copy = bytesOf(file() + ".bak-2");
+    ASSERT_TRUE(open());
+    EXPECT_EQ(bytesOf(file() + ".bak-2"), copy);
 }
 
 TEST_F(RunStoreTest, oneWriterPerRun_readersStillWork_deleteWaitsForTheWriter) {

@@ -69,7 +69,7 @@ std::vector<std::string> modelWords(const core::ResultsModel &model) {
 
 // The shown rows through the command line's writer.
 std::string modelCsv(const core::ResultsModel &model, const std::string &path) {
-    auto written = core::writeResults(path, [&](const core::RowVisitor &visit) {
+    auto written = core::writeResults(path, model.scale(), [&](const core::RowVisitor &visit) {
         for (int i = 0; i < model.rowCount(); ++i)
             if (!visit(model.storedRow(model.storedRowAt(i))))
                 break;
@@ -283,7 +283,10 @@ TEST_F(DeepMiningWindowTest, sameOptionsAsTheCommandLine_sameRequestsAndSameFile
     // The user's modifier words were asked, the built-in ones not; the lists filtered.
     EXPECT_NE(std::find(windowAsked.begin(), windowAsked.end(), "/sug 连衣裙 加大"), windowAsked.end());
     EXPECT_EQ(std::find(windowAsked.begin(), windowAsked.end(), "/sug 连衣裙 女"), windowAsked.end());
-    EXPECT_NE(cli.find("\r\n连衣裙加大词0,连衣裙,pc,1000,1,连衣裙 加大,1\r\n"), std::string::npos) << cli;
+    // First of its answer's two like every kept word (热度 100); 机会 against 半身裙长款's
+    // 商品数 10: 100 × log10(20) / log10(1010).
+    EXPECT_NE(cli.find("\r\n连衣裙加大词0,连衣裙,pc,1000,1,连衣裙 加大,1,100,43.3\r\n"), std::string::npos)
+        << cli;
     EXPECT_EQ(cli.find("夏"), std::string::npos) << cli;
     EXPECT_EQ(cli.find("词1"), std::string::npos) << cli;
 }

@@ -22,9 +22,11 @@ std::vector<std::string> shownWords(const ResultsModel &model) {
     return words;
 }
 
-// Five rows in result order; ties and an empty 商品数 on purpose.
+// Five rows in result order; ties, an empty 商品数 and an empty sum on purpose.
+// Sums: a 2, b 3 (the largest), c 0.5, d none, e 1. 机会 ratios sum / log10(商品数 + 10):
+// a 0.803 (the largest), c 0.391, e 0.745; b and d none.
 std::vector<ResultRow> fixtureRows() {
-    return {
+    std::vector<ResultRow> rows = {
         row("连衣裙女", 300, 2, sourceBit(DeepSource::Pc) | sourceBit(DeepSource::Mobile), 1, "连衣裙",
             "连衣裙"),
         row("连衣裙长款", std::nullopt, 1, sourceBit(DeepSource::Arrow), 1, "连衣裙", "连衣裙"),
@@ -32,6 +34,10 @@ std::vector<ResultRow> fixtureRows() {
         row("abc连衣裙超长的关键字", 300, 1, sourceBit(DeepSource::Pc), 2, "连衣裙", "连衣裙女"),
         row("T恤", 12, 1, sourceBit(DeepSource::Related), 1, "T恤", "T恤"),
     };
+    const std::optional<double> sums[] = {2.0, 3.0, 0.5, std::nullopt, 1.0};
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        rows[i].popularity = sums[i];
+    return rows;
 }
 
 struct SortCase {
@@ -58,6 +64,10 @@ TEST(ResultsModel, everyColumn_sortsBothWaysWithTiesInResultOrder) {
         {ResultsModel::Sources,
          Qt::AscendingOrder,
          {d, a, e, c, b}}, // as shown: PC下拉词 < PC下拉词、无线下拉词 < 你是不是想找 < 无线下拉词 < 箭头词
+        {ResultsModel::Heat, Qt::AscendingOrder, {c, e, a, b, d}}, // by sum; empty last
+        {ResultsModel::Heat, Qt::DescendingOrder, {b, a, e, c, d}},
+        {ResultsModel::Opportunity, Qt::AscendingOrder, {c, e, a, b, d}}, // empty last in result order
+        {ResultsModel::Opportunity, Qt::DescendingOrder, {a, e, c, b, d}},
         {ResultsModel::kResultOrder, Qt::AscendingOrder, {a, b, c, d, e}},
     };
     for (const SortCase &sc : cases) {
@@ -68,6 +78,54 @@ TEST(ResultsModel, everyColumn_sortsBothWaysWithTiesInResultOrder) {
     EXPECT_EQ(model.index(4, ResultsModel::Listings).data(), QVariant()); // empty, not 0
     EXPECT_EQ(model.index(2, ResultsModel::Sources).data().toString(), QString("PC下拉词、无线下拉词"));
     EXPECT_EQ(model.headerData(ResultsModel::Listings, Qt::Horizontal).toString(), QString("商品数"));
+
+    model.sort(ResultsModel::kResultOrder);
+    const struct {
+        int column;
+        std::vector<QVariant> shown;
+    } figures[] = {
+        {ResultsModel::Heat, {"66.7", "100.0", "16.7", QVariant(), "33.3"}},
+        {ResultsModel::Opportunity, {"100.0", QVariant(), "48.7", QVariant(), "92.8"}},
+    };
+    for (const auto &f : figures) {
+        for (int i = 0; i < model.rowCount(); ++i)
+            EXPECT_EQ(model.index(i, f.column).data(), f.shown[static_cast<std::size_t>(i)]) << f.column << i;
+        EXPECT_TRUE(model.headerData(f.column, Qt::Horizontal, Qt::ToolTipRole)
+                        .toString()
+                        .contains(QStringLiteral("估计，不是搜索次数")));
+    }
+    EXPECT_EQ(model.headerData(ResultsModel::Heat, Qt::Horizontal).toString(), QString("热度"));
+    EXPECT_EQ(model.headerData(ResultsModel::Opportunity, Qt::Horizontal).toString(), QString("机会"));
+}
+
+// While a run goes the largest sum grows and a larger 商品数 lowers a word's 机会 ratio:
+// the figures of rows shown already change with them.
+TEST(ResultsModel, runningScale_changesTheFiguresOfRowsShownAlready) {
+    ResultsModel model;
+    ResultRow x = row("甲", 0), y = row("乙", 90);
+    x.popularity = 1.0; // 机会 ratio 1 / log10(10) = 1, the largest
+    y.popularity = 1.0; // 1 / log10(100) = 0.5
+    model.appendRows({x, y});
+    auto shown = [&](int r, int column) { return model.index(r, column).data().toString(); };
+    EXPECT_EQ(shown(1, ResultsModel::Opportunity), "50.0");
+    int changedRows = 0;
+    QObject::connect(&model, &QAbstractItemModel::dataChanged,
+                     [&](const QModelIndex &from, const QModelIndex &to) {
+                         if (from.column() <= ResultsModel::Heat && to.column() >= ResultsModel::Heat)
+                             changedRows += to.row() - from.row() + 1;
+                     });
+
+    ResultRow z = row("丙", std::nullopt);
+    z.popularity = 4.0;
+    model.appendRows({z});
+    EXPECT_EQ(changedRows, 2); // the two rows shown before
+    EXPECT_EQ(shown(0, ResultsModel::Heat), "25.0");
+    EXPECT_EQ(shown(2, ResultsModel::Heat), "100.0");
+
+    x.listings = 990; // ratio 1 / 3: 乙 is now the largest
+    model.changeRows({{0, x}});
+    EXPECT_EQ(shown(1, ResultsModel::Opportunity), "100.0");
+    EXPECT_EQ(shown(0, ResultsModel::Opportunity), "66.7");
 }
 
 TEST(ResultsModel, growingWhileSortedAndFiltered_placesNewRowsAndKeepsTheSelection) {
