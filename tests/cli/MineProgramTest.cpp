@@ -402,18 +402,18 @@ TEST_F(MineProgramTest, roots_writeTheRunsRootWordTableKeepingUserWordsAndSeedsW
     const MineResult roots = mine({"roots", "1", "--out", file("roots.csv")});
     ASSERT_EQ(roots.exitCode, 0) << roots.err;
     EXPECT_EQ(roots.err, "wrote 6 root words to " + file("roots.csv") + "\n");
-    // The stand-in's answers carry no popularity, so 热度合计 stays empty.
+    // 热度 of the four suggestions: 100, 75, 50, 25; 热度合计 adds those of the words holding each root.
     EXPECT_EQ(readWholeFile(file("roots.csv")), "\xEF\xBB\xBF词根,词数,商品数合计,热度合计,种子词\r\n"
-                                                "妈妈装,3,425,,是\r\n"
-                                                "夏装,2,340,,\r\n"
-                                                "中老年,1,120,,\r\n"
-                                                "妈妈,1,40,,是\r\n"
-                                                "连衣裙,1,40,,\r\n"
-                                                "韩都衣舍,1,5,,\r\n");
+                                                "妈妈装,3,425,200,是\r\n"
+                                                "夏装,2,340,150,\r\n"
+                                                "中老年,1,120,75,\r\n"
+                                                "妈妈,1,40,50,是\r\n"
+                                                "连衣裙,1,40,50,\r\n"
+                                                "韩都衣舍,1,5,25,\r\n");
     ASSERT_EQ(mine({"roots", "1", "--out", file("roots.jsonl")}).exitCode, 0);
     const std::string jsonl = readWholeFile(file("roots.jsonl"));
     EXPECT_EQ(jsonl.substr(0, jsonl.find('\n')),
-              "{\"词根\":\"妈妈装\",\"词数\":3,\"商品数合计\":425,\"热度合计\":null,\"种子词\":\"是\"}");
+              "{\"词根\":\"妈妈装\",\"词数\":3,\"商品数合计\":425,\"热度合计\":200,\"种子词\":\"是\"}");
 
     std::ofstream(file("data/Orbisel/dictionary.txt")) << "韩都衣舍\n大\t码\n";
     const MineResult refused = mine({"roots", "1", "--out", file("refused.csv")});

@@ -91,7 +91,7 @@ TEST_F(ResultWritersTest, xlsx_textCellsAndListingsAsNumbers) {
     EXPECT_EQ(sheet.find("r=\"D3\""), std::string::npos); // no listing count: no cell
     EXPECT_NE(sheet.find("<c r=\"G3\" t=\"inlineStr\"><is><t>1</t>"), std::string::npos);
     // Widths: the awkward word (16 + 1), 来源's two names (20 + 1), the other headers (+ 3 for the filter).
-    EXPECT_EQ(test::xlsxLayout(path("r.xlsx")), "A2 A1:G3 17 9 21 9 7 8 11");
+    EXPECT_EQ(test::xlsxLayout(path("r.xlsx")), "A2 A1:I3 17 9 21 9 7 8 11 7 7");
     EXPECT_NE(sheet.find("<c r=\"H2\"><v>50</v></c>"), std::string::npos);
     EXPECT_NE(sheet.find("<c r=\"I2\"><v>16.2</v></c>"), std::string::npos);
     EXPECT_EQ(sheet.find("r=\"H3\""), std::string::npos); // no sum: no 热度 cell

@@ -6,10 +6,10 @@
 #include "core/Expansion.h"
 #include "core/ResultWriters.h"
 #include "core/RunInputs.h"
-#include "deepmining/ComparisonModel.h"
-#include "deepmining/RunComparisonTab.h"
 #include "core/WordLists.h"
+#include "deepmining/ComparisonModel.h"
 #include "deepmining/RootWordsModel.h"
+#include "deepmining/RunComparisonTab.h"
 #include "mining/MainWindow.h"
 #include "tests/cli/MineProcess.h"
 #include "tests/support/MariaDbServer.h"
@@ -437,17 +437,23 @@ TEST_F(DeepMiningWindowTest, rootWords_keepUserWordsAndSeedsWholeMarkTheSeedsAnd
             cells << roots->index(row, column).data().toString();
         shown += cells.join(',').toStdString() + "\r\n";
     }
-    EXPECT_EQ(shown, "妈妈装,3,425,,是\r\n"
-                     "夏装,2,340,,\r\n"
-                     "中老年,1,120,,\r\n"
-                     "妈妈,1,40,,是\r\n"
-                     "连衣裙,1,40,,\r\n"
-                     "韩都衣舍,1,5,,\r\n");
+    EXPECT_EQ(shown, "妈妈装,3,425,200.0,是\r\n"
+                     "夏装,2,340,150.0,\r\n"
+                     "中老年,1,120,75.0,\r\n"
+                     "妈妈,1,40,50.0,是\r\n"
+                     "连衣裙,1,40,50.0,\r\n"
+                     "韩都衣舍,1,5,25.0,\r\n");
     // orbisel-mine roots builds the same table from the store.
     const std::string cli = commandLineFile(
         home.path().toStdString(), server->host(),
         {"roots", std::to_string(window->shownRunId()), "--store", file("store.sqlite")}, file("roots.csv"));
-    EXPECT_EQ(cli, "\xEF\xBB\xBF词根,词数,商品数合计,热度合计,种子词\r\n" + shown);
+    EXPECT_EQ(cli, "\xEF\xBB\xBF词根,词数,商品数合计,热度合计,种子词\r\n"
+                   "妈妈装,3,425,200,是\r\n"
+                   "夏装,2,340,150,\r\n"
+                   "中老年,1,120,75,\r\n"
+                   "妈妈,1,40,50,是\r\n"
+                   "连衣裙,1,40,50,\r\n"
+                   "韩都衣舍,1,5,25,\r\n");
     const auto *model = dynamic_cast<const deepmining::RootWordsModel *>(roots);
     ASSERT_NE(model, nullptr);
     ASSERT_TRUE(core::writeRootWordTable(file("window-roots.csv"), model->entries()).ok());
