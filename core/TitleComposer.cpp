@@ -398,8 +398,12 @@ private:
 };
 
 TitleIndex::TitleIndex(std::shared_ptr<const SegmentDictionary> dictionary, PinnedWords pinned,
-                       const std::vector<std::string> &banned, const std::vector<RunWord> &words)
+                       const std::vector<std::string> &banned, const std::vector<RunWord> &words,
+                       const std::vector<std::string> &seeds)
     : m_dictionary(std::move(dictionary)), m_pinned(std::move(pinned)), m_banned(banned) {
+    for (const std::string &seed : seeds)
+        if (m_seeds.try_emplace(seed).second)
+            m_pinned.add(seed);
     for (const RunWord &word : words)
         if (m_seeds.try_emplace(word.seed).second)
             m_pinned.add(word.seed);
@@ -496,7 +500,8 @@ Result<TitleFigures, TitleError> TitleIndex::figures(const TitleRequest &request
         figures.problems.push_back({TitleProblemKind::OverLimit, {}});
     for (const ForbiddenWords *words : {&m_banned, &avoid})
         for (std::string_view word : words->allIn(folded))
-            figures.problems.push_back({TitleProblemKind::HoldsForbiddenWord, std::string(word)});
+            figures.problems.push_back(
+                {TitleProblemKind::HoldsForbiddenWord, std::string(word), words == &avoid});
     return figures;
 }
 
@@ -512,11 +517,21 @@ Result<std::string, TitleError> TitleIndex::mustText(const TitleRequest &request
     if (titleBytes(text) > request.byteLimit)
         return Failure{TitleError{TitleErrorKind::MustWordTooLong, text, {}}};
     for (const std::string &word : must)
-        if (const std::string_view found = forbiddenIn(foldTitle(word), avoid); !found.empty())
-            return Failure{TitleError{TitleErrorKind::MustWordForbidden, word, std::string(found)}};
-    if (const std::string_view found = forbiddenIn(foldTitle(text), avoid); !found.empty())
-        return Failure{TitleError{TitleErrorKind::MustWordForbidden, text, std::string(found)}};
+        if (auto forbidden = forbiddenMust(word, avoid))
+            return Failure{std::move(*forbidden)};
+    if (auto forbidden = forbiddenMust(text, avoid))
+        return Failure{std::move(*forbidden)};
     return text;
+}
+
+std::optional<TitleError> TitleIndex::forbiddenMust(const std::string &text,
+                                                    const ForbiddenWords &avoid) const {
+    const std::string folded = foldTitle(text);
+    const std::string_view banned = m_banned.foundIn(folded);
+    const std::string_view found = banned.empty() ? avoid.foundIn(folded) : banned;
+    if (found.empty())
+        return std::nullopt;
+    return TitleError{TitleErrorKind::MustWordForbidden, text, std::string(found), banned.empty()};
 }
 
 std::string_view TitleIndex::forbiddenIn(std::string_view folded, const ForbiddenWords &avoid) const {
