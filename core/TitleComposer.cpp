@@ -541,14 +541,17 @@ std::string_view TitleIndex::forbiddenIn(std::string_view folded, const Forbidde
 
 std::string TitleIndex::arrange(std::string text, const std::vector<int> &order,
                                 const ForbiddenWords &avoid) const {
+    // A root word inside a longer one is placed by the longer one, where the shorter stands.
     std::vector<int> pieces;
     for (int id : order) {
-        const std::string &root = m_roots[id].text;
-        const bool inOther = std::any_of(order.begin(), order.end(), [&](int other) {
-            return other != id && m_roots[other].text.find(root) != std::string::npos;
-        });
-        if (!inOther && foldTitle(text).find(root) == std::string::npos)
-            pieces.push_back(id);
+        int piece = id;
+        for (int other : order)
+            if (m_roots[other].text.size() > m_roots[piece].text.size() &&
+                m_roots[other].text.find(m_roots[id].text) != std::string::npos)
+                piece = other;
+        if (std::find(pieces.begin(), pieces.end(), piece) == pieces.end() &&
+            foldTitle(text).find(m_roots[piece].text) == std::string::npos)
+            pieces.push_back(piece);
     }
     // A piece whose junction would form a forbidden word waits for a later place, once.
     for (int round = 0; round < 2 && !pieces.empty(); ++round) {

@@ -261,7 +261,7 @@ TEST(TitleComposerTest, FiguresOfAnEditedTitle) {
          0,
          0,
          {{TitleProblemKind::HoldsForbiddenWord, "最"}, {TitleProblemKind::HoldsForbiddenWord, "最好"}}},
-        {"雪纺连衣裙韩版", 95, 1, {{TitleProblemKind::HoldsForbiddenWord, "雪纺"}}},
+        {"雪纺连衣裙韩版", 95, 1, {{TitleProblemKind::HoldsForbiddenWord, "雪纺", true}}},
         {"连衣裙次第一款", 200, 2, {{TitleProblemKind::HoldsForbiddenWord, "第一"}}},
         {"连衣裙女夏季长款大码显瘦", 90 + 70 + 50 + 40, 4, {{TitleProblemKind::OverLimit, {}}}},
         {"", 0, 0, {}},
@@ -276,6 +276,7 @@ TEST(TitleComposerTest, FiguresOfAnEditedTitle) {
         for (std::size_t i = 0; i < c.problems.size(); ++i) {
             EXPECT_EQ(figures->problems[i].kind, c.problems[i].kind) << c.title;
             EXPECT_EQ(figures->problems[i].word, c.problems[i].word) << c.title;
+            EXPECT_EQ(figures->problems[i].avoided, c.problems[i].avoided) << c.title;
         }
     }
 }
@@ -290,6 +291,18 @@ TEST(TitleComposerTest, MustWordsLeadAndStayWhole) {
         EXPECT_TRUE(title.text.starts_with("Orbi 2025连衣裙")) << title.text;
         EXPECT_LE(title.bytes, 40u);
     }
+}
+
+// A root word inside a longer one of the title stands where the longer one takes its place, so
+// the most valuable word stays contiguous: 连衣裙女 in 连衣裙女装, not 连衣裙夏季女装.
+TEST(TitleComposerTest, ARootWordInsideALongerOneKeepsItsPlace) {
+    const TitleIndex index =
+        indexOf({"连衣裙", "女", "女装", "夏季"},
+                {{"连衣裙女", 100, "连衣裙"}, {"连衣裙夏季", 50, "连衣裙"}, {"连衣裙女装", 40, "连衣裙"}});
+    const auto titles = index.compose(shopRequest({}, 60));
+    ASSERT_TRUE(titles.ok());
+    EXPECT_EQ(titles->titles.at(0).text, "连衣裙女装夏季");
+    EXPECT_EQ(titles->titles.at(0).value, 190);
 }
 
 TEST(TitleComposerTest, RefusesWhatNoTitleCanHold) {
@@ -324,6 +337,7 @@ TEST(TitleComposerTest, RefusesWhatNoTitleCanHold) {
         EXPECT_EQ(titles.error().kind, c.kind) << c.word;
         EXPECT_EQ(titles.error().word, c.word);
         EXPECT_EQ(titles.error().forbidden, c.forbidden);
+        EXPECT_EQ(titles.error().avoided, c.forbidden == "韩版") << c.word;
     }
     TitleRequest unknown;
     unknown.seed = "半身裙";
