@@ -9,6 +9,7 @@
 #include "deepmining/RootWordsModel.h"
 #include "deepmining/RunHistoryTable.h"
 #include "deepmining/RunSetupForm.h"
+#include "deepmining/TitleTab.h"
 #include "web/Gbk.h"
 
 #include <QFile>
@@ -60,6 +61,7 @@ DeepMiningWindow::DeepMiningWindow()
     tabs->setObjectName(QStringLiteral("页"));
     tabs->addTab(buildResultsTab(), QStringLiteral("结果"));
     tabs->addTab(buildRootsTab(), QStringLiteral("词根"));
+    tabs->addTab(m_titleTab = new TitleTab(this), QStringLiteral("标题"));
     m_history = new RunHistoryTable(this);
     tabs->addTab(m_history, QStringLiteral("历史"));
     rightLayout->addWidget(tabs, 1);
@@ -396,6 +398,7 @@ void DeepMiningWindow::resetResults(long long runId) {
     m_rootWords->setEntries({});
     m_shownRun = runId;
     m_rootsDirty = true;
+    m_titleTab->showRun(m_store.get(), runId);
 }
 
 // The controller's worker loads the run's stored rows (root words cut as they come) and,
@@ -484,6 +487,7 @@ void DeepMiningWindow::workDone(const core::RunEnd &end) {
         setStatus(runEndText(end, m_shownRun, words));
     }
     refreshRootWords();
+    m_titleTab->showRun(m_store.get(), m_shownRun);
     refreshHistory();
     updateButtons();
     emit workFinished();

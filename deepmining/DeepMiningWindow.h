@@ -27,6 +27,7 @@ class RootWordChart;
 class RootWordsModel;
 class RunHistoryTable;
 class RunSetupForm;
+class TitleTab;
 } // namespace deepmining
 
 // The deep-mining window: sets up, runs, stops and resumes deep runs through the
@@ -119,6 +120,7 @@ private:
     QPushButton *m_clearRoot = nullptr;
     QLabel *m_rootsStatus = nullptr;
     QTimer *m_rootTimer = nullptr;
+    deepmining::TitleTab *m_titleTab = nullptr;
 };
 
 void registerDeepMiningWindow();
