@@ -138,9 +138,11 @@ public:
     }
 
     // The root words (beyond the must words) of the next title, or nothing when no further
-    // title shares at most two thirds of its root words with every earlier one.
+    // title shares at most two thirds of its root words with every earlier one. The search
+    // starts from the greedy title of the words holding none of the earlier titles' root words,
+    // which differs enough whenever it holds at least half as many root words as the must words.
     std::optional<std::vector<int>> next() {
-        std::vector<int> roots = m_titles.empty() ? searchFrom(greedy()) : searchFrom({});
+        std::vector<int> roots = searchFrom(greedy());
         if (!m_searchFound)
             return std::nullopt;
         m_titles.push_back(roots);
@@ -211,12 +213,21 @@ private:
     }
 
     // Budgeted max-coverage greedy: add the missing root words of the uncovered word that
-    // bring the most 热度 per byte, while they fit.
+    // bring the most 热度 per byte, while they fit; words holding a root word of an earlier
+    // title are left out.
     std::vector<int> greedy() {
         std::vector<int> chosen;
         std::size_t left = m_budget;
         std::vector<char> in(m_index.m_roots.size(), 0);
-        std::vector<Candidate> open = m_candidates; // missing: the root words still missing
+        std::vector<char> used(m_index.m_roots.size(), 0);
+        for (const std::vector<int> &title : m_titles)
+            for (int id : title)
+                used[id] = 1;
+        std::vector<Candidate> open; // missing: the root words still missing
+        for (const Candidate &candidate : m_candidates)
+            if (std::none_of(candidate.missing.begin(), candidate.missing.end(),
+                             [&](int id) { return used[id]; }))
+                open.push_back(candidate);
         while (true) {
             std::unordered_map<std::vector<int>, long long, KeyHash> heatByRest;
             heatByRest.reserve(open.size());

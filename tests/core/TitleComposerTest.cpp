@@ -1,6 +1,7 @@
 #include "core/TitleComposer.h"
 
 #include "core/WordLists.h"
+#include "orbisel/config.h"
 #include "web/Encoding.h"
 
 #include <algorithm>
@@ -185,14 +186,10 @@ Result<TitleSet, TitleError> composeRandom(unsigned seed, int rootCount, int wor
     return indexOf(table.roots, table.run).compose(request);
 }
 
-TEST(TitleComposerTest, FurtherTitlesShareAtMostTwoThirdsOfTheirRootWords) {
-    Table table;
-    const auto titles = composeRandom(11, 30, 200, 60, table);
-    const TitleIndex index = indexOf(table.roots, table.run);
-    ASSERT_TRUE(titles.ok());
-    ASSERT_EQ(titles->titles.size(), 5u);
+// Each title after the first shares at most two thirds of its root words with every earlier one.
+void expectDiverse(const TitleIndex &index, const TitleSet &titles) {
     std::vector<std::set<std::string>> roots;
-    for (const Title &title : titles->titles) {
+    for (const Title &title : titles.titles) {
         EXPECT_LE(title.bytes, 60u);
         const std::vector<std::string> cut = index.rootWordsOf(title.text);
         roots.emplace_back(cut.begin(), cut.end());
@@ -202,13 +199,52 @@ TEST(TitleComposerTest, FurtherTitlesShareAtMostTwoThirdsOfTheirRootWords) {
             for (const std::string &root : roots.back())
                 shared += roots[earlier].count(root);
             EXPECT_LE(shared * 3, roots.back().size() * 2)
-                << title.text << " / " << titles->titles[earlier].text;
+                << title.text << " / " << titles.titles[earlier].text;
         }
     }
+}
+
+TEST(TitleComposerTest, FurtherTitlesShareAtMostTwoThirdsOfTheirRootWords) {
+    Table table;
+    const auto titles = composeRandom(11, 30, 200, 60, table);
+    const TitleIndex index = indexOf(table.roots, table.run);
+    ASSERT_TRUE(titles.ok());
+    ASSERT_EQ(titles->titles.size(), 5u);
+    expectDiverse(index, titles.value());
     EXPECT_GE(titles->titles[0].value, titles->titles[1].value);
     ASSERT_EQ(titles->explanation.size(), 20u);
     EXPECT_EQ(titles->explanation[0].rootWord, table.roots[0]);
     EXPECT_EQ(titles->explanation[0].inTitle, std::vector<bool>(5, true));
+}
+
+// A run of the seed with one to three of 40 attribute words before or after it, 热度 in eight
+// levels falling with the rank: the further titles lie far from the most valuable root words,
+// beyond what a search from nothing reaches within its work limit.
+TEST(TitleComposerTest, FurtherTitlesOfARunWithFewDistinctHeatsAllComeOut) {
+    std::vector<std::string> attributes{"连衣裙"};
+    for (const char *word : {"女",   "夏季", "新款", "大码", "韩版", "纯棉", "加厚", "长款", "宽松", "显瘦",
+                             "气质", "高腰", "雪纺", "碎花", "短款", "中长", "收腰", "法式", "复古", "孕妇",
+                             "学生", "职业", "休闲", "春秋", "冬季", "针织", "真丝", "蕾丝", "吊带", "无袖",
+                             "短袖", "长袖", "方领", "白色", "黑色", "红色", "格子", "条纹", "波点", "印花"})
+        attributes.emplace_back(word);
+    std::mt19937 random(7);
+    std::vector<RunWord> run;
+    std::set<std::string> seen;
+    while (run.size() < 3000) {
+        std::string word = "连衣裙";
+        for (int k = 1 + static_cast<int>(random() % 3); k > 0; --k) {
+            const std::string &attribute = attributes[1 + random() % (attributes.size() - 1)];
+            word = random() % 2 ? word + attribute : attribute + word;
+        }
+        if (seen.insert(word).second)
+            run.push_back({word, static_cast<int>(8 - run.size() * 8 / 3000), "连衣裙"});
+    }
+    const TitleIndex index(SegmentDictionary::load(orbisel::config::kRootWordDictionary).dictionary,
+                           PinnedWords{}, builtinBannedWords(), run);
+    const auto titles = index.compose(shopRequest({}, 60));
+    ASSERT_TRUE(titles.ok());
+    EXPECT_EQ(titles->titles.size(), 5u);
+    expectDiverse(index, titles.value());
 }
 
 TEST(TitleComposerTest, ALimitFarAboveTheMarketplacesTakesEachRootWordOnce) {
