@@ -1,9 +1,11 @@
-// The title composer: five titles for a seed of 100,000 run words, and the figures of a
-// title the seller edits (every keystroke).
+// The title composer: five titles for a seed of 100,000 run words (from memory, and from a
+// stored run: read, cut and composed), and the figures of a title the seller edits (every keystroke).
+#include "core/RunTitles.h"
 #include "core/TitleComposer.h"
 #include "core/WordLists.h"
 #include "orbisel/config.h"
 
+#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <random>
 #include <unordered_set>
@@ -31,24 +33,56 @@ std::vector<RunWord> syntheticRun(std::size_t count) {
         for (int k = extra(rng); k > 0; --k)
             word = rng() % 2 ? word + parts[part(rng)] : parts[part(rng)] + word;
         if (seen.insert(word).second)
-            run.push_back({word, static_cast<int>(100 - run.size() * 100 / (count + 1)), "连衣裙"});
+            run.push_back({word, static_cast<int>(1000 - run.size() * 1000 / (count + 1)), "连衣裙"});
     }
     return run;
 }
 
+const std::shared_ptr<const SegmentDictionary> &dictionary() {
+    static const auto loaded = SegmentDictionary::load(orbisel::config::kRootWordDictionary).dictionary;
+    return loaded;
+}
+
 const TitleIndex &hundredThousandWords() {
-    static const TitleIndex *index = [] {
-        auto loaded = SegmentDictionary::load(orbisel::config::kRootWordDictionary);
-        return new TitleIndex(loaded.dictionary, PinnedWords{}, builtinBannedWords(), syntheticRun(100'000));
-    }();
+    static const TitleIndex *index =
+        new TitleIndex(dictionary(), PinnedWords{}, builtinBannedWords(), syntheticRun(100'000));
     return *index;
 }
 
+// A store holding one run of the synthetic words, each found in 1 to 8 answers.
+struct StoredRun {
+    QTemporaryDir dir;
+    std::unique_ptr<RunStore> store;
+    long long runId = 0;
+};
+
+const StoredRun &storedHundredThousandWords() {
+    static StoredRun *stored = [] {
+        auto *run = new StoredRun;
+        run->store = RunStore::open(run->dir.filePath("mining.sqlite").toStdString()).value();
+        DeepRunOptions options;
+        options.seeds = {"连衣裙"};
+        run->runId = run->store->createRun(options).value();
+        StoreCommit commit;
+        const std::vector<RunWord> words = syntheticRun(100'000);
+        for (std::size_t i = 0; i < words.size(); ++i) {
+            ResultRow row;
+            row.word = words[i].word;
+            row.seed = words[i].seed;
+            row.occurrences =
+                1 + static_cast<long long>(words.size() - i) * 8 / static_cast<long long>(words.size());
+            commit.rows.emplace_back(i, std::move(row));
+        }
+        (void)run->store->commit(run->runId, commit);
+        return run;
+    }();
+    return *stored;
+}
+
 void BM_IndexHundredThousandWords(benchmark::State &state) {
-    auto loaded = SegmentDictionary::load(orbisel::config::kRootWordDictionary);
     const std::vector<RunWord> run = syntheticRun(100'000);
     for (auto _ : state) {
-        TitleIndex index(loaded.dictionary, PinnedWords{}, builtinBannedWords(), run);
+        TitleIndex index(dictionary(), PinnedWords{}, builtinBannedWords(), run);
         benchmark::DoNotOptimize(&index);
     }
 }
@@ -65,6 +99,22 @@ void BM_FiveTitlesHundredThousandWords(benchmark::State &state) {
     }
 }
 BENCHMARK(BM_FiveTitlesHundredThousandWords)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// What orbisel-mine title and the 标题 page do after the dictionary is loaded: read the run's
+// words, cut them into root words and compose five titles.
+void BM_FiveTitlesStoredHundredThousandWords(benchmark::State &state) {
+    const StoredRun &stored = storedHundredThousandWords();
+    TitleRequest request;
+    request.seed = "连衣裙";
+    for (auto _ : state) {
+        auto input = loadTitleInput(*stored.store, stored.runId, request.seed);
+        auto titles = titleIndexOf(dictionary(), input.value())->compose(request);
+        benchmark::DoNotOptimize(titles);
+        state.SetLabel(std::to_string(input.value().words.size()) + " words, " +
+                       std::to_string(titles->titles.size()) + " titles");
+    }
+}
+BENCHMARK(BM_FiveTitlesStoredHundredThousandWords)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_EditedTitleFigures(benchmark::State &state) {
     const TitleIndex &index = hundredThousandWords();

@@ -1,6 +1,7 @@
 #include "cli/MineCommandLine.h"
 
 #include "core/ResultWriters.h"
+#include "core/WordText.h"
 #include "orbisel/config.h"
 
 #include <CLI/CLI.hpp>
@@ -155,6 +156,62 @@ std::string modifiersProblem(const core::SeedsError &error) {
     }
 }
 
+// The words of `title`, kept as given until trimmed.
+struct TitleTexts {
+    std::string seed;
+    std::vector<std::string> must;
+    std::vector<std::string> avoid;
+};
+
+void addTitleOptions(CLI::App &title, MineRequest &request, TitleTexts &texts) {
+    title.add_option("--seed", texts.seed, "The seed whose words the titles cover (one of the run's seeds)")
+        ->required();
+    title
+        .add_option("--must", texts.must,
+                    "A word every title holds, kept whole (repeatable; default: the seed)")
+        ->allow_extra_args(false);
+    title
+        .add_option("--avoid", texts.avoid,
+                    "A word no title holds, such as another seller's brand (repeatable)")
+        ->allow_extra_args(false);
+    title
+        .add_option("--limit", request.title.byteLimit,
+                    "Bytes a title may take: 1 for an ASCII character, 2 for any other (as GBK)")
+        ->check(CLI::Range(1, 10000))
+        ->capture_default_str();
+    title.add_option("--count", request.title.titleCount, "Titles to compose")
+        ->check(CLI::Range(1, 100))
+        ->capture_default_str();
+    title.add_option(
+        "--out", request.out,
+        "Write the titles to a .csv, .xlsx or .jsonl file (columns 标题, 字节, 字数, 价值, 覆盖词数) "
+        "instead of one a line on standard output");
+    title.add_flag("--explain", request.explain,
+                   "Add the 20 most valuable root words and whether each title holds them: on standard "
+                   "output a tab-separated table after a blank line, in a file one column 词根：WORD per "
+                   "root word (1 or 0)");
+    addStoreOption(title, request);
+    addNetworkOptions(title, request.network);
+    title.footer("Errors (a seed the run does not have, a must word longer than the limit or holding a "
+                 "banned or avoided word) exit 2 and write nothing.\nExample: orbisel-mine title 1 --seed "
+                 "连衣裙 --avoid 韩都衣舍 --out 标题.xlsx --explain");
+}
+
+std::vector<std::string> trimmedWords(const std::vector<std::string> &words) {
+    std::vector<std::string> trimmed;
+    for (const std::string &word : words)
+        if (std::string t = core::trimmedWord(word); !t.empty())
+            trimmed.push_back(std::move(t));
+    return trimmed;
+}
+
+void finishTitleRequest(MineRequest &request, const TitleTexts &texts) {
+    request.title.seed = core::trimmedWord(texts.seed);
+    if (std::vector<std::string> must = trimmedWords(texts.must); !must.empty())
+        request.title.mustWords = std::move(must);
+    request.title.avoidWords = trimmedWords(texts.avoid);
+}
+
 // A run number: digits only, at least 1.
 CLI::Validator runNumber() {
     return CLI::Validator(
@@ -189,7 +246,7 @@ CLI::App *addRootsCommand(CLI::App &app, MineRequest &request) {
 
 bool isCommandName(std::string_view word) {
     return word == "run" || word == "resume" || word == "list" || word == "export" || word == "diff" ||
-           word == "roots";
+           word == "roots" || word == "title";
 }
 
 CLI::App *addDiffCommand(CLI::App &app, MineRequest &request) {
@@ -291,11 +348,16 @@ ParseOutcome parseCommandLine(int argc, const char *const *argv) {
 
     CLI::App *roots = addRootsCommand(app, request);
 
+    TitleTexts titleTexts;
+    CLI::App *title = app.add_subcommand("title", "Compose listing titles from a run's words of one seed");
+    title->add_option("RUN", request.runId, "Run number (see list)")->required()->check(runNumber());
+    addTitleOptions(*title, request, titleTexts);
+
     ParseOutcome outcome;
     if (argc > 1 && argv[1][0] != '-' && !isCommandName(argv[1])) {
         outcome.exitCode = kExitUsage;
         outcome.error = usageError(std::string("unknown command '") + argv[1] +
-                                   "' (use run, resume, list, export, diff or roots)");
+                                   "' (use run, resume, list, export, diff, roots or title)");
         return outcome;
     }
     try {
@@ -330,7 +392,10 @@ ParseOutcome parseCommandLine(int argc, const char *const *argv) {
         request.command = Command::Diff;
     else if (roots->parsed())
         request.command = Command::Roots;
-    else
+    else if (title->parsed()) {
+        request.command = Command::Title;
+        finishTitleRequest(request, titleTexts);
+    } else
         request.command = Command::Export;
     if (!request.out.empty() && !core::outputFormatFor(request.out)) {
         outcome.exitCode = kExitUsage;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/RunInputs.h"
+#include "core/TitleComposer.h"
 
 #include <optional>
 #include <string>
@@ -19,7 +20,7 @@ enum ExitCode : int {
     kExitInterrupted = 130,
 };
 
-enum class Command { Run, Resume, List, Export, Diff, Roots };
+enum class Command { Run, Resume, List, Export, Diff, Roots, Title };
 
 // Where the program talks to and how patiently; the defaults come from the
 // build configuration. Tests point them at their local servers.
@@ -35,11 +36,14 @@ struct NetworkSettings {
 struct MineRequest {
     Command command = Command::Run;
     core::RunInputs inputs;   // run: the options as given, checked when the run starts
-    long long runId = 0;      // resume, export, roots; diff: the older run
+    long long runId = 0;      // resume, export, roots, title; diff: the older run
     long long newerRunId = 0; // diff
     std::string out;          // empty: no results file
     std::string store;        // empty: the default store
     NetworkSettings network;
+
+    core::TitleRequest title; // title: the seed, the must and avoided words, the limit and count
+    bool explain = false;     // title: add the most valuable root words
 };
 
 // What the command line asks for, or what to print and the exit code when it

@@ -2,14 +2,16 @@
 
 #include "cli/MineCommandLine.h"
 #include "cli/Progress.h"
+#include "cli/TitleText.h"
 #include "core/RootWordTable.h"
 #include "core/RunController.h"
 #include "core/RunDiff.h"
 #include "core/RunExport.h"
 #include "core/RunInputs.h"
 #include "core/RunStore.h"
-#include "core/WordValue.h"
+#include "core/RunTitles.h"
 #include "core/WordLists.h"
+#include "core/WordValue.h"
 #include "orbisel/config.h"
 #include "service/ServiceDb.h"
 #include "web/Encoding.h"
@@ -427,6 +429,34 @@ int rootsCommand(const MineRequest &request) {
     return kExitDone;
 }
 
+// Composes the titles before anything is written: a refused request writes nothing.
+int titleCommand(const MineRequest &request) {
+    auto run = openKnownRun(request);
+    if (!run.ok())
+        return run.error();
+    RunStore &store = *run.value().store;
+    const auto input = core::loadTitleInput(store, request.runId, request.title.seed);
+    if (!input.ok())
+        return input.error().kind == core::TitleInputErrorKind::Store
+                   ? fail(kExitFailed, storeProblem(input.error().store, store.path()))
+                   : fail(kExitUsage, titleInputProblem(input.error()));
+    const auto dictionary = core::SegmentDictionary::load(config::kRootWordDictionary);
+    if (!dictionary.dictionary)
+        return fail(kExitFailed, "cannot load the root-word dictionary: " + dictionary.error);
+    const auto titles = core::titleIndexOf(dictionary.dictionary, input.value())->compose(request.title);
+    if (!titles.ok())
+        return fail(kExitUsage, titleProblem(titles.error(), request.title));
+    if (request.out.empty()) {
+        std::cout << titleLines(titles.value(), request.explain) << std::flush;
+        return kExitDone;
+    }
+    const auto written = core::writeTitles(request.out, titles.value(), request.explain);
+    if (!written.ok())
+        return fail(kExitFailed, writeProblem(written.error()));
+    std::cerr << "wrote " << titles.value().titles.size() << " titles to " << request.out << std::endl;
+    return kExitDone;
+}
+
 } // namespace
 
 int runMineProgram(int argc, const char *const *argv) {
@@ -450,6 +480,8 @@ int runMineProgram(int argc, const char *const *argv) {
         return diffCommand(request);
     case Command::Roots:
         return rootsCommand(request);
+    case Command::Title:
+        return titleCommand(request);
     case Command::Export:
         break;
     }

@@ -138,9 +138,11 @@ public:
     }
 
     // The root words (beyond the must words) of the next title, or nothing when no further
-    // title shares at most two thirds of its root words with every earlier one.
+    // title shares at most two thirds of its root words with every earlier one. The search
+    // starts from the greedy title of the words holding none of the earlier titles' root words,
+    // which differs enough whenever it holds at least half as many root words as the must words.
     std::optional<std::vector<int>> next() {
-        std::vector<int> roots = m_titles.empty() ? searchFrom(greedy()) : searchFrom({});
+        std::vector<int> roots = searchFrom(greedy());
         if (!m_searchFound)
             return std::nullopt;
         m_titles.push_back(roots);
@@ -211,12 +213,21 @@ private:
     }
 
     // Budgeted max-coverage greedy: add the missing root words of the uncovered word that
-    // bring the most 热度 per byte, while they fit.
+    // bring the most 热度 per byte, while they fit; words holding a root word of an earlier
+    // title are left out.
     std::vector<int> greedy() {
         std::vector<int> chosen;
         std::size_t left = m_budget;
         std::vector<char> in(m_index.m_roots.size(), 0);
-        std::vector<Candidate> open = m_candidates; // missing: the root words still missing
+        std::vector<char> used(m_index.m_roots.size(), 0);
+        for (const std::vector<int> &title : m_titles)
+            for (int id : title)
+                used[id] = 1;
+        std::vector<Candidate> open; // missing: the root words still missing
+        for (const Candidate &candidate : m_candidates)
+            if (std::none_of(candidate.missing.begin(), candidate.missing.end(),
+                             [&](int id) { return used[id]; }))
+                open.push_back(candidate);
         while (true) {
             std::unordered_map<std::vector<int>, long long, KeyHash> heatByRest;
             heatByRest.reserve(open.size());
@@ -398,8 +409,12 @@ private:
 };
 
 TitleIndex::TitleIndex(std::shared_ptr<const SegmentDictionary> dictionary, PinnedWords pinned,
-                       const std::vector<std::string> &banned, const std::vector<RunWord> &words)
+                       const std::vector<std::string> &banned, const std::vector<RunWord> &words,
+                       const std::vector<std::string> &seeds)
     : m_dictionary(std::move(dictionary)), m_pinned(std::move(pinned)), m_banned(banned) {
+    for (const std::string &seed : seeds)
+        if (m_seeds.try_emplace(seed).second)
+            m_pinned.add(seed);
     for (const RunWord &word : words)
         if (m_seeds.try_emplace(word.seed).second)
             m_pinned.add(word.seed);
@@ -496,7 +511,8 @@ Result<TitleFigures, TitleError> TitleIndex::figures(const TitleRequest &request
         figures.problems.push_back({TitleProblemKind::OverLimit, {}});
     for (const ForbiddenWords *words : {&m_banned, &avoid})
         for (std::string_view word : words->allIn(folded))
-            figures.problems.push_back({TitleProblemKind::HoldsForbiddenWord, std::string(word)});
+            figures.problems.push_back(
+                {TitleProblemKind::HoldsForbiddenWord, std::string(word), words == &avoid});
     return figures;
 }
 
@@ -512,11 +528,21 @@ Result<std::string, TitleError> TitleIndex::mustText(const TitleRequest &request
     if (titleBytes(text) > request.byteLimit)
         return Failure{TitleError{TitleErrorKind::MustWordTooLong, text, {}}};
     for (const std::string &word : must)
-        if (const std::string_view found = forbiddenIn(foldTitle(word), avoid); !found.empty())
-            return Failure{TitleError{TitleErrorKind::MustWordForbidden, word, std::string(found)}};
-    if (const std::string_view found = forbiddenIn(foldTitle(text), avoid); !found.empty())
-        return Failure{TitleError{TitleErrorKind::MustWordForbidden, text, std::string(found)}};
+        if (auto forbidden = forbiddenMust(word, avoid))
+            return Failure{std::move(*forbidden)};
+    if (auto forbidden = forbiddenMust(text, avoid))
+        return Failure{std::move(*forbidden)};
     return text;
+}
+
+std::optional<TitleError> TitleIndex::forbiddenMust(const std::string &text,
+                                                    const ForbiddenWords &avoid) const {
+    const std::string folded = foldTitle(text);
+    const std::string_view banned = m_banned.foundIn(folded);
+    const std::string_view found = banned.empty() ? avoid.foundIn(folded) : banned;
+    if (found.empty())
+        return std::nullopt;
+    return TitleError{TitleErrorKind::MustWordForbidden, text, std::string(found), banned.empty()};
 }
 
 std::string_view TitleIndex::forbiddenIn(std::string_view folded, const ForbiddenWords &avoid) const {
@@ -526,14 +552,17 @@ std::string_view TitleIndex::forbiddenIn(std::string_view folded, const Forbidde
 
 std::string TitleIndex::arrange(std::string text, const std::vector<int> &order,
                                 const ForbiddenWords &avoid) const {
+    // A root word inside a longer one is placed by the longer one, where the shorter stands.
     std::vector<int> pieces;
     for (int id : order) {
-        const std::string &root = m_roots[id].text;
-        const bool inOther = std::any_of(order.begin(), order.end(), [&](int other) {
-            return other != id && m_roots[other].text.find(root) != std::string::npos;
-        });
-        if (!inOther && foldTitle(text).find(root) == std::string::npos)
-            pieces.push_back(id);
+        int piece = id;
+        for (int other : order)
+            if (m_roots[other].text.size() > m_roots[piece].text.size() &&
+                m_roots[other].text.find(m_roots[id].text) != std::string::npos)
+                piece = other;
+        if (std::find(pieces.begin(), pieces.end(), piece) == pieces.end() &&
+            foldTitle(text).find(m_roots[piece].text) == std::string::npos)
+            pieces.push_back(piece);
     }
     // A piece whose junction would form a forbidden word waits for a later place, once.
     for (int round = 0; round < 2 && !pieces.empty(); ++round) {

@@ -39,9 +39,13 @@ private:
     std::vector<std::string> m_words;
 };
 
+// 热度 in tenths of a point (0–1000): the one-decimal figure the tables show, times ten, so
+// that sums stay exact. Values and figures below are in the same unit.
+inline constexpr int kHeatTenths = 10;
+
 struct RunWord {
     std::string word;
-    int heat = 0; // 热度, 0–100
+    int heat = 0; // 热度 × kHeatTenths
     std::string seed;
 };
 
@@ -77,12 +81,14 @@ struct TitleError {
     TitleErrorKind kind;
     std::string word; // the seed or must word (MustWordTooLong: all must words when only together too long)
     std::string forbidden; // MustWordForbidden: the banned or avoided word it holds
+    bool avoided = false;  // MustWordForbidden: forbidden is an avoided word, not a banned one
 };
 
 enum class TitleProblemKind { OverLimit, HoldsForbiddenWord };
 struct TitleProblem {
     TitleProblemKind kind;
-    std::string word; // HoldsForbiddenWord: the word
+    std::string word;     // HoldsForbiddenWord: the word
+    bool avoided = false; // HoldsForbiddenWord: an avoided word, not a banned one
 };
 
 struct TitleFigures {
@@ -97,10 +103,12 @@ struct TitleFigures {
 // by a title when each of its root words occurs in the title and it holds no forbidden word.
 class TitleIndex {
 public:
-    // pinned: words never cut (the user dictionary); the run's seeds are added to them.
-    // banned: the built-in and the user's banned words.
+    // pinned: words never cut (the user dictionary); the seeds of the words and `seeds` are
+    // added to them. banned: the built-in and the user's banned words. A seed in `seeds`
+    // without words still takes titles (of its must words).
     TitleIndex(std::shared_ptr<const SegmentDictionary> dictionary, PinnedWords pinned,
-               const std::vector<std::string> &banned, const std::vector<RunWord> &words);
+               const std::vector<std::string> &banned, const std::vector<RunWord> &words,
+               const std::vector<std::string> &seeds = {});
 
     Result<TitleSet, TitleError> compose(const TitleRequest &request) const;
     // Figures of a title text under the request's seed, avoided words and limit.
@@ -139,6 +147,8 @@ private:
     const Seed *seedOf(const std::string &seed) const;
     Coverage coverage(const Seed &seed, const std::vector<int> &present, const ForbiddenWords &avoid) const;
     std::string_view forbiddenIn(std::string_view folded, const ForbiddenWords &avoid) const;
+    // Why the must text cannot lead a title because it holds a banned or avoided word.
+    std::optional<TitleError> forbiddenMust(const std::string &text, const ForbiddenWords &avoid) const;
     // The must words joined, or why they cannot lead a title.
     Result<std::string, TitleError> mustText(const TitleRequest &request, const ForbiddenWords &avoid) const;
     // The must words followed by the root words in order, each once, skipping a junction that

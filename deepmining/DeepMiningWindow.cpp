@@ -13,6 +13,7 @@
 #include "deepmining/RunComparisonTab.h"
 #include "deepmining/RunHistoryTable.h"
 #include "deepmining/RunSetupForm.h"
+#include "deepmining/TitleTab.h"
 #include "deepmining/WordTables.h"
 #include "web/Gbk.h"
 
@@ -66,6 +67,7 @@ DeepMiningWindow::DeepMiningWindow()
     tabs->setObjectName(QStringLiteral("页"));
     tabs->addTab(buildResultsTab(), QStringLiteral("结果"));
     tabs->addTab(buildRootsTab(), QStringLiteral("词根"));
+    tabs->addTab(m_titleTab = new TitleTab(this), QStringLiteral("标题"));
     m_history = new RunHistoryTable(this);
     tabs->addTab(m_history, QStringLiteral("历史"));
     tabs->addTab(m_comparison = new RunComparisonTab(this), QStringLiteral("对比"));
@@ -434,6 +436,7 @@ void DeepMiningWindow::resetResults(long long runId) {
     m_rootWords->setEntries({});
     m_shownRun = runId;
     m_rootsDirty = true;
+    m_titleTab->showRun(m_store.get(), runId);
 }
 
 // The controller's worker loads the run's stored rows (root words cut as they come) and,
@@ -522,6 +525,7 @@ void DeepMiningWindow::workDone(const core::RunEnd &end) {
         setStatus(runEndText(end, m_shownRun, words));
     }
     refreshRootWords();
+    m_titleTab->showRun(m_store.get(), m_shownRun);
     refreshHistory();
     updateButtons();
     emit workFinished();

@@ -31,6 +31,7 @@ class RootWordsModel;
 class RunComparisonTab;
 class RunHistoryTable;
 class RunSetupForm;
+class TitleTab;
 } // namespace deepmining
 
 // The deep-mining window: sets up, runs, stops and resumes deep runs through the
@@ -131,6 +132,7 @@ private:
     QLabel *m_rootsStatus = nullptr;
     QCheckBox *m_showSeedRoots = nullptr;
     QTimer *m_rootTimer = nullptr;
+    deepmining::TitleTab *m_titleTab = nullptr;
 };
 
 void registerDeepMiningWindow();

@@ -110,6 +110,14 @@ protected:
             std::this_thread::sleep_for(std::chrono::milliseconds(25));
     }
 
+    // Run 1: both dress seeds, two levels of PC suggestions.
+    bool mineTheDressRun() const {
+        const MineResult run = mine({"run", "--seed", "连衣裙", "--seed", "半身裙", "--depth", "2",
+                                     "--sources", "pc", "--interval-ms", "0"});
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        return run.exitCode == 0;
+    }
+
     void writeSlowSeeds() const {
         std::ofstream seeds(file("slow.txt"));
         for (int i = 1; i <= 10; ++i)
@@ -547,6 +555,86 @@ TEST_F(MineProgramTest, listsSplitAtFullWidthCommasAndEnumerationCommas) {
               "男士衬衫,连衣裙,pc,3,2,连衣裙女,1,100,100\r\n");
 }
 
+TEST_F(MineProgramTest, title_composesTheSeedsTitlesForStandardOutputAndFiles) {
+    ASSERT_TRUE(mineTheDressRun());
+    const MineResult plain = mine({"title", "1", "--seed", "连衣裙"});
+    ASSERT_EQ(plain.exitCode, 0) << plain.err;
+    // 连衣裙女 came in three answers, the others in one each (热度 100 and 33.3); all fit.
+    EXPECT_EQ(plain.out, "连衣裙女装夏季男士衬衫\n");
+
+    const MineResult explained = mine({"title", "1", "--seed", "连衣裙", "--avoid", "男士", "--explain"});
+    ASSERT_EQ(explained.exitCode, 0) << explained.err;
+    EXPECT_EQ(explained.out, "连衣裙女装夏季\n"
+                             "\n"
+                             "词根\t价值\t1\n"
+                             "连衣裙\t199.9\t✓\n"
+                             "女\t100.0\t✓\n"
+                             "夏\t33.3\t✓\n"
+                             "夏季\t33.3\t✓\n"
+                             "女装\t33.3\t✓\n");
+
+    const MineResult csv = mine({"title", "1", "--seed", "连衣裙", "--must", "女装", "--limit", "20",
+                                 "--count", "2", "--explain", "--out", file("t.csv")});
+    ASSERT_EQ(csv.exitCode, 0) << csv.err;
+    EXPECT_EQ(csv.out, "");
+    EXPECT_EQ(readWholeFile(file("t.csv")),
+              "\xEF\xBB\xBF标题,字节,字数,价值,覆盖词数,词根：连衣裙,词根：女,词根：夏,词根：夏季,词根：女装,"
+              "词根：男士,词根：衬衫\r\n"
+              "女装连衣裙夏季,14,7,199.9,4,1,1,1,1,1,0,0\r\n"
+              "女装连衣裙夏男士衬衫,20,10,199.9,4,1,1,1,0,1,1,1\r\n");
+    const MineResult jsonl = mine({"title", "1", "--seed", "半身裙", "--out", file("t.jsonl")});
+    ASSERT_EQ(jsonl.exitCode, 0) << jsonl.err;
+    EXPECT_EQ(readWholeFile(file("t.jsonl")),
+              "{\"标题\":\"半身裙长款\",\"字节\":10,\"字数\":5,\"价值\":33.3,\"覆盖词数\":1}\n");
+}
+
+TEST_F(MineProgramTest, title_refusedRequestsExitTwoAndWriteNothing) {
+    ASSERT_TRUE(mineTheDressRun());
+    struct Case {
+        Args args;
+        std::string message; // a part of the error line
+    };
+    const Case cases[] = {
+        {{"--seed", "裙子"}, "the run has no seed '裙子' (its seeds: 连衣裙, 半身裙)"},
+        {{"--seed", "连衣裙", "--limit", "4"}, "the must word '连衣裙' takes 6 bytes, more than --limit 4"},
+        {{"--seed", "连衣裙", "--must", "连衣裙", "--must", "女装夏季", "--limit", "12"},
+         "the must words together '连衣裙女装夏季' take 14 bytes, more than --limit 12"},
+        {{"--seed", "连衣裙", "--must", "最好连衣裙"},
+         "the must word '最好连衣裙' holds the banned word '最"},
+        {{"--seed", "连衣裙", "--avoid", "衣裙"}, "the must word '连衣裙' holds the avoided word '衣裙'"},
+        {{"--seed", "连衣裙", "--count", "0"}, "--count"},
+        {{"--must", "女装"}, "--seed"},
+    };
+    for (const Case &c : cases) {
+        Args args{"title", "1", "--out", file("t.csv")};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const MineResult result = mine(args);
+        EXPECT_EQ(result.exitCode, 2) << c.message << "\n" << result.err;
+        EXPECT_NE(result.err.find(c.message), std::string::npos) << c.message << "\n" << result.err;
+        EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+        EXPECT_EQ(result.out, "");
+    }
+    const MineResult unknownRun = mine({"title", "9", "--seed", "连衣裙"});
+    EXPECT_EQ(unknownRun.exitCode, 2);
+    EXPECT_NE(unknownRun.err.find("unknown run 9"), std::string::npos) << unknownRun.err;
+
+    // The user's banned.txt: a word there is banned as the built-in ones are; a line that is no text refuses
+    // it.
+    std::filesystem::create_directories(file("data/Orbisel"));
+    const std::pair<std::string, std::string> lists[] = {
+        {"夏季\r\n连衣裙\r\n", "the must word '连衣裙' holds the banned word '连衣裙'"},
+        {"夏季\n坏\x01词\n",
+         "the banned words " + file("data/Orbisel/banned.txt") + " line 2: a control character"},
+    };
+    for (const auto &[content, message] : lists) {
+        std::ofstream(file("data/Orbisel/banned.txt"), std::ios::binary) << content;
+        const MineResult result = mine({"title", "1", "--seed", "连衣裙", "--out", file("t.csv")});
+        EXPECT_EQ(result.exitCode, 2) << result.err;
+        EXPECT_NE(result.err.find(message), std::string::npos) << message << "\n" << result.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(file("t.csv")));
+}
+
 TEST_F(MineProgramTest, helpAndVersion) {
     const MineResult help = runMine(home(), {"run", "--help"});
     EXPECT_EQ(help.exitCode, 0);
@@ -557,7 +645,7 @@ TEST_F(MineProgramTest, helpAndVersion) {
           "--store",       "--suggest-host", "--ca-file",     "--service-port"})
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
     const MineResult top = runMine(home(), {"--help"});
-    for (const char *command : {"run", "resume", "list", "export", "diff", "roots", "Exit codes",
+    for (const char *command : {"run", "resume", "list", "export", "diff", "roots", "title", "Exit codes",
                                 "(n - p + 1) / n", "not search counts"})
         EXPECT_NE(top.out.find(command), std::string::npos) << command;
     const MineResult roots = runMine(home(), {"roots", "--help"});
@@ -565,6 +653,9 @@ TEST_F(MineProgramTest, helpAndVersion) {
     for (const char *text :
          {"RUN", "--out", "--store", "词根", "热度合计", "dictionary.txt", "not a search count"})
         EXPECT_NE(roots.out.find(text), std::string::npos) << text;
+    const MineResult title = runMine(home(), {"title", "--help"});
+    for (const char *option : {"--seed", "--must", "--avoid", "--limit", "--count", "--out", "--explain"})
+        EXPECT_NE(title.out.find(option), std::string::npos) << option;
     const MineResult version = runMine(home(), {"--version"});
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_EQ(version.out, "orbisel-mine V6.9.2\n");

@@ -1,6 +1,7 @@
 #include "core/TitleComposer.h"
 
 #include "core/WordLists.h"
+#include "orbisel/config.h"
 #include "web/Encoding.h"
 
 #include <algorithm>
@@ -185,14 +186,10 @@ Result<TitleSet, TitleError> composeRandom(unsigned seed, int rootCount, int wor
     return indexOf(table.roots, table.run).compose(request);
 }
 
-TEST(TitleComposerTest, FurtherTitlesShareAtMostTwoThirdsOfTheirRootWords) {
-    Table table;
-    const auto titles = composeRandom(11, 30, 200, 60, table);
-    const TitleIndex index = indexOf(table.roots, table.run);
-    ASSERT_TRUE(titles.ok());
-    ASSERT_EQ(titles->titles.size(), 5u);
+// Each title after the first shares at most two thirds of its root words with every earlier one.
+void expectDiverse(const TitleIndex &index, const TitleSet &titles) {
     std::vector<std::set<std::string>> roots;
-    for (const Title &title : titles->titles) {
+    for (const Title &title : titles.titles) {
         EXPECT_LE(title.bytes, 60u);
         const std::vector<std::string> cut = index.rootWordsOf(title.text);
         roots.emplace_back(cut.begin(), cut.end());
@@ -202,13 +199,52 @@ TEST(TitleComposerTest, FurtherTitlesShareAtMostTwoThirdsOfTheirRootWords) {
             for (const std::string &root : roots.back())
                 shared += roots[earlier].count(root);
             EXPECT_LE(shared * 3, roots.back().size() * 2)
-                << title.text << " / " << titles->titles[earlier].text;
+                << title.text << " / " << titles.titles[earlier].text;
         }
     }
+}
+
+TEST(TitleComposerTest, FurtherTitlesShareAtMostTwoThirdsOfTheirRootWords) {
+    Table table;
+    const auto titles = composeRandom(11, 30, 200, 60, table);
+    const TitleIndex index = indexOf(table.roots, table.run);
+    ASSERT_TRUE(titles.ok());
+    ASSERT_EQ(titles->titles.size(), 5u);
+    expectDiverse(index, titles.value());
     EXPECT_GE(titles->titles[0].value, titles->titles[1].value);
     ASSERT_EQ(titles->explanation.size(), 20u);
     EXPECT_EQ(titles->explanation[0].rootWord, table.roots[0]);
     EXPECT_EQ(titles->explanation[0].inTitle, std::vector<bool>(5, true));
+}
+
+// A run of the seed with one to three of 40 attribute words before or after it, 热度 in eight
+// levels falling with the rank: the further titles lie far from the most valuable root words,
+// beyond what a search from nothing reaches within its work limit.
+TEST(TitleComposerTest, FurtherTitlesOfARunWithFewDistinctHeatsAllComeOut) {
+    std::vector<std::string> attributes{"连衣裙"};
+    for (const char *word : {"女",   "夏季", "新款", "大码", "韩版", "纯棉", "加厚", "长款", "宽松", "显瘦",
+                             "气质", "高腰", "雪纺", "碎花", "短款", "中长", "收腰", "法式", "复古", "孕妇",
+                             "学生", "职业", "休闲", "春秋", "冬季", "针织", "真丝", "蕾丝", "吊带", "无袖",
+                             "短袖", "长袖", "方领", "白色", "黑色", "红色", "格子", "条纹", "波点", "印花"})
+        attributes.emplace_back(word);
+    std::mt19937 random(7);
+    std::vector<RunWord> run;
+    std::set<std::string> seen;
+    while (run.size() < 3000) {
+        std::string word = "连衣裙";
+        for (int k = 1 + static_cast<int>(random() % 3); k > 0; --k) {
+            const std::string &attribute = attributes[1 + random() % (attributes.size() - 1)];
+            word = random() % 2 ? word + attribute : attribute + word;
+        }
+        if (seen.insert(word).second)
+            run.push_back({word, static_cast<int>(8 - run.size() * 8 / 3000), "连衣裙"});
+    }
+    const TitleIndex index(SegmentDictionary::load(orbisel::config::kRootWordDictionary).dictionary,
+                           PinnedWords{}, builtinBannedWords(), run);
+    const auto titles = index.compose(shopRequest({}, 60));
+    ASSERT_TRUE(titles.ok());
+    EXPECT_EQ(titles->titles.size(), 5u);
+    expectDiverse(index, titles.value());
 }
 
 TEST(TitleComposerTest, ALimitFarAboveTheMarketplacesTakesEachRootWordOnce) {
@@ -261,7 +297,7 @@ TEST(TitleComposerTest, FiguresOfAnEditedTitle) {
          0,
          0,
          {{TitleProblemKind::HoldsForbiddenWord, "最"}, {TitleProblemKind::HoldsForbiddenWord, "最好"}}},
-        {"雪纺连衣裙韩版", 95, 1, {{TitleProblemKind::HoldsForbiddenWord, "雪纺"}}},
+        {"雪纺连衣裙韩版", 95, 1, {{TitleProblemKind::HoldsForbiddenWord, "雪纺", true}}},
         {"连衣裙次第一款", 200, 2, {{TitleProblemKind::HoldsForbiddenWord, "第一"}}},
         {"连衣裙女夏季长款大码显瘦", 90 + 70 + 50 + 40, 4, {{TitleProblemKind::OverLimit, {}}}},
         {"", 0, 0, {}},
@@ -276,6 +312,7 @@ TEST(TitleComposerTest, FiguresOfAnEditedTitle) {
         for (std::size_t i = 0; i < c.problems.size(); ++i) {
             EXPECT_EQ(figures->problems[i].kind, c.problems[i].kind) << c.title;
             EXPECT_EQ(figures->problems[i].word, c.problems[i].word) << c.title;
+            EXPECT_EQ(figures->problems[i].avoided, c.problems[i].avoided) << c.title;
         }
     }
 }
@@ -290,6 +327,18 @@ TEST(TitleComposerTest, MustWordsLeadAndStayWhole) {
         EXPECT_TRUE(title.text.starts_with("Orbi 2025连衣裙")) << title.text;
         EXPECT_LE(title.bytes, 40u);
     }
+}
+
+// A root word inside a longer one of the title stands where the longer one takes its place, so
+// the most valuable word stays contiguous: 连衣裙女 in 连衣裙女装, not 连衣裙夏季女装.
+TEST(TitleComposerTest, ARootWordInsideALongerOneKeepsItsPlace) {
+    const TitleIndex index =
+        indexOf({"连衣裙", "女", "女装", "夏季"},
+                {{"连衣裙女", 100, "连衣裙"}, {"连衣裙夏季", 50, "连衣裙"}, {"连衣裙女装", 40, "连衣裙"}});
+    const auto titles = index.compose(shopRequest({}, 60));
+    ASSERT_TRUE(titles.ok());
+    EXPECT_EQ(titles->titles.at(0).text, "连衣裙女装夏季");
+    EXPECT_EQ(titles->titles.at(0).value, 190);
 }
 
 TEST(TitleComposerTest, RefusesWhatNoTitleCanHold) {
@@ -324,6 +373,7 @@ TEST(TitleComposerTest, RefusesWhatNoTitleCanHold) {
         EXPECT_EQ(titles.error().kind, c.kind) << c.word;
         EXPECT_EQ(titles.error().word, c.word);
         EXPECT_EQ(titles.error().forbidden, c.forbidden);
+        EXPECT_EQ(titles.error().avoided, c.forbidden == "韩版") << c.word;
     }
     TitleRequest unknown;
     unknown.seed = "半身裙";

@@ -10,6 +10,7 @@
 #include "deepmining/ComparisonModel.h"
 #include "deepmining/RootWordsModel.h"
 #include "deepmining/RunComparisonTab.h"
+#include "deepmining/TitleTab.h"
 #include "mining/MainWindow.h"
 #include "tests/cli/MineProcess.h"
 #include "tests/support/MariaDbServer.h"
@@ -28,6 +29,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -311,6 +313,23 @@ TEST_F(DeepMiningWindowTest, seedTextThatIsNoText_isRefusedNamingTheLine) {
     }
     EXPECT_TRUE(server->requestLines().empty());
     EXPECT_EQ(child<QTableWidget>("历史表")->rowCount(), 0);
+}
+
+TEST_F(DeepMiningWindowTest, titlePage_composesFromTheShownRunsWordsOfTheChosenSeed) {
+    setUpRun(QStringLiteral("连衣裙\n半身裙"));
+    child<QSpinBox>("深度")->setValue(2);
+    click("开始");
+    ASSERT_TRUE(waitIdle());
+    auto *seeds = child<QListWidget>("标题种子词");
+    ASSERT_EQ(seeds->count(), 2);
+    seeds->setCurrentRow(1);
+    QSignalSpy composed(child<deepmining::TitleTab>("标题页"), &deepmining::TitleTab::composeFinished);
+    click("生成标题");
+    ASSERT_TRUE(composed.wait(20000));
+    auto *titles = child<QTableWidget>("标题表");
+    ASSERT_EQ(titles->rowCount(), 1) << child<QLabel>("标题状态")->text().toStdString();
+    EXPECT_EQ(titles->item(0, 0)->text(), QStringLiteral("半身裙长款"));
+    EXPECT_EQ(child<QLineEdit>("编辑标题")->text(), QStringLiteral("半身裙长款"));
 }
 
 TEST_F(DeepMiningWindowTest, sortingByListingsAndFiltering_workOnTheTable) {
