@@ -105,6 +105,7 @@ QTableWidget *readOnlyTable(const QString &name, QWidget *parent) {
     table->setSelectionMode(QAbstractItemView::SingleSelection);
     table->verticalHeader()->setVisible(false);
     table->setCornerButtonEnabled(false);
+    nameUnnamedButtons(table, QStringLiteral("全选"));
     return table;
 }
 

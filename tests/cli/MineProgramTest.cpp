@@ -559,7 +559,7 @@ TEST_F(MineProgramTest, title_composesTheSeedsTitlesForStandardOutputAndFiles) {
     ASSERT_TRUE(mineTheDressRun());
     const MineResult plain = mine({"title", "1", "--seed", "连衣裙"});
     ASSERT_EQ(plain.exitCode, 0) << plain.err;
-    // 连衣裙女 came in three answers, the others in one each (热度 100 and 33.3); all fit.
+    // 热度: 连衣裙女 100, 连衣裙夏, 连衣裙夏季 and 连衣裙女装 66.7, 男士衬衫 33.3; all fit.
     EXPECT_EQ(plain.out, "连衣裙女装夏季男士衬衫\n");
 
     const MineResult explained = mine({"title", "1", "--seed", "连衣裙", "--avoid", "男士", "--explain"});
@@ -567,11 +567,11 @@ TEST_F(MineProgramTest, title_composesTheSeedsTitlesForStandardOutputAndFiles) {
     EXPECT_EQ(explained.out, "连衣裙女装夏季\n"
                              "\n"
                              "词根\t价值\t1\n"
-                             "连衣裙\t199.9\t✓\n"
+                             "连衣裙\t300.1\t✓\n"
                              "女\t100.0\t✓\n"
-                             "夏\t33.3\t✓\n"
-                             "夏季\t33.3\t✓\n"
-                             "女装\t33.3\t✓\n");
+                             "夏\t66.7\t✓\n"
+                             "夏季\t66.7\t✓\n"
+                             "女装\t66.7\t✓\n");
 
     const MineResult csv = mine({"title", "1", "--seed", "连衣裙", "--must", "女装", "--limit", "20",
                                  "--count", "2", "--explain", "--out", file("t.csv")});
@@ -580,12 +580,12 @@ TEST_F(MineProgramTest, title_composesTheSeedsTitlesForStandardOutputAndFiles) {
     EXPECT_EQ(readWholeFile(file("t.csv")),
               "\xEF\xBB\xBF标题,字节,字数,价值,覆盖词数,词根：连衣裙,词根：女,词根：夏,词根：夏季,词根：女装,"
               "词根：男士,词根：衬衫\r\n"
-              "女装连衣裙夏季,14,7,199.9,4,1,1,1,1,1,0,0\r\n"
-              "女装连衣裙夏男士衬衫,20,10,199.9,4,1,1,1,0,1,1,1\r\n");
+              "女装连衣裙夏季,14,7,300.1,4,1,1,1,1,1,0,0\r\n"
+              "女装连衣裙夏男士衬衫,20,10,266.7,4,1,1,1,0,1,1,1\r\n");
     const MineResult jsonl = mine({"title", "1", "--seed", "半身裙", "--out", file("t.jsonl")});
     ASSERT_EQ(jsonl.exitCode, 0) << jsonl.err;
     EXPECT_EQ(readWholeFile(file("t.jsonl")),
-              "{\"标题\":\"半身裙长款\",\"字节\":10,\"字数\":5,\"价值\":33.3,\"覆盖词数\":1}\n");
+              "{\"标题\":\"半身裙长款\",\"字节\":10,\"字数\":5,\"价值\":66.7,\"覆盖词数\":1}\n");
 }
 
 TEST_F(MineProgramTest, title_refusedRequestsExitTwoAndWriteNothing) {
