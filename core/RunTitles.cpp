@@ -39,25 +39,50 @@ std::vector<RunWord> SeedWordHeat::words() const {
     return words;
 }
 
+namespace {
+
+// Errors are built in place: GCC 12 at -O3 reads parts of an aggregate temporary as uninitialised.
+Failure<TitleInputError> inputFailure(TitleInputErrorKind kind) {
+    Failure<TitleInputError> failure{};
+    failure.error.kind = kind;
+    return failure;
+}
+
+Failure<TitleInputError> storeFailure(const StoreError &error) {
+    Failure<TitleInputError> failure = inputFailure(TitleInputErrorKind::Store);
+    failure.error.store = error;
+    return failure;
+}
+
+Failure<TitleInputError> listFailure(TitleInputErrorKind kind, const WordListError &error) {
+    Failure<TitleInputError> failure = inputFailure(kind);
+    failure.error.list = error;
+    return failure;
+}
+
+} // namespace
+
 Result<TitleInput, TitleInputError> loadTitleInput(RunStore &store, long long runId,
                                                    const std::string &seed) {
     auto options = store.options(runId);
     if (!options.ok())
-        return Failure{TitleInputError{.kind = TitleInputErrorKind::Store, .store = options.error()}};
+        return storeFailure(options.error());
     TitleInput input;
     input.seeds = std::move(options.value().seeds);
-    if (std::find(input.seeds.begin(), input.seeds.end(), seed) == input.seeds.end())
-        return Failure{
-            TitleInputError{.kind = TitleInputErrorKind::UnknownSeed, .seed = seed, .seeds = input.seeds}};
+    if (std::find(input.seeds.begin(), input.seeds.end(), seed) == input.seeds.end()) {
+        Failure<TitleInputError> failure = inputFailure(TitleInputErrorKind::UnknownSeed);
+        failure.error.seed = seed;
+        failure.error.seeds = input.seeds;
+        return failure;
+    }
 
     auto dictionary = readOptionalWordList(userDictionaryPath());
     if (!dictionary.ok())
-        return Failure{
-            TitleInputError{.kind = TitleInputErrorKind::UserDictionary, .list = dictionary.error()}};
+        return listFailure(TitleInputErrorKind::UserDictionary, dictionary.error());
     input.dictionary = std::move(dictionary.value());
     auto banned = readOptionalWordList(userBannedWordsPath());
     if (!banned.ok())
-        return Failure{TitleInputError{.kind = TitleInputErrorKind::BannedWords, .list = banned.error()}};
+        return listFailure(TitleInputErrorKind::BannedWords, banned.error());
     input.banned = builtinBannedWords();
     input.banned.insert(input.banned.end(), banned.value().begin(), banned.value().end());
 
@@ -67,7 +92,7 @@ Result<TitleInput, TitleInputError> loadTitleInput(RunStore &store, long long ru
         return true;
     });
     if (!read.ok())
-        return Failure{TitleInputError{.kind = TitleInputErrorKind::Store, .store = read.error()}};
+        return storeFailure(read.error());
     input.words = heat.words();
     return input;
 }
