@@ -1,6 +1,6 @@
 #include "deepmining/ResultColumns.h"
 
-#include "core/ResultsModel.h"
+#include "deepmining/ResultsModel.h"
 
 #include <QHeaderView>
 #include <QTableView>
@@ -16,15 +16,15 @@ constexpr int kCellMargin = 12;
 // A typical cell of the column; empty where the header is the widest.
 QString typicalCell(int column) {
     switch (column) {
-    case core::ResultsModel::Word:
+    case ResultsModel::Word:
         return QStringLiteral("连衣裙女夏季新款中长");
-    case core::ResultsModel::Seed:
+    case ResultsModel::Seed:
         return QStringLiteral("连衣裙女");
-    case core::ResultsModel::Sources:
+    case ResultsModel::Sources:
         return QStringLiteral("PC下拉词、无线下拉词");
-    case core::ResultsModel::Listings:
+    case ResultsModel::Listings:
         return QStringLiteral("1234567");
-    case core::ResultsModel::Parent:
+    case ResultsModel::Parent:
         return QStringLiteral("连衣裙女夏季新款");
     default:
         return {};

@@ -1,4 +1,4 @@
-#include "core/HostPace.h"
+#include "core/engine/HostPace.h"
 
 #include "MarketplaceServer.h"
 #include "web/HttpFetch.h"

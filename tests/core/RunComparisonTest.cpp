@@ -1,13 +1,16 @@
-#include "FileContents.h"
-#include "core/ComparisonTable.h"
-#include "core/RunDiff.h"
-#include "core/WordText.h"
+#include "core/base/WordText.h"
+#include "core/runs/RunDiff.h"
+#include "core/tables/ComparisonTable.h"
+#include "tests/support/FileContents.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace orbisel::core {
 namespace {
+
+using test::readFile;
+using test::zipMember;
 
 ResultRow row(const char *word, std::optional<long long> listings, std::optional<double> popularity) {
     ResultRow r{word, "种", sourceBit(DeepSource::Pc), listings, 1, "种", 1};

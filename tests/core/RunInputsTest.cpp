@@ -1,4 +1,4 @@
-#include "core/RunInputs.h"
+#include "core/inputs/RunInputs.h"
 
 #include <QTemporaryDir>
 #include <fstream>

@@ -1,4 +1,4 @@
-#include "core/RunTitles.h"
+#include "core/runs/RunTitles.h"
 
 #include <QTemporaryDir>
 #include <filesystem>

@@ -1,5 +1,5 @@
-#include "core/Expansion.h"
-#include "core/Seeds.h"
+#include "core/inputs/Expansion.h"
+#include "core/inputs/Seeds.h"
 #include "web/Encoding.h"
 
 #include <QTemporaryDir>

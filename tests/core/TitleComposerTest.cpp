@@ -1,6 +1,5 @@
-#include "core/TitleComposer.h"
-
-#include "core/WordLists.h"
+#include "core/inputs/WordLists.h"
+#include "core/insight/TitleIndex.h"
 #include "orbisel/config.h"
 #include "web/Encoding.h"
 

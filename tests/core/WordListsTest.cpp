@@ -1,6 +1,6 @@
-#include "core/WordLists.h"
+#include "core/inputs/WordLists.h"
 
-#include "core/RootWords.h"
+#include "core/insight/RootWordIndex.h"
 #include "web/Encoding.h"
 
 #include <QTemporaryDir>

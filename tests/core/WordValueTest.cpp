@@ -1,6 +1,6 @@
-#include "core/WordValue.h"
+#include "core/base/WordValue.h"
 
-#include "core/RunComparison.h"
+#include "core/insight/RunComparison.h"
 
 #include <gtest/gtest.h>
 #include <map>

@@ -1,4 +1,4 @@
-#include "core/ResultsModel.h"
+#include "deepmining/ResultsModel.h"
 
 #include <QPersistentModelIndex>
 #include <gtest/gtest.h>
@@ -7,6 +7,8 @@
 
 namespace orbisel::core {
 namespace {
+
+using deepmining::ResultsModel;
 
 ResultRow row(std::string word, std::optional<long long> listings, long long occurrences = 1,
               DeepSourceSet sources = sourceBit(DeepSource::Pc), int depth = 1, std::string seed = "裙",

@@ -1,7 +1,7 @@
 // libFuzzer target: the banned-words reader (banned.txt content). No title composed under
 // an accepted list holds one of its words.
-#include "core/TitleComposer.h"
-#include "core/WordLists.h"
+#include "core/inputs/WordLists.h"
+#include "core/insight/TitleIndex.h"
 
 #include <cstddef>
 #include <cstdint>
