@@ -42,6 +42,13 @@ std::pair<std::size_t, std::size_t> nextSeparator(std::string_view text) {
 
 } // namespace
 
+std::string foldedAscii(std::string_view text) {
+    std::string folded(text);
+    for (char &c : folded)
+        c = foldAscii(c);
+    return folded;
+}
+
 std::string trimmedWord(std::string_view word) {
     while (const std::size_t n = spaceAtFront(word))
         word.remove_prefix(n);
@@ -82,7 +89,7 @@ std::uint64_t hashKey(std::string_view key) {
     return std::hash<std::string_view>{}(key);
 }
 
-std::string_view trimSpaces(std::string_view text) {
+std::string_view trimUtf8Spaces(std::string_view text) {
     while (true) {
         if (!text.empty() && isListSpace(text.front()))
             text.remove_prefix(1);
@@ -101,7 +108,7 @@ std::vector<std::string> splitList(std::string_view list) {
     std::vector<std::string> items;
     while (true) {
         const auto [at, length] = nextSeparator(list);
-        const std::string_view item = trimSpaces(list.substr(0, at));
+        const std::string_view item = trimUtf8Spaces(list.substr(0, at));
         if (!item.empty())
             items.emplace_back(item);
         if (at == std::string_view::npos)

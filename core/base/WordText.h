@@ -23,6 +23,9 @@ constexpr char32_t foldAscii(char32_t c) {
     return isAsciiCapital(c) ? c + (U'a' - U'A') : c;
 }
 
+// The text with ASCII letters in lower case; every other byte unchanged.
+std::string foldedAscii(std::string_view text);
+
 // The word without the spaces around it (ASCII, full-width, tabs and line ends).
 std::string trimmedWord(std::string_view word);
 
@@ -37,10 +40,10 @@ bool isOwnComparisonKey(std::string_view text);
 std::uint64_t hashKey(std::string_view key);
 
 // The text without leading and trailing ASCII and full-width (U+3000) spaces.
-std::string_view trimSpaces(std::string_view text);
+std::string_view trimUtf8Spaces(std::string_view text);
 
 // The items of a list separated by ",", the full-width comma "，" or "、", each
-// trimmed by trimSpaces, empty ones dropped.
+// trimmed by trimUtf8Spaces, empty ones dropped.
 std::vector<std::string> splitList(std::string_view list);
 
 // Unicode code points of a UTF-8 text.

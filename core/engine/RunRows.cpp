@@ -6,7 +6,7 @@ namespace orbisel::core {
 
 void RunRows::clear() {
     m_rows.clear();
-    m_slots.assign(1024, 0);
+    m_index.clear(1024);
 }
 
 void RunRows::restore(RunRow row) {
@@ -58,38 +58,16 @@ RunRows::Added RunRows::add(std::string_view word, std::string_view key, const F
 }
 
 long long RunRows::find(std::string_view key, std::uint64_t hash) const {
-    const std::size_t mask = m_slots.size() - 1;
-    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-        const std::uint32_t slot = m_slots[i];
-        if (slot == 0)
-            return -1;
-        const RunRow &row = m_rows[slot - 1];
-        if (row.hash == hash && comparisonKey(row.word) == key)
-            return slot - 1;
-    }
+    const std::uint32_t found = m_index.find(hash, [&](std::uint32_t at) {
+        const RunRow &row = m_rows[at];
+        return row.hash == hash && comparisonKey(row.word) == key;
+    });
+    return static_cast<long long>(found) - 1;
 }
 
+// The row just appended.
 void RunRows::index(std::size_t row) {
-    if (m_rows.size() * 2 > m_slots.size())
-        grow();
-    place(static_cast<std::uint32_t>(row));
-}
-
-void RunRows::place(std::uint32_t row) {
-    const std::size_t mask = m_slots.size() - 1;
-    std::size_t i = m_rows[row].hash & mask;
-    while (m_slots[i] != 0)
-        i = (i + 1) & mask;
-    m_slots[i] = row + 1;
-}
-
-void RunRows::grow() {
-    std::vector<std::uint32_t> old = std::move(m_slots);
-    m_slots.assign(old.size() * 2, 0);
-    for (std::uint32_t slot : old) {
-        if (slot != 0)
-            place(slot - 1);
-    }
+    m_index.add(m_rows[row].hash, [this](std::uint32_t at) { return m_rows[at].hash; });
 }
 
 } // namespace orbisel::core

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/base/DeepRunTypes.h"
+#include "core/base/WordKeyIndex.h"
 #include "core/base/WordValue.h"
 
 #include <cstddef>
@@ -69,13 +70,11 @@ public:
 private:
     long long find(std::string_view key, std::uint64_t hash) const;
     void index(std::size_t row);
-    void place(std::uint32_t row);
-    void grow();
 
     std::vector<RunRow> m_rows;
-    std::vector<std::uint32_t> m_slots; // row index + 1; 0: empty
-    std::uint32_t m_stamp = 0;          // the answer (or query and source) being counted
-    std::uint32_t m_answer = 0;         // the answer being added
+    WordKeyIndex m_index{1024}; // of m_rows
+    std::uint32_t m_stamp = 0;  // the answer (or query and source) being counted
+    std::uint32_t m_answer = 0; // the answer being added
     OccurrenceRule m_rule = OccurrenceRule::PerAnswer;
 };
 

@@ -19,7 +19,7 @@ constexpr std::string_view kBom = "\xEF\xBB\xBF";
 class SeedList {
 public:
     void add(std::string_view raw) {
-        const std::string_view seed = trimSpaces(raw);
+        const std::string_view seed = trimUtf8Spaces(raw);
         if (!seed.empty() && m_seen.emplace(seed).second)
             m_seeds.emplace_back(seed);
     }
@@ -60,43 +60,6 @@ template <class Wrong> long long firstLine(const std::vector<std::string_view> &
 }
 
 } // namespace
-
-bool isValidUtf8(std::string_view bytes) {
-    const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
-    const auto *end = p + bytes.size();
-    while (p < end) {
-        const unsigned char c = *p;
-        if (c < 0x80) {
-            ++p;
-            continue;
-        }
-        int length = 0;
-        unsigned char low = 0x80, high = 0xBF; // range of the second byte
-        if (c >= 0xC2 && c <= 0xDF)
-            length = 2;
-        else if (c >= 0xE0 && c <= 0xEF) {
-            length = 3;
-            if (c == 0xE0)
-                low = 0xA0;
-            else if (c == 0xED)
-                high = 0x9F;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            length = 4;
-            if (c == 0xF0)
-                low = 0x90;
-            else if (c == 0xF4)
-                high = 0x8F;
-        } else
-            return false;
-        if (end - p < length || p[1] < low || p[1] > high)
-            return false;
-        for (int i = 2; i < length; ++i)
-            if ((p[i] & 0xC0) != 0x80)
-                return false;
-        p += length;
-    }
-    return true;
-}
 
 bool isValidGbk(std::string_view bytes) {
     const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/base/Result.h"
+#include "core/base/Utf8.h"
 
 #include <string>
 #include <string_view>
@@ -17,9 +18,6 @@ struct SeedsError {
     long long line = 0; // ControlByte, BadEncoding: the first wrong line (or seed), from 1
 };
 
-// Whether the bytes are well-formed UTF-8 (no overlong forms, surrogates or
-// code points beyond U+10FFFF).
-bool isValidUtf8(std::string_view bytes);
 // Whether the bytes are well-formed GBK: ASCII, or a lead byte 0x81-0xFE with a
 // trail byte 0x40-0xFE other than 0x7F.
 bool isValidGbk(std::string_view bytes);

@@ -79,35 +79,12 @@ std::string_view RunComparer::keyOf(const std::string &word, std::string &scratc
 }
 
 std::uint32_t RunComparer::find(std::string_view key, std::uint64_t hash) const {
-    const std::size_t mask = m_slots.size() - 1;
-    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-        const std::uint32_t slot = m_slots[i];
-        if (slot == 0)
-            return 0;
-        if (m_hashes[slot - 1] != hash)
-            continue;
-        const std::string &candidate = m_result.words[slot - 1].word;
-        if (candidate == key || (!isOwnComparisonKey(candidate) && comparisonKey(candidate) == key))
-            return slot;
-    }
-}
-
-void RunComparer::place(std::uint32_t word) {
-    const std::size_t mask = m_slots.size() - 1;
-    std::size_t i = m_hashes[word] & mask;
-    while (m_slots[i] != 0)
-        i = (i + 1) & mask;
-    m_slots[i] = word + 1;
-}
-
-void RunComparer::index(std::uint32_t word) {
-    if (m_hashes.size() * 2 > m_slots.size()) {
-        m_slots.assign(m_slots.size() * 2, 0);
-        for (std::uint32_t w = 0; w < m_hashes.size(); ++w)
-            if (w != word)
-                place(w);
-    }
-    place(word);
+    return m_index.find(hash, [&](std::uint32_t word) {
+        if (m_hashes[word] != hash)
+            return false;
+        const std::string &candidate = m_result.words[word].word;
+        return candidate == key || (!isOwnComparisonKey(candidate) && comparisonKey(candidate) == key);
+    });
 }
 
 void RunComparer::addNewer(const ComparedSide &side) {
@@ -142,7 +119,7 @@ void RunComparer::addOlder(const ComparedSide &side) {
 void RunComparer::add(std::uint64_t hash, ComparedWord word) {
     m_result.words.push_back(std::move(word));
     m_hashes.push_back(hash);
-    index(static_cast<std::uint32_t>(m_hashes.size() - 1));
+    m_index.add(hash, [this](std::uint32_t word) { return m_hashes[word]; });
 }
 
 void RunComparer::rescaleHeat(Run run, const std::function<double(double)> &scale) {
@@ -155,7 +132,7 @@ void RunComparer::rescaleHeat(Run run, const std::function<double(double)> &scal
 
 RunComparison RunComparer::finish() {
     m_hashes = {};
-    m_slots = {0, 0, 0, 0};
+    m_index.clear(4);
     RunComparison result = std::move(m_result);
     m_result = {};
     std::vector<ComparedWord> &words = result.words;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/base/WordKeyIndex.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -69,13 +71,11 @@ private:
     // The comparison key of the word, in `scratch` when it is not the word itself.
     static std::string_view keyOf(const std::string &word, std::string &scratch);
     void add(std::uint64_t hash, ComparedWord word);
-    void index(std::uint32_t word);
-    void place(std::uint32_t word);
 
     RunComparison m_result;
-    std::vector<std::uint64_t> m_hashes;            // of each word's comparison key
-    std::vector<std::uint32_t> m_slots{0, 0, 0, 0}; // word index + 1; 0: empty
-    std::string m_key;                              // scratch for a key that is not its word
+    std::vector<std::uint64_t> m_hashes; // of each word's comparison key
+    WordKeyIndex m_index{4};             // of m_result.words
+    std::string m_key;                   // scratch for a key that is not its word
 };
 
 RunComparison compareRuns(const std::vector<ComparedSide> &older, const std::vector<ComparedSide> &newer);

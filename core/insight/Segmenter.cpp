@@ -1,5 +1,6 @@
 #include "core/insight/Segmenter.h"
 
+#include "core/base/Utf8.h"
 #include "core/base/WordText.h"
 
 #include <QChar>
@@ -31,28 +32,15 @@ bool isAsciiLetterOrDigit(char32_t c) {
 // UTF-8 to code points with ASCII letters folded; a malformed sequence becomes U+FFFD.
 void decodeFolded(std::string_view text, std::u32string &out) {
     out.clear();
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        const int extra = lead < 0x80                   ? 0
-                          : lead >= 0xC2 && lead < 0xE0 ? 1
-                          : lead >= 0xE0 && lead < 0xF0 ? 2
-                          : lead >= 0xF0 && lead < 0xF5 ? 3
-                                                        : -1;
-        char32_t c = extra <= 0 ? lead : lead & (0x3F >> extra);
-        bool valid = extra >= 0 && i + static_cast<std::size_t>(extra) < text.size();
-        for (int k = 1; valid && k <= extra; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            valid = (next & 0xC0) == 0x80;
-            c = (c << 6) | (next & 0x3F);
-        }
-        if (!valid) {
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t length = utf8SequenceAt(text, i);
+        if (length == 0) {
             out.push_back(U'\uFFFD');
             ++i;
             continue;
         }
-        out.push_back(foldAscii(c));
-        i += static_cast<std::size_t>(extra) + 1;
+        out.push_back(foldAscii(utf8CodePoint(text, i, length)));
+        i += length;
     }
 }
 

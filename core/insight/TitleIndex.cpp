@@ -27,6 +27,34 @@ void appendPiece(std::string &text, std::string_view piece) {
 
 } // namespace
 
+TitleIndex::TitleIndex(std::shared_ptr<const SegmentDictionary> dictionary, PinnedWords pinned,
+                       const std::vector<std::string> &banned, const std::vector<RunWord> &words,
+                       const std::vector<std::string> &seeds)
+    : m_dictionary(std::move(dictionary)), m_pinned(std::move(pinned)), m_banned(banned) {
+    for (const std::string &seed : seeds)
+        if (m_seeds.try_emplace(seed).second)
+            m_pinned.add(seed);
+    for (const RunWord &word : words)
+        if (m_seeds.try_emplace(word.seed).second)
+            m_pinned.add(word.seed);
+    m_words.reserve(words.size());
+    for (const RunWord &runWord : words) {
+        Word word{foldedAscii(runWord.word), runWord.heat, {}, {}, false};
+        word.banned = !m_banned.foundIn(word.folded).empty();
+        for (const std::string &root : rootWordsOf(runWord.word))
+            word.ordered.push_back(rootId(root));
+        word.roots = word.ordered;
+        std::sort(word.roots.begin(), word.roots.end());
+        word.roots.erase(std::unique(word.roots.begin(), word.roots.end()), word.roots.end());
+        Seed &seed = m_seeds[runWord.seed];
+        const auto position = static_cast<std::uint32_t>(seed.words.size());
+        seed.words.push_back(static_cast<std::uint32_t>(m_words.size()));
+        for (int id : word.roots)
+            seed.byRoot[id].push_back(position);
+        m_words.push_back(std::move(word));
+    }
+}
+
 std::vector<std::string> TitleIndex::rootWordsOf(std::string_view word) const {
     return segmentWords(*m_dictionary, m_pinned, word);
 }
@@ -91,7 +119,7 @@ Result<TitleFigures, TitleError> TitleIndex::figures(const TitleRequest &request
     if (!seed)
         return Failure{TitleError{TitleErrorKind::UnknownSeed, request.seed, {}}};
     const ForbiddenWords avoid(request.avoidWords);
-    const std::string folded = foldTitle(title);
+    const std::string folded = foldedAscii(title);
     TitleFigures figures;
     figures.bytes = titleBytes(title);
     figures.characters = titleCharacters(title);
@@ -128,7 +156,7 @@ Result<std::string, TitleError> TitleIndex::mustText(const TitleRequest &request
 
 std::optional<TitleError> TitleIndex::forbiddenMust(const std::string &text,
                                                     const ForbiddenWords &avoid) const {
-    const std::string folded = foldTitle(text);
+    const std::string folded = foldedAscii(text);
     const std::string_view banned = m_banned.foundIn(folded);
     const std::string_view found = banned.empty() ? avoid.foundIn(folded) : banned;
     if (found.empty())
@@ -152,7 +180,7 @@ std::string TitleIndex::arrange(std::string text, const std::vector<int> &order,
                 m_roots[other].text.find(m_roots[id].text) != std::string::npos)
                 piece = other;
         if (std::find(pieces.begin(), pieces.end(), piece) == pieces.end() &&
-            foldTitle(text).find(m_roots[piece].text) == std::string::npos)
+            foldedAscii(text).find(m_roots[piece].text) == std::string::npos)
             pieces.push_back(piece);
     }
     // A piece whose junction would form a forbidden word waits for a later place, once.
@@ -161,7 +189,7 @@ std::string TitleIndex::arrange(std::string text, const std::vector<int> &order,
         for (int id : pieces) {
             std::string longer = text;
             appendPiece(longer, m_roots[id].text);
-            if (forbiddenIn(foldTitle(longer), avoid).empty())
+            if (forbiddenIn(foldedAscii(longer), avoid).empty())
                 text = std::move(longer);
             else
                 waiting.push_back(id);

@@ -321,34 +321,6 @@ private:
     long long m_work = 0;
 };
 
-TitleIndex::TitleIndex(std::shared_ptr<const SegmentDictionary> dictionary, PinnedWords pinned,
-                       const std::vector<std::string> &banned, const std::vector<RunWord> &words,
-                       const std::vector<std::string> &seeds)
-    : m_dictionary(std::move(dictionary)), m_pinned(std::move(pinned)), m_banned(banned) {
-    for (const std::string &seed : seeds)
-        if (m_seeds.try_emplace(seed).second)
-            m_pinned.add(seed);
-    for (const RunWord &word : words)
-        if (m_seeds.try_emplace(word.seed).second)
-            m_pinned.add(word.seed);
-    m_words.reserve(words.size());
-    for (const RunWord &runWord : words) {
-        Word word{foldTitle(runWord.word), runWord.heat, {}, {}, false};
-        word.banned = !m_banned.foundIn(word.folded).empty();
-        for (const std::string &root : rootWordsOf(runWord.word))
-            word.ordered.push_back(rootId(root));
-        word.roots = word.ordered;
-        std::sort(word.roots.begin(), word.roots.end());
-        word.roots.erase(std::unique(word.roots.begin(), word.roots.end()), word.roots.end());
-        Seed &seed = m_seeds[runWord.seed];
-        const auto position = static_cast<std::uint32_t>(seed.words.size());
-        seed.words.push_back(static_cast<std::uint32_t>(m_words.size()));
-        for (int id : word.roots)
-            seed.byRoot[id].push_back(position);
-        m_words.push_back(std::move(word));
-    }
-}
-
 Result<TitleSet, TitleError> TitleIndex::compose(const TitleRequest &request) const {
     const Seed *seed = seedOf(request.seed);
     if (!seed)
@@ -357,7 +329,7 @@ Result<TitleSet, TitleError> TitleIndex::compose(const TitleRequest &request) co
     auto must = mustText(request, avoid);
     if (!must)
         return Failure{must.error()};
-    const std::vector<int> present = rootsIn(foldTitle(must.value()));
+    const std::vector<int> present = rootsIn(foldedAscii(must.value()));
     Composition composition(*this, *seed, avoid, present, request.byteLimit - titleBytes(must.value()));
     TitleSet set;
     std::vector<std::vector<int>> titleRoots;
@@ -369,7 +341,7 @@ Result<TitleSet, TitleError> TitleIndex::compose(const TitleRequest &request) co
         title.text = arrange(must.value(), composition.readingOrder(*roots), avoid);
         title.bytes = titleBytes(title.text);
         title.characters = titleCharacters(title.text);
-        titleRoots.push_back(rootsIn(foldTitle(title.text)));
+        titleRoots.push_back(rootsIn(foldedAscii(title.text)));
         const Coverage covered = coverage(*seed, titleRoots.back(), avoid);
         title.value = covered.value;
         title.coveredWords = covered.words;

@@ -18,14 +18,6 @@ std::size_t titleCharacters(std::string_view utf8) {
     return characters;
 }
 
-std::string foldTitle(std::string_view utf8) {
-    std::string folded(utf8);
-    for (char &c : folded)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return folded;
-}
-
 ForbiddenWords::ForbiddenWords(const std::vector<std::string> &words) {
     add(words);
 }
@@ -33,7 +25,7 @@ ForbiddenWords::ForbiddenWords(const std::vector<std::string> &words) {
 void ForbiddenWords::add(const std::vector<std::string> &words) {
     for (const std::string &word : words)
         if (!word.empty())
-            m_words.push_back(foldTitle(word));
+            m_words.push_back(foldedAscii(word));
 }
 
 std::string_view ForbiddenWords::foundIn(std::string_view folded) const {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/base/WordText.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -14,8 +16,6 @@ namespace orbisel::core {
 std::size_t titleBytes(std::string_view utf8);
 // Characters (code points; a malformed byte is one).
 std::size_t titleCharacters(std::string_view utf8);
-// ASCII letters in lower case, as root words and matching use them.
-std::string foldTitle(std::string_view utf8);
 
 // Words a title must not hold anywhere, across root-word boundaries too (ASCII folded).
 class ForbiddenWords {

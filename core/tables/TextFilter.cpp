@@ -7,8 +7,7 @@
 namespace orbisel::core {
 
 bool TextFilter::set(std::string_view text) {
-    std::string folded(text);
-    std::transform(folded.begin(), folded.end(), folded.begin(), [](char c) { return foldAscii(c); });
+    std::string folded = foldedAscii(text);
     if (folded == m_folded)
         return false;
     m_folded = std::move(folded);

@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         return 0;
     const ForbiddenWords banned(words.value());
     for (const Title &title : titles->titles)
-        if (!banned.foundIn(foldTitle(title.text)).empty() || title.bytes > request.byteLimit)
+        if (!banned.foundIn(foldedAscii(title.text)).empty() || title.bytes > request.byteLimit)
             std::abort();
     return 0;
 }
