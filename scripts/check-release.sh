@@ -6,7 +6,9 @@
 # unmounted and removed afterwards, also on failure or Ctrl-C.
 # Usage: scripts/check-release.sh RELEASE   (12, 13 or a Debian suite name such as forky)
 # Needs root (debootstrap, mount, chroot) and a Debian mirror: debootstrap's default, or
-# $DEBIAN_MIRROR.
+# $DEBIAN_MIRROR. $CHECK_RELEASE_CCACHE names a compiler cache to build with (for example the
+# one scripts/release-stage.sh keeps, /var/cache/orbisel-ci/ccache-trixie); without it every
+# build starts from nothing.
 set -euo pipefail
 
 repo="$(cd "$(dirname "$0")/.." && pwd)"
@@ -49,12 +51,18 @@ chmod 755 "$root"
 echo "check-release: Debian $suite in $root, commit $commit" >&2
 step debootstrap debootstrap --variant=minbase "$suite" "$root" "$(debian_mirror)" >/dev/null
 mount_test_system
+cache=()
+if [ -n "${CHECK_RELEASE_CCACHE:-}" ]; then
+  mkdir -p "$CHECK_RELEASE_CCACHE"
+  mount_in_root var/cache/ccache --bind "$CHECK_RELEASE_CCACHE"
+  cache=(CCACHE_DIR=/var/cache/ccache)
+fi
 
-step clone git clone --quiet --no-checkout --no-hardlinks "$repo" "$root/orbisel"
-git -C "$root/orbisel" checkout --quiet --detach "$commit"
+step clone git clone --quiet --no-checkout --no-hardlinks "$repo" "$root/src/orbisel"
+git -C "$root/src/orbisel" checkout --quiet --detach "$commit"
 
 # The run goes in the background so that a signal reaches the trap at once.
-run_in_root CI=true ORBISEL_CI_RELEASES= 'cd /orbisel && bash .ci/run' &
+run_in_root CI=true ORBISEL_CI_RELEASES= "${cache[@]}" 'cd /src/orbisel && bash .ci/run' &
 run=$!
 status=0
 begun=$SECONDS
