@@ -201,11 +201,21 @@ bool isEnd(const QXmlStreamReader &xml, QStringView name) {
     return xml.tokenType() == QXmlStreamReader::EndElement && xml.name() == name;
 }
 
+// A number of ASCII digits (and sign, point, exponent) without a copy on the heap.
 template <class T> std::optional<T> number(QStringView text) {
-    const QByteArray latin = text.trimmed().toLatin1();
+    text = text.trimmed();
+    char ascii[64];
+    if (text.isEmpty() || text.size() > qsizetype(sizeof ascii))
+        return std::nullopt;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].unicode() >= 0x80)
+            return std::nullopt;
+        ascii[i] = static_cast<char>(text[i].unicode());
+    }
+    const char *end = ascii + text.size();
     T value{};
-    const auto [end, ec] = std::from_chars(latin.data(), latin.data() + latin.size(), value);
-    if (ec != std::errc() || end != latin.data() + latin.size() || latin.isEmpty())
+    const auto [stop, ec] = std::from_chars(ascii, end, value);
+    if (ec != std::errc() || stop != end)
         return std::nullopt;
     return value;
 }
@@ -380,7 +390,11 @@ private:
             return fail(damaged("a cell reference is out of range"));
         m_cellColumn = *column;
         m_column = static_cast<long long>(*column);
-        m_type = attributes.value(QLatin1String("t")).toString();
+        const QStringView type = attributes.value(QLatin1String("t"));
+        m_type = type.isEmpty() || type == u"n" ? CellType::Number
+                 : type == u"s"                 ? CellType::Shared
+                 : type == u"inlineStr"         ? CellType::Inline
+                                                : CellType::Other;
         const std::optional<int> style = number<int>(attributes.value(QLatin1String("s")));
         m_percentCell = style && *style >= 0 && static_cast<std::size_t>(*style) < m_percent.size() &&
                         m_percent[static_cast<std::size_t>(*style)];
@@ -396,14 +410,14 @@ private:
         if (m_cellColumn >= m_rows.columnsWanted())
             return Step::Go;
         SheetCell cell;
-        if (m_type == u"s") {
+        if (m_type == CellType::Shared) {
             const std::optional<std::size_t> index = number<std::size_t>(m_value);
             if (!index || *index >= m_strings.size())
                 return fail(damaged("a cell names a shared string that does not exist"));
             cell.text = std::string(m_strings.at(*index));
-        } else if (m_type == u"inlineStr") {
+        } else if (m_type == CellType::Inline) {
             cell.text = m_inlineText.take().toStdString();
-        } else if (m_type.isEmpty() || m_type == u"n") {
+        } else if (m_type == CellType::Number) {
             if (const std::optional<double> value = number<double>(m_value)) {
                 cell.kind = SheetCell::Kind::Number;
                 cell.number = m_percentCell ? percentValue(*value) : *value;
@@ -411,7 +425,7 @@ private:
                 cell.text = m_value.toStdString();
             }
         } else {
-            cell.text = m_value.toStdString(); // str, b, e, d: as text
+            cell.text = m_value.toStdString();
         }
         if (cell.kind != SheetCell::Kind::Number && !cell.text.empty())
             cell.kind = SheetCell::Kind::Text;
@@ -437,7 +451,8 @@ private:
     long long m_row = 0;
     long long m_column = -1;
     std::size_t m_cellColumn = 0;
-    QString m_type;
+    enum class CellType { Number, Shared, Inline, Other }; // Other: str, b, e, d, kept as text
+    CellType m_type = CellType::Number;
     QString m_value;
     RunText m_inlineText;
     bool m_inData = false;
