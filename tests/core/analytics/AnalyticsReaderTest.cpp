@@ -220,6 +220,14 @@ TEST_F(AnalyticsReader, FindsTheHeaderAmongTheFirstTenRowsOnly) {
     }
 }
 
+TEST_F(AnalyticsReader, CsvQuotedFieldsHoldDelimitersQuotesAndLineBreaks) {
+    const AnalyticsResult read =
+        readAnalyticsFile(write("q.csv", "\"搜索词\",\"搜索人气\"\r\n\"连衣\"\"裙\n夏, 新款\",\"1,000\"\r\n词,2"));
+    ASSERT_TRUE(read.ok()) << describe(read.error());
+    EXPECT_EQ(read->rows, (std::vector{row("连衣\"裙\n夏, 新款", 2, {{F::SearchPopularity, 1000}}),
+                                       row("词", 3, {{F::SearchPopularity, 2}})}));
+}
+
 TEST_F(AnalyticsReader, PeriodFromTheFileNameElseANoteRow) {
     const std::string table = "统计日期 2026-11-01 至 2026-11-30\n搜索词,搜索热度\n词,1\n";
     struct Case {
