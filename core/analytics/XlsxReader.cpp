@@ -369,7 +369,8 @@ private:
     }
 
     Step startRow(const QXmlStreamReader &xml) {
-        const QStringView r = xml.attributes().value(QLatin1String("r"));
+        const QXmlStreamAttributes attributes = xml.attributes(); // owns what the view shows
+        const QStringView r = attributes.value(QLatin1String("r"));
         const std::optional<long long> number = r.isEmpty() ? std::optional(m_lastRow + 1) : ::orbisel::core::number<long long>(r);
         if (!number || *number <= m_lastRow)
             return fail(damaged("worksheet rows are out of order"));
