@@ -6,6 +6,7 @@
 #include <xlsxwriter.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -48,13 +49,28 @@ bool writeExport(const std::string &path) {
     return workbook_close(book) == LXW_NO_ERROR;
 }
 
+// A temporary folder, removed with what it holds when the program ends.
+struct TemporaryFolder {
+    std::filesystem::path path;
+    TemporaryFolder() {
+        char folder[] = "/tmp/orbisel-analytics-bench-XXXXXX";
+        if (mkdtemp(folder))
+            path = folder;
+    }
+    ~TemporaryFolder() {
+        std::error_code ignored;
+        if (!path.empty())
+            std::filesystem::remove_all(path, ignored);
+    }
+};
+
 // Written in a child process, so that the writer's memory does not count in this one's peak.
 const std::string &exportPath() {
+    static const TemporaryFolder folder;
     static const std::string path = [] {
-        char folder[] = "/tmp/orbisel-analytics-bench-XXXXXX";
-        if (!mkdtemp(folder))
+        if (folder.path.empty())
             return std::string();
-        std::string file = std::string(folder) + "/搜索词_2026-11-01_2026-11-30.xlsx";
+        std::string file = (folder.path / "搜索词_2026-11-01_2026-11-30.xlsx").string();
         const pid_t child = fork();
         if (child == 0)
             _exit(writeExport(file) ? 0 : 1);
