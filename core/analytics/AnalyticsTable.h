@@ -53,8 +53,8 @@ struct AnalyticsPeriod {
 
 struct AnalyticsTable {
     std::optional<AnalyticsPeriod> period;
-    std::vector<AnalyticsRow> rows;        // in file order
-    std::vector<long long> refusedRows;    // 1-based rows whose figure cells hold no number
+    std::vector<AnalyticsRow> rows;        // in file order; rows without a word are left out
+    std::vector<long long> refusedRows;    // 1-based rows with a figure cell that is no number
     long long headerRow = 0;               // 1-based
 
     std::size_t rowsRead() const { return rows.size(); }
@@ -65,7 +65,7 @@ enum class AnalyticsErrorKind {
     CannotRead,         // the file could not be opened or read
     UnknownFormat,      // neither .xls, .xlsx nor text
     Damaged,            // a broken compound file, zip, or XML part
-    EntryTooLarge,      // a zip entry over 256 MB uncompressed
+    EntryTooLarge,      // a zip entry over 256 MB uncompressed (or a whole file over 256 MB)
     CompressionTooHigh, // a zip entry compressed more than 200 : 1
     TooManyRows,        // a sheet over 1,048,576 rows
     DocumentType,       // an XML part with a document type declaration
