@@ -1,10 +1,8 @@
 #include "core/analytics/AnalyticsFile.h"
 #include "core/analytics/SheetRows.h"
-
-#include <minizip/unzip.h>
+#include "core/analytics/ZipEntries.h"
 
 #include <QXmlStreamReader>
-
 #include <algorithm>
 #include <charconv>
 #include <cstring>
@@ -19,117 +17,6 @@ AnalyticsError damaged(std::string detail) {
     return {AnalyticsErrorKind::Damaged, std::move(detail)};
 }
 
-// ---- The zip archive, read from memory -----------------------------------------------
-
-struct MemoryFile {
-    std::string_view bytes;
-    ZPOS64_T position = 0;
-};
-
-voidpf ZCALLBACK memoryOpen(voidpf opaque, const void *, int) {
-    return opaque;
-}
-uLong ZCALLBACK memoryRead(voidpf, voidpf stream, void *buffer, uLong size) {
-    auto *file = static_cast<MemoryFile *>(stream);
-    const ZPOS64_T left = file->bytes.size() - file->position;
-    const uLong n = static_cast<uLong>(std::min<ZPOS64_T>(size, left));
-    std::memcpy(buffer, file->bytes.data() + file->position, n);
-    file->position += n;
-    return n;
-}
-uLong ZCALLBACK memoryWrite(voidpf, voidpf, const void *, uLong) {
-    return 0;
-}
-ZPOS64_T ZCALLBACK memoryTell(voidpf, voidpf stream) {
-    return static_cast<MemoryFile *>(stream)->position;
-}
-long ZCALLBACK memorySeek(voidpf, voidpf stream, ZPOS64_T offset, int origin) {
-    auto *file = static_cast<MemoryFile *>(stream);
-    const ZPOS64_T size = file->bytes.size();
-    ZPOS64_T base = 0;
-    switch (origin) {
-    case ZLIB_FILEFUNC_SEEK_SET: base = 0; break;
-    case ZLIB_FILEFUNC_SEEK_CUR: base = file->position; break;
-    case ZLIB_FILEFUNC_SEEK_END: base = size; break;
-    default: return -1;
-    }
-    if (offset > size - base)
-        return -1;
-    file->position = base + offset;
-    return 0;
-}
-int ZCALLBACK memoryClose(voidpf, voidpf) {
-    return 0;
-}
-int ZCALLBACK memoryError(voidpf, voidpf) {
-    return 0;
-}
-
-// Entries inflated chunk by chunk within the size and ratio limits: the central
-// directory's sizes are checked first, and the inflated bytes are counted as well.
-class Zip {
-public:
-    explicit Zip(std::string_view bytes) : m_memory{bytes} {
-        zlib_filefunc64_def functions{memoryOpen, memoryRead, memoryWrite, memoryTell,
-                                      memorySeek, memoryClose, memoryError, &m_memory};
-        m_file = unzOpen2_64("memory", &functions);
-    }
-    ~Zip() {
-        if (m_file)
-            unzClose(m_file);
-    }
-    Zip(const Zip &) = delete;
-    Zip &operator=(const Zip &) = delete;
-
-    bool opened() const { return m_file != nullptr; }
-    bool has(const std::string &name) { return unzLocateFile(m_file, name.c_str(), 1) == UNZ_OK; }
-
-    // Hands the entry's bytes to `sink` until it returns false.
-    Result<void, AnalyticsError> read(const std::string &name, const std::function<bool(std::string_view)> &sink) {
-        if (unzLocateFile(m_file, name.c_str(), 1) != UNZ_OK)
-            return Failure{damaged("the zip archive has no " + name)};
-        unz_file_info64 info{};
-        if (unzGetCurrentFileInfo64(m_file, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
-            return Failure{damaged("zip entry " + name + " cannot be read")};
-        // Compressed bytes cannot exceed the archive, whatever the directory says.
-        const unsigned long long compressed =
-            std::max<unsigned long long>(1, std::min<unsigned long long>(info.compressed_size, m_memory.bytes.size()));
-        const unsigned long long ratioLimit = kMaxCompressionRatio * compressed;
-        if (info.uncompressed_size > kMaxEntryBytes)
-            return Failure{AnalyticsError{AnalyticsErrorKind::EntryTooLarge, "zip entry " + name}};
-        if (info.uncompressed_size > ratioLimit)
-            return Failure{AnalyticsError{AnalyticsErrorKind::CompressionTooHigh, name}};
-        if (unzOpenCurrentFile(m_file) != UNZ_OK)
-            return Failure{damaged("zip entry " + name + " cannot be opened")};
-        std::unique_ptr<void, int (*)(unzFile)> current(m_file, unzCloseCurrentFile);
-        std::string buffer(64 * 1024, '\0');
-        unsigned long long total = 0;
-        for (;;) {
-            const int got = unzReadCurrentFile(m_file, buffer.data(), static_cast<unsigned>(buffer.size()));
-            if (got < 0)
-                return Failure{damaged("zip entry " + name + " is corrupt")};
-            if (got == 0)
-                break;
-            total += static_cast<unsigned long long>(got);
-            if (total > kMaxEntryBytes)
-                return Failure{AnalyticsError{AnalyticsErrorKind::EntryTooLarge, "zip entry " + name}};
-            if (total > ratioLimit)
-                return Failure{AnalyticsError{AnalyticsErrorKind::CompressionTooHigh, name}};
-            if (total > info.uncompressed_size)
-                return Failure{damaged("zip entry " + name + " is larger than its header says")};
-            if (!sink(std::string_view(buffer.data(), static_cast<std::size_t>(got))))
-                return {};
-        }
-        if (total != info.uncompressed_size || unzCloseCurrentFile(current.release()) != UNZ_OK)
-            return Failure{damaged("zip entry " + name + " is corrupt")};
-        return {};
-    }
-
-private:
-    MemoryFile m_memory;
-    unzFile m_file = nullptr;
-};
-
 // ---- XML parts, parsed as they inflate --------------------------------------------------
 
 enum class Step { Go, Stop, Fail };
@@ -140,10 +27,12 @@ class XmlPart {
 public:
     using TokenHandler = std::function<Step(QXmlStreamReader &)>;
 
-    static Result<void, AnalyticsError> parse(Zip &zip, const std::string &name, const TokenHandler &token,
+    static Result<void, AnalyticsError> parse(ZipEntries &zip, const std::string &name,
+                                              const TokenHandler &token,
                                               std::optional<AnalyticsError> &failure) {
         XmlPart part{name, token, failure};
-        Result<void, AnalyticsError> read = zip.read(name, [&](std::string_view chunk) { return part.feed(chunk); });
+        Result<void, AnalyticsError> read =
+            zip.read(name, [&](std::string_view chunk) { return part.feed(chunk); });
         if (failure)
             return Failure{*failure};
         if (!read)
@@ -164,7 +53,8 @@ private:
             if (type == QXmlStreamReader::Invalid) {
                 if (m_xml.error() == QXmlStreamReader::PrematureEndOfDocumentError)
                     return true;
-                m_failure = damaged("XML part " + m_name + " is malformed: " + m_xml.errorString().toStdString());
+                m_failure =
+                    damaged("XML part " + m_name + " is malformed: " + m_xml.errorString().toStdString());
                 return false;
             }
             if (type == QXmlStreamReader::DTD) {
@@ -303,7 +193,8 @@ bool isPercentFormat(QStringView code) {
 // 0.1234 becomes 12.34, not 12.340000000000002.
 double percentValue(double fraction) {
     char buffer[64];
-    const auto written = std::to_chars(buffer, buffer + sizeof buffer, fraction * 100, std::chars_format::general, 15);
+    const auto written =
+        std::to_chars(buffer, buffer + sizeof buffer, fraction * 100, std::chars_format::general, 15);
     double value = fraction * 100;
     std::from_chars(buffer, written.ptr, value);
     return value;
@@ -371,7 +262,8 @@ private:
     Step startRow(const QXmlStreamReader &xml) {
         const QXmlStreamAttributes attributes = xml.attributes(); // owns what the view shows
         const QStringView r = attributes.value(QLatin1String("r"));
-        const std::optional<long long> number = r.isEmpty() ? std::optional(m_lastRow + 1) : ::orbisel::core::number<long long>(r);
+        const std::optional<long long> number =
+            r.isEmpty() ? std::optional(m_lastRow + 1) : ::orbisel::core::number<long long>(r);
         if (!number || *number <= m_lastRow)
             return fail(damaged("worksheet rows are out of order"));
         if (*number > kMaxSheetRows)
@@ -386,7 +278,8 @@ private:
     Step startCell(const QXmlStreamReader &xml) {
         const QXmlStreamAttributes attributes = xml.attributes();
         const QStringView r = attributes.value(QLatin1String("r"));
-        const std::optional<std::size_t> column = r.isEmpty() ? std::optional<std::size_t>(m_column + 1) : columnOf(r);
+        const std::optional<std::size_t> column =
+            r.isEmpty() ? std::optional<std::size_t>(m_column + 1) : columnOf(r);
         if (!column || *column >= kMaxSheetColumns)
             return fail(damaged("a cell reference is out of range"));
         m_cellColumn = *column;
@@ -467,11 +360,12 @@ private:
 } // namespace
 
 AnalyticsResult readAnalyticsXlsx(std::string_view bytes, std::string_view fileName) {
-    Zip zip(bytes);
+    ZipEntries zip(bytes);
     if (!zip.opened())
         return Failure{damaged("not a readable zip archive")};
     if (!zip.has("xl/workbook.xml"))
-        return Failure{AnalyticsError{AnalyticsErrorKind::UnknownFormat, "a zip archive without xl/workbook.xml"}};
+        return Failure{
+            AnalyticsError{AnalyticsErrorKind::UnknownFormat, "a zip archive without xl/workbook.xml"}};
     std::optional<AnalyticsError> failure;
 
     // The first sheet of the workbook, by its relationship id.
@@ -498,8 +392,9 @@ AnalyticsResult readAnalyticsXlsx(std::string_view bytes, std::string_view fileN
         [&](QXmlStreamReader &xml) {
             if (isStart(xml, u"Relationship")) {
                 const QXmlStreamAttributes a = xml.attributes();
-                relationships.push_back(
-                    {a.value(QLatin1String("Id")).toString(), a.value(QLatin1String("Type")).toString(), a.value(QLatin1String("Target")).toString()});
+                relationships.push_back({a.value(QLatin1String("Id")).toString(),
+                                         a.value(QLatin1String("Type")).toString(),
+                                         a.value(QLatin1String("Target")).toString()});
             }
             return Step::Go;
         },
@@ -512,13 +407,15 @@ AnalyticsResult readAnalyticsXlsx(std::string_view bytes, std::string_view fileN
                 return partName(r.target);
         return std::nullopt;
     };
-    const std::optional<std::string> sheetPart = target([&](const Relationship &r) { return r.id == sheetId; });
+    const std::optional<std::string> sheetPart =
+        target([&](const Relationship &r) { return r.id == sheetId; });
     if (!sheetPart)
         return Failure{damaged("the workbook's first worksheet has no part")};
 
     SharedStrings strings;
-    const std::string stringsPart =
-        target([](const Relationship &r) { return r.type.endsWith(u"/sharedStrings"); }).value_or("xl/sharedStrings.xml");
+    const std::string stringsPart = target([](const Relationship &r) {
+                                        return r.type.endsWith(u"/sharedStrings");
+                                    }).value_or("xl/sharedStrings.xml");
     if (zip.has(stringsPart)) {
         RunText text;
         bool inItem = false;
@@ -561,11 +458,13 @@ AnalyticsResult readAnalyticsXlsx(std::string_view bytes, std::string_view fileN
                 } else if (isStart(xml, u"cellXfs") || isEnd(xml, u"cellXfs")) {
                     inCellFormats = xml.isStartElement();
                 } else if (inFormats && isStart(xml, u"numFmt")) {
-                    const std::optional<int> id = number<int>(xml.attributes().value(QLatin1String("numFmtId")));
+                    const std::optional<int> id =
+                        number<int>(xml.attributes().value(QLatin1String("numFmtId")));
                     if (id && isPercentFormat(xml.attributes().value(QLatin1String("formatCode"))))
                         percentFormats.insert(*id);
                 } else if (inCellFormats && isStart(xml, u"xf") && formats.size() < kMaxSheetColumns * 4) {
-                    formats.push_back(number<int>(xml.attributes().value(QLatin1String("numFmtId"))).value_or(0));
+                    formats.push_back(
+                        number<int>(xml.attributes().value(QLatin1String("numFmtId"))).value_or(0));
                 }
                 return Step::Go;
             },
@@ -578,7 +477,8 @@ AnalyticsResult readAnalyticsXlsx(std::string_view bytes, std::string_view fileN
 
     SheetRows rows(fileName);
     SheetReader sheet(rows, strings, percentStyles, failure);
-    parsed = XmlPart::parse(zip, *sheetPart, [&](QXmlStreamReader &xml) { return sheet.token(xml); }, failure);
+    parsed = XmlPart::parse(
+        zip, *sheetPart, [&](QXmlStreamReader &xml) { return sheet.token(xml); }, failure);
     if (!parsed)
         return Failure{parsed.error()};
     return rows.finish();
