@@ -11,13 +11,8 @@ for arg in "$@"; do
     *) echo "usage: ./test.sh [--sanitize]" >&2; exit 2 ;;
   esac
 done
-# Each stage says how long it took, so a slow CI run shows where its time went.
-stage() {
-  local name="$1" started=$SECONDS
-  shift
-  "$@"
-  echo "stage $name: $((SECONDS - started)) s" >&2
-}
+# Each stage says how long it took, or that it failed, naming the release.
+. scripts/lib/stage.sh
 stage install scripts/install-deps.sh
 stage build scripts/build.sh -DORBISEL_WERROR=ON
 stage tests bash -c 'cd build && ctest --output-on-failure --timeout 600 -j"$(nproc)"'

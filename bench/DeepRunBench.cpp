@@ -122,6 +122,7 @@ void BM_ConcurrencySpeedup(benchmark::State &state) {
     constexpr int kSeeds = 32;
     DeepRunOptions o;
     o.seeds = seeds(kSeeds, "连衣裙");
+    o.pace = Pacing::Fixed; // concurrency, not the pacer's ramp, sets the rate
     o.intervalMs = 0;
     o.cacheHours = 0;
     double perSecond[2] = {};
@@ -217,6 +218,7 @@ void BM_MillionWords(benchmark::State &state) {
     DeepRunOptions o;
     o.seeds = seeds(kSeeds, "外套");
     o.sources = sourceBit(DeepSource::Pc);
+    o.pace = Pacing::Fixed; // no spacing: the engine and the store, not the pacer, set the time
     o.intervalMs = 0;
     o.cacheHours = 0;
     o.concurrency = 4;

@@ -1,5 +1,6 @@
 #include "deepmining/ResultColumns.h"
 
+#include "core/tables/ComparisonTable.h"
 #include "deepmining/ResultsModel.h"
 
 #include <QHeaderView>
@@ -13,17 +14,20 @@ namespace {
 // Room for the cell's margins beside its text.
 constexpr int kCellMargin = 12;
 
+constexpr auto kTypicalWord = "连衣裙女夏季新款中长";
+constexpr auto kTypicalCount = "1234567";
+
 // A typical cell of the column; empty where the header is the widest.
-QString typicalCell(int column) {
+QString typicalResultCell(int column) {
     switch (column) {
     case ResultsModel::Word:
-        return QStringLiteral("连衣裙女夏季新款中长");
+        return QString::fromUtf8(kTypicalWord);
     case ResultsModel::Seed:
         return QStringLiteral("连衣裙女");
     case ResultsModel::Sources:
         return QStringLiteral("PC下拉词、无线下拉词");
     case ResultsModel::Listings:
-        return QStringLiteral("1234567");
+        return QString::fromUtf8(kTypicalCount);
     case ResultsModel::Parent:
         return QStringLiteral("连衣裙女夏季新款");
     default:
@@ -31,9 +35,21 @@ QString typicalCell(int column) {
     }
 }
 
-} // namespace
+QString typicalComparisonCell(int column) {
+    switch (column) {
+    case core::CompareWord:
+        return QString::fromUtf8(kTypicalWord);
+    case core::CompareOldListings:
+    case core::CompareNewListings:
+        return QString::fromUtf8(kTypicalCount);
+    case core::CompareListingsChange:
+        return QStringLiteral("-1234567");
+    default:
+        return {};
+    }
+}
 
-void fitResultColumns(QTableView *table) {
+void fitColumns(QTableView *table, QString (*typicalCell)(int)) {
     QHeaderView *header = table->horizontalHeader();
     const QFontMetrics metrics = table->fontMetrics();
     for (int column = 0; column < header->count(); ++column) {
@@ -41,6 +57,16 @@ void fitResultColumns(QTableView *table) {
         const int cell = sample.isEmpty() ? 0 : metrics.horizontalAdvance(sample) + kCellMargin;
         header->resizeSection(column, std::max(cell, header->sectionSizeHint(column)));
     }
+}
+
+} // namespace
+
+void fitResultColumns(QTableView *table) {
+    fitColumns(table, typicalResultCell);
+}
+
+void fitComparisonColumns(QTableView *table) {
+    fitColumns(table, typicalComparisonCell);
 }
 
 } // namespace orbisel::deepmining

@@ -3,6 +3,7 @@
 #include "core/base/WordValue.h"
 #include "deepmining/ComparisonModel.h"
 #include "deepmining/DeepMiningTexts.h"
+#include "deepmining/ResultColumns.h"
 #include "deepmining/WordTables.h"
 
 #include <QHBoxLayout>
@@ -67,6 +68,7 @@ RunComparisonTab::RunComparisonTab(QWidget *parent) : QWidget(parent) {
     layout->addLayout(top);
 
     m_table = newWordTable(this, QStringLiteral("对比表"), QStringLiteral("对比"), m_model);
+    fitComparisonColumns(m_table);
     layout->addWidget(m_table, 1);
 
     connect(m_filter, &QLineEdit::textChanged, m_model, &ComparisonModel::setTextFilter);

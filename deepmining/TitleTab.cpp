@@ -395,7 +395,9 @@ void TitleTab::compose(Outcome &job, const std::string &storePath, long long run
             job.failure = titleInputText(input.error());
             return;
         }
-        const auto &loaded = rootWordDictionary().get();
+        // Held by name: the reference points into the future's shared state.
+        const auto dictionary = rootWordDictionary();
+        const auto &loaded = dictionary.get();
         if (!loaded.dictionary) {
             job.failure = QStringLiteral("无法切分词根：%1").arg(utf8(loaded.error));
             return;

@@ -8,12 +8,11 @@ set -euo pipefail
 # Debian release R (VERSION_ID in /etc/os-release); any other release takes the newest
 # release's entries:
 #   libqt6opengl6-dev@12  Debian 13 has these files in qt6-base-dev.
-#   libminizip-dev@13     Debian 13's xlsxwriter.pc requires minizip.
 # Version-free names (libclang-rt-dev) follow each release's own compiler.
 packages=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-dev ccache
   qt6-base-dev qt6-webengine-dev libqt6opengl6-dev@12
-  libcurl4-openssl-dev duktape-dev libmariadb-dev libxlsxwriter-dev libminizip-dev@13
+  libcurl4-openssl-dev duktape-dev libmariadb-dev libxlsxwriter-dev libminizip-dev libfreexl-dev
   mariadb-server
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth fonts-noto-cjk openssl ca-certificates

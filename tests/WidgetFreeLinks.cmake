@@ -9,7 +9,8 @@ set(ORBISEL_WIDGET_FREE_TARGETS
   orbisel_core_store orbisel_core_files orbisel_core_engine orbisel_core_insight orbisel_core_tables orbisel_core_runs
   orbisel_service_client orbisel_ledger_file orbisel_mining_lists
   orbisel_cli orbisel-mine
-  fuzz_json_document fuzz_ledger_file fuzz_cookie_file fuzz_keyword_list fuzz_marketplace_answers)
+  fuzz_json_document fuzz_ledger_file fuzz_cookie_file fuzz_keyword_list fuzz_marketplace_answers
+  orbisel_core_analytics fuzz_analytics_xlsx fuzz_analytics_csv)
 set(ORBISEL_WIDGET_FREE_REPORT ${CMAKE_BINARY_DIR}/tests/widget-free-links.txt)
 
 # Every name in an entry of a link list counts, also inside $<LINK_ONLY:...> and
