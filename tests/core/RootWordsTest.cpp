@@ -41,7 +41,7 @@ struct SegmentCase {
     std::vector<std::string> words;
 };
 
-TEST(RootWords, tinyDictionary_cutsOnTheMostProbablePath) {
+TEST(RootWordsTest, tinyDictionary_cutsOnTheMostProbablePath) {
     const auto dictionary = tinyDictionary();
     ASSERT_TRUE(dictionary);
     EXPECT_EQ(dictionary->wordCount(), 17u); // the malformed and zero-frequency lines are skipped
@@ -65,7 +65,7 @@ TEST(RootWords, tinyDictionary_cutsOnTheMostProbablePath) {
         EXPECT_EQ(segmentWords(*dictionary, c.text), c.words) << c.text;
 }
 
-TEST(RootWords, debianDictionary_cutsCommonListingWords) {
+TEST(RootWordsTest, debianDictionary_cutsCommonListingWords) {
     const auto loaded = SegmentDictionary::load(config::kRootWordDictionary);
     ASSERT_TRUE(loaded.dictionary) << loaded.error;
     EXPECT_GT(loaded.dictionary->wordCount(), 300000u);
@@ -80,7 +80,7 @@ TEST(RootWords, debianDictionary_cutsCommonListingWords) {
         EXPECT_EQ(segmentWords(*loaded.dictionary, c.text), c.words) << c.text;
 }
 
-TEST(RootWords, missingOrEmptyDictionary_isRefusedWithTheReason) {
+TEST(RootWordsTest, missingOrEmptyDictionary_isRefusedWithTheReason) {
     QTemporaryDir dir;
     const std::string missing = dir.filePath("none.txt").toStdString();
     auto loaded = SegmentDictionary::load(missing);
@@ -94,7 +94,7 @@ TEST(RootWords, missingOrEmptyDictionary_isRefusedWithTheReason) {
     EXPECT_NE(loaded.error.find("no words"), std::string::npos);
 }
 
-TEST(RootWords, index_countsWordsOnceAndSumsTheirListings) {
+TEST(RootWordsTest, index_countsWordsOnceAndSumsTheirListings) {
     RootWordIndex index(tinyDictionary());
     index.addRow("连衣裙女", 100);
     index.addRow("连衣裙 女 女", 20); // 女 twice, counted once

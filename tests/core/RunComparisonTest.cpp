@@ -121,7 +121,7 @@ std::shared_ptr<const RunComparison> sampleComparison() {
     return std::make_shared<const RunComparison>(compareRuns(older, newer));
 }
 
-TEST(ComparisonFile, everyColumnInEveryFormat) {
+TEST(ComparisonFileTest, everyColumnInEveryFormat) {
     QTemporaryDir dir;
     const std::string base = dir.path().toStdString() + "/diff.";
     const RunComparison comparison = *sampleComparison();
@@ -145,7 +145,7 @@ TEST(ComparisonFile, everyColumnInEveryFormat) {
 }
 
 // Words that are their own comparison key are matched without folding a copy.
-TEST(ComparisonKey, aWordIsItsOwnKeyExactlyWhenFoldingLeavesItAsItIs) {
+TEST(ComparisonKeyTest, aWordIsItsOwnKeyExactlyWhenFoldingLeavesItAsItIs) {
     for (const char *text :
          {"连衣裙", "dress shirt", "Dress", " dress", "dress ", "a\tb", "a\rb", "连衣裙\xE3\x80\x80",
           "连\xE3\x80\x80衣", "\xE3\x80\x80连衣裙", "iphone15", "T恤", "", " "}) {
@@ -161,7 +161,7 @@ std::vector<std::string> shownWords(const ComparisonTable &table) {
     return words;
 }
 
-TEST(ComparisonTable, sortsByEveryKindOfColumnEmptyLastAndFilters) {
+TEST(ComparisonTableTest, sortsByEveryKindOfColumnEmptyLastAndFilters) {
     ComparisonTable table;
     table.setView(table.setComparison(sampleComparison()));
     using Words = std::vector<std::string>;

@@ -1,5 +1,6 @@
-#include "core/inputs/WordLists.h"
 #include "core/insight/TitleIndex.h"
+
+#include "core/inputs/WordLists.h"
 #include "orbisel/config.h"
 #include "web/Encoding.h"
 
@@ -128,7 +129,7 @@ TitleRequest shopRequest(std::vector<std::string> avoid, std::size_t limit) {
 
 } // namespace
 
-TEST(TitleBytesTest, CountsAsGbkDoes) {
+TEST(TitleTextTest, titleBytes_countsAsGbkDoes) {
     const struct {
         const char *text;
         std::size_t bytes, characters;
@@ -152,7 +153,7 @@ TEST(TitleBytesTest, CountsAsGbkDoes) {
         EXPECT_EQ(titleBytes(encodable), orbisel::utf8ToGbk(encodable).size()) << encodable;
 }
 
-TEST(TitleComposerTest, FirstTitleIsTheOptimumOnSmallTables) {
+TEST(TitleIndexTest, compose_firstTitleIsTheOptimumOnSmallTables) {
     std::mt19937 random(7);
     for (int round = 0; round < 40; ++round) {
         const int rootCount = 6 + round % 9; // up to 14 root words, the seed's included
@@ -203,7 +204,7 @@ void expectDiverse(const TitleIndex &index, const TitleSet &titles) {
     }
 }
 
-TEST(TitleComposerTest, FurtherTitlesShareAtMostTwoThirdsOfTheirRootWords) {
+TEST(TitleIndexTest, compose_furtherTitlesShareAtMostTwoThirdsOfTheirRootWords) {
     Table table;
     const auto titles = composeRandom(11, 30, 200, 60, table);
     const TitleIndex index = indexOf(table.roots, table.run);
@@ -219,7 +220,7 @@ TEST(TitleComposerTest, FurtherTitlesShareAtMostTwoThirdsOfTheirRootWords) {
 // A run of the seed with one to three of 40 attribute words before or after it, 热度 in eight
 // levels falling with the rank: the further titles lie far from the most valuable root words,
 // beyond what a search from nothing reaches within its work limit.
-TEST(TitleComposerTest, FurtherTitlesOfARunWithFewDistinctHeatsAllComeOut) {
+TEST(TitleIndexTest, compose_furtherTitlesOfARunWithFewDistinctHeatsAllComeOut) {
     std::vector<std::string> attributes{"连衣裙"};
     for (const char *word : {"女",   "夏季", "新款", "大码", "韩版", "纯棉", "加厚", "长款", "宽松", "显瘦",
                              "气质", "高腰", "雪纺", "碎花", "短款", "中长", "收腰", "法式", "复古", "孕妇",
@@ -246,7 +247,7 @@ TEST(TitleComposerTest, FurtherTitlesOfARunWithFewDistinctHeatsAllComeOut) {
     expectDiverse(index, titles.value());
 }
 
-TEST(TitleComposerTest, ALimitFarAboveTheMarketplacesTakesEachRootWordOnce) {
+TEST(TitleIndexTest, compose_aLimitFarAboveTheMarketplacesTakesEachRootWordOnce) {
     Table table;
     const auto titles = composeRandom(3, 60, 300, 1000, table);
     ASSERT_TRUE(titles.ok());
@@ -260,7 +261,7 @@ TEST(TitleComposerTest, ALimitFarAboveTheMarketplacesTakesEachRootWordOnce) {
     EXPECT_EQ(titles->titles[0].bytes, 4u * used.size());
 }
 
-TEST(TitleComposerTest, NoTitleHoldsABannedOrAvoidedWord) {
+TEST(TitleIndexTest, compose_noTitleHoldsABannedOrAvoidedWord) {
     const TitleIndex index = indexOf(kShopWords, kShopRun);
     const TitleRequest request = shopRequest({"韩版"}, 30);
     const auto titles = index.compose(request);
@@ -281,7 +282,7 @@ TEST(TitleComposerTest, NoTitleHoldsABannedOrAvoidedWord) {
     EXPECT_NE(titles->titles[0].text.find("一款"), std::string::npos) << titles->titles[0].text;
 }
 
-TEST(TitleComposerTest, FiguresOfAnEditedTitle) {
+TEST(TitleIndexTest, figures_ofAnEditedTitle) {
     const TitleIndex index = indexOf(kShopWords, kShopRun);
     const TitleRequest request = shopRequest({"雪纺"}, 20);
     const struct {
@@ -316,7 +317,7 @@ TEST(TitleComposerTest, FiguresOfAnEditedTitle) {
     }
 }
 
-TEST(TitleComposerTest, MustWordsLeadAndStayWhole) {
+TEST(TitleIndexTest, compose_mustWordsLeadAndStayWhole) {
     const TitleIndex index = indexOf(kShopWords, kShopRun);
     TitleRequest request = shopRequest({}, 40);
     request.mustWords = std::vector<std::string>{"Orbi 2025", "连衣裙"};
@@ -330,7 +331,7 @@ TEST(TitleComposerTest, MustWordsLeadAndStayWhole) {
 
 // A root word inside a longer one of the title stands where the longer one takes its place, so
 // the most valuable word stays contiguous: 连衣裙女 in 连衣裙女装, not 连衣裙夏季女装.
-TEST(TitleComposerTest, ARootWordInsideALongerOneKeepsItsPlace) {
+TEST(TitleIndexTest, compose_aRootWordInsideALongerOneKeepsItsPlace) {
     const TitleIndex index =
         indexOf({"连衣裙", "女", "女装", "夏季"},
                 {{"连衣裙女", 100, "连衣裙"}, {"连衣裙夏季", 50, "连衣裙"}, {"连衣裙女装", 40, "连衣裙"}});
@@ -340,7 +341,7 @@ TEST(TitleComposerTest, ARootWordInsideALongerOneKeepsItsPlace) {
     EXPECT_EQ(titles->titles.at(0).value, 190);
 }
 
-TEST(TitleComposerTest, RefusesWhatNoTitleCanHold) {
+TEST(TitleIndexTest, compose_refusesWhatNoTitleCanHold) {
     const TitleIndex index = indexOf(kShopWords, kShopRun, {"最", "第一"});
     const struct {
         std::string seed;
