@@ -61,19 +61,27 @@ std::size_t characters(std::string_view text) {
         text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
 }
 
+// Whether the key found at `at` in the word is not inside a longer run of ASCII letters.
+bool standsAlone(std::string_view word, std::size_t at, std::string_view key) {
+    const std::size_t end = at + key.size();
+    if (isAsciiLetter(key.front()) && at > 0 && isAsciiLetter(word[at - 1]))
+        return false;
+    return !(isAsciiLetter(key.back()) && end < word.size() && isAsciiLetter(word[end]));
+}
+
 // Both sides lower-cased already.
 bool containsKey(std::string_view word, std::string_view key) {
     if (key.empty())
         return false;
     for (std::size_t at = word.find(key); at != std::string_view::npos; at = word.find(key, at + 1)) {
-        const std::size_t end = at + key.size();
-        if (isAsciiLetter(key.front()) && at > 0 && isAsciiLetter(word[at - 1]))
-            continue;
-        if (isAsciiLetter(key.back()) && end < word.size() && isAsciiLetter(word[end]))
-            continue;
-        return true;
+        if (standsAlone(word, at, key))
+            return true;
     }
     return false;
+}
+
+std::uint16_t startOf(std::string_view key) {
+    return static_cast<std::uint16_t>(static_cast<unsigned char>(key[0]) << 8 | static_cast<unsigned char>(key[1]));
 }
 
 std::unordered_set<std::string> keysOf(const std::vector<std::string> &names) {
@@ -123,29 +131,35 @@ BrandList::BrandList(const std::vector<std::string> &entries, const std::vector<
             brand.aliases.push_back(alias);
             brand.keys.push_back(std::move(key));
         }
-        if (!ownBrand && !brand.keys.empty())
-            m_brands.push_back(std::move(brand));
+        if (ownBrand || brand.keys.empty())
+            continue;
+        for (std::size_t i = 0; i < brand.keys.size(); ++i)
+            m_byStart[startOf(brand.keys[i])].push_back({m_brands.size(), i, characters(brand.keys[i])});
+        m_brands.push_back(std::move(brand));
     }
 }
 
 std::optional<BrandMatch> BrandList::brandIn(std::string_view word) const {
     const std::string key = lowered(word);
-    const Brand *best = nullptr;
-    std::size_t bestAlias = 0;
-    std::size_t bestLength = 0;
-    for (const Brand &brand : m_brands) {
-        for (std::size_t i = 0; i < brand.keys.size(); ++i) {
-            const std::size_t length = characters(brand.keys[i]);
-            if (length > bestLength && containsKey(key, brand.keys[i])) {
-                best = &brand;
-                bestAlias = i;
-                bestLength = length;
-            }
+    const AliasRef *best = nullptr;
+    const auto better = [&best](const AliasRef &ref) {
+        return !best || ref.characters > best->characters ||
+               (ref.characters == best->characters &&
+                (ref.brand < best->brand || (ref.brand == best->brand && ref.alias < best->alias)));
+    };
+    for (std::size_t at = 0; at + 1 < key.size(); ++at) {
+        const auto bucket = m_byStart.find(startOf(key.substr(at, 2)));
+        if (bucket == m_byStart.end())
+            continue;
+        for (const AliasRef &ref : bucket->second) {
+            const std::string &alias = m_brands[ref.brand].keys[ref.alias];
+            if (better(ref) && key.compare(at, alias.size(), alias) == 0 && standsAlone(key, at, alias))
+                best = &ref;
         }
     }
     if (!best)
         return std::nullopt;
-    return BrandMatch{best->entry, best->aliases[bestAlias]};
+    return BrandMatch{m_brands[best->brand].entry, m_brands[best->brand].aliases[best->alias]};
 }
 
 } // namespace orbisel::core

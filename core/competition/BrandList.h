@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 // Brand names from the results pages' 品牌 groups, and which brand a word names.
@@ -45,7 +47,15 @@ private:
         std::vector<std::string> aliases; // as the entry gives them
         std::vector<std::string> keys;    // the aliases with ASCII letters lower-cased
     };
+    // An alias by the first two bytes of its key, so that a word is searched at each of its
+    // positions for the aliases starting there only.
+    struct AliasRef {
+        std::size_t brand = 0;
+        std::size_t alias = 0;
+        std::size_t characters = 0;
+    };
     std::vector<Brand> m_brands;
+    std::unordered_map<std::uint16_t, std::vector<AliasRef>> m_byStart;
 };
 
 } // namespace orbisel::core
