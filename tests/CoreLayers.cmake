@@ -5,7 +5,7 @@
 
 set(ORBISEL_LAYER_FOLDERS
   core/base core/inputs core/marketplace core/store core/files core/engine core/insight core/tables core/runs
-  core/analytics
+  core/analytics core/competition
   cli deepmining mining)
 
 set(ORBISEL_LAYER_USES_core_base "")
@@ -16,8 +16,10 @@ set(ORBISEL_LAYER_USES_core_files base)
 set(ORBISEL_LAYER_USES_core_engine base inputs marketplace store)
 set(ORBISEL_LAYER_USES_core_insight base)
 set(ORBISEL_LAYER_USES_core_tables base insight files)
-# The readers of the marketplace's analytics exports stand apart from the mining core.
+# The readers of the marketplace's analytics exports and of a word's results page stand apart
+# from the mining core.
 set(ORBISEL_LAYER_USES_core_analytics base)
+set(ORBISEL_LAYER_USES_core_competition base)
 set(ORBISEL_LAYER_USES_core_runs base inputs marketplace store files engine insight tables)
 # The front ends: never the engine or the store.
 set(ORBISEL_LAYER_USES_cli base inputs marketplace files insight tables runs)

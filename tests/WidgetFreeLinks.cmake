@@ -10,7 +10,8 @@ set(ORBISEL_WIDGET_FREE_TARGETS
   orbisel_service_client orbisel_ledger_file orbisel_mining_lists
   orbisel_cli orbisel-mine
   fuzz_json_document fuzz_ledger_file fuzz_cookie_file fuzz_keyword_list fuzz_marketplace_answers
-  orbisel_core_analytics fuzz_analytics_xlsx fuzz_analytics_csv)
+  orbisel_core_analytics fuzz_analytics_xlsx fuzz_analytics_csv
+  orbisel_core_competition fuzz_competition_page)
 set(ORBISEL_WIDGET_FREE_REPORT ${CMAKE_BINARY_DIR}/tests/widget-free-links.txt)
 
 # Every name in an entry of a link list counts, also inside $<LINK_ONLY:...> and
