@@ -1,7 +1,7 @@
 // The deep-mining window's data: the root-word dictionary and segmenter, and sorting and
 // filtering a million result rows.
-#include "core/ResultsModel.h"
-#include "core/RootWordTable.h"
+#include "core/runs/RunRootWords.h"
+#include "deepmining/ResultsModel.h"
 #include "orbisel/config.h"
 
 #include <benchmark/benchmark.h>
@@ -10,6 +10,7 @@
 namespace {
 
 using namespace orbisel::core;
+using orbisel::deepmining::ResultsModel;
 
 // Listing-like words: a seed, then dictionary-ish syllables and now and then latin letters.
 std::vector<ResultRow> syntheticRows(std::size_t count) {

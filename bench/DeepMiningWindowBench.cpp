@@ -44,7 +44,7 @@ void BM_WindowStallDuringThousandQueryRun(benchmark::State &state) {
     test::MarketplaceServer server;
     QTemporaryDir home;
     // 50 seeds, each answering 19 words that are asked at depth 2: 50 + 950 queries.
-    if (!server.useFixtures(ORBISEL_SOURCE_DIR "/tests/deepmining/fixtures/synthetic", 0, 19)) {
+    if (!server.useFixtures(ORBISEL_MARKET_FIXTURES "/synthetic", 0, 19)) {
         state.SkipWithError("the stand-in did not start");
         return;
     }

@@ -3,10 +3,10 @@
 // in process (no TLS), and peak memory and export time of a million words.
 #include "MarketplaceServer.h"
 #include "PacedRun.h"
-#include "core/DeepRunEngine.h"
-#include "core/ResultWriters.h"
-#include "core/RunExport.h"
-#include "core/RunStore.h"
+#include "core/engine/DeepRunEngine.h"
+#include "core/files/ResultWriters.h"
+#include "core/runs/RunExport.h"
+#include "core/store/RunStore.h"
 
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>

@@ -2,7 +2,7 @@
 // source against the local marketplace stand-in, which answers at once.
 #include "MarketplaceServer.h"
 #include "app/Program.h"
-#include "core/MarketplaceSource.h"
+#include "core/marketplace/MarketplaceSource.h"
 #include "mining/MainWindow.h"
 #include "service/ServiceDb.h"
 #include "tests/support/MariaDbServer.h"

@@ -1,9 +1,9 @@
 // Results files of a deep run: 1,000,000 rows written to .csv, .xlsx and
 // .jsonl straight from a row visitor, and the export of a stored run of
 // 1,000,000 words to .csv (store read included; goal: under 5 s).
-#include "core/ResultWriters.h"
-#include "core/RunExport.h"
-#include "core/RunStore.h"
+#include "core/files/ResultWriters.h"
+#include "core/runs/RunExport.h"
+#include "core/store/RunStore.h"
 
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>

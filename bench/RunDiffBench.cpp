@@ -2,7 +2,7 @@
 // read from the store, matched and ordered, then written to .csv (goal: under
 // 3 s in all, peak resident memory under 400 MB). Run on its own for a clean
 // memory figure.
-#include "core/RunDiff.h"
+#include "core/runs/RunDiff.h"
 
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>

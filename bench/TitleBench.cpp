@@ -1,8 +1,8 @@
 // The title composer: five titles for a seed of 100,000 run words (from memory, and from a
 // stored run: read, cut and composed), and the figures of a title the seller edits (every keystroke).
-#include "core/RunTitles.h"
-#include "core/TitleComposer.h"
-#include "core/WordLists.h"
+#include "core/inputs/WordLists.h"
+#include "core/insight/TitleIndex.h"
+#include "core/runs/RunTitles.h"
 #include "orbisel/config.h"
 
 #include <QTemporaryDir>

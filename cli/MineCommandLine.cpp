@@ -1,7 +1,7 @@
 #include "cli/MineCommandLine.h"
 
-#include "core/ResultWriters.h"
-#include "core/WordText.h"
+#include "core/base/WordText.h"
+#include "core/files/ResultWriters.h"
 #include "orbisel/config.h"
 
 #include <CLI/CLI.hpp>

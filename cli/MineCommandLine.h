@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/RunInputs.h"
-#include "core/TitleComposer.h"
+#include "core/inputs/RunInputs.h"
+#include "core/insight/TitleIndex.h"
 
 #include <optional>
 #include <string>

@@ -3,15 +3,15 @@
 #include "cli/MineCommandLine.h"
 #include "cli/Progress.h"
 #include "cli/TitleText.h"
-#include "core/RootWordTable.h"
-#include "core/RunController.h"
-#include "core/RunDiff.h"
-#include "core/RunExport.h"
-#include "core/RunInputs.h"
-#include "core/RunStore.h"
-#include "core/RunTitles.h"
-#include "core/WordLists.h"
-#include "core/WordValue.h"
+#include "core/base/WordValue.h"
+#include "core/inputs/RunInputs.h"
+#include "core/inputs/WordLists.h"
+#include "core/runs/RunController.h"
+#include "core/runs/RunDiff.h"
+#include "core/runs/RunExport.h"
+#include "core/runs/RunRootWords.h"
+#include "core/runs/RunTitles.h"
+#include "core/runs/StoredRun.h"
 #include "orbisel/config.h"
 #include "service/ServiceDb.h"
 #include "web/Encoding.h"
@@ -152,13 +152,13 @@ core::Result<std::unique_ptr<RunStore>, std::string> openStore(const std::string
 }
 
 // Writes the run's stored results to `out`; the exit code.
-int exportResults(RunStore &store, long long runId, const std::string &out) {
-    const auto written = core::exportRun(store, runId, out);
+int exportResults(const core::StoredRun &run, const std::string &out) {
+    const auto written = core::exportRun(run, out);
     if (!written.ok()) {
         if (written.error().kind == core::ExportErrorKind::Store)
-            return fail(kExitFailed, storeProblem(written.error().store, store.path()));
+            return fail(kExitFailed, storeProblem(written.error().store, run.storePath()));
         return fail(kExitFailed, writeProblem(written.error().write) +
-                                     "; the run is kept: orbisel-mine export " + std::to_string(runId) +
+                                     "; the run is kept: orbisel-mine export " + std::to_string(run.id()) +
                                      " --out FILE");
     }
     std::cerr << "wrote " << written.value() << " rows to " << out << std::endl;
@@ -227,16 +227,19 @@ core::RunEnd driveRun(const std::string &storePath, long long runId, const Marke
 int finishRun(RunStore &store, long long runId, const core::RunEnd &end, const std::string &out) {
     if (!end.ran)
         return fail(kExitFailed, storeProblem(end.storeError.value_or(core::StoreError{}), store.path()));
-    const auto summary = store.summary(runId);
-    const long long words = summary.ok() ? summary.value().words : 0;
-    const long long queries = summary.ok() ? summary.value().queriesDone : 0;
+    const auto run = core::StoredRun::open(store, runId);
+    const long long words = run.ok() ? run.value().summary().words : 0;
+    const long long queries = run.ok() ? run.value().summary().queriesDone : 0;
     const std::string hint = resumeHint(runId);
     switch (end.outcome) {
     case RunOutcome::Done:
     case RunOutcome::MaxQueriesReached:
         std::cerr << (end.outcome == RunOutcome::Done ? "done: " : "query limit reached: ") << queries
                   << " queries, " << words << " words" << std::endl;
-        return out.empty() ? kExitDone : exportResults(store, runId, out);
+        if (out.empty())
+            return kExitDone;
+        return run.ok() ? exportResults(run.value(), out)
+                        : fail(kExitFailed, storeProblem(run.error(), store.path()));
     case RunOutcome::Stopped:
         return fail(kExitInterrupted, "stopped; resume with: " + hint);
     case RunOutcome::Blocked:
@@ -285,24 +288,24 @@ int runCommand(const MineRequest &request, const MarketplaceEndpoints &endpoints
 
 struct KnownRun {
     std::unique_ptr<RunStore> store;
-    core::RunSummary summary;
+    core::StoredRun run; // on *store
 };
 
-// The store holding the request's run and the run's summary, the output file
-// checked first; or the exit code of why there is none.
+// The store holding the request's run and the run read from it, the output
+// file checked first; or the exit code of why there is none.
 core::Result<KnownRun, int> openKnownRun(const MineRequest &request) {
     if (int code = checkOut(request.out))
         return core::Failure{code};
     auto store = openStore(request.store);
     if (!store.ok())
         return core::Failure{fail(kExitUsage, store.error())};
-    auto summary = store.value()->summary(request.runId);
-    if (summary.ok())
-        return KnownRun{std::move(store).value(), std::move(summary).value()};
-    if (summary.error().kind == core::StoreErrorKind::UnknownRun)
+    auto run = core::StoredRun::open(*store.value(), request.runId);
+    if (run.ok())
+        return KnownRun{std::move(store).value(), std::move(run).value()};
+    if (run.error().kind == core::StoreErrorKind::UnknownRun)
         return core::Failure{fail(kExitUsage, "unknown run " + std::to_string(request.runId) +
                                                   " (orbisel-mine list shows the stored runs)")};
-    return core::Failure{fail(kExitUsage, storeProblem(summary.error(), store.value()->path()))};
+    return core::Failure{fail(kExitUsage, storeProblem(run.error(), store.value()->path()))};
 }
 
 int resumeCommand(const MineRequest &request, const MarketplaceEndpoints &endpoints) {
@@ -311,9 +314,9 @@ int resumeCommand(const MineRequest &request, const MarketplaceEndpoints &endpoi
         return run.error();
     RunStore &store = *run.value().store;
     std::cout << "run " << request.runId << std::endl;
-    if (run.value().summary.state == core::RunState::Done) {
+    if (run.value().run.summary().state == core::RunState::Done) {
         std::cerr << "run " << request.runId << " is already done" << std::endl;
-        return request.out.empty() ? kExitDone : exportResults(store, request.runId, request.out);
+        return request.out.empty() ? kExitDone : exportResults(run.value().run, request.out);
     }
     const core::RunEnd end = driveRun(store.path(), request.runId, endpoints, request.network);
     return finishRun(store, request.runId, end, request.out);
@@ -346,7 +349,7 @@ int exportCommand(const MineRequest &request) {
     auto run = openKnownRun(request);
     if (!run.ok())
         return run.error();
-    return exportResults(*run.value().store, request.runId, request.out);
+    return exportResults(run.value().run, request.out);
 }
 
 std::string comparisonProblem(const core::ComparisonError &error, const std::string &storePath) {
@@ -417,11 +420,11 @@ int rootsCommand(const MineRequest &request) {
     const auto loaded = core::SegmentDictionary::load(config::kRootWordDictionary);
     if (!loaded.dictionary)
         return fail(kExitFailed, loaded.error);
-    RunStore &store = *run.value().store;
+    const core::StoredRun &stored = run.value().run;
     const auto table = core::storedRootWordTable(
-        store, request.runId, core::RootWordSetup{loaded.dictionary, std::move(userWords).value(), {}});
+        stored, core::RootWordSetup{loaded.dictionary, std::move(userWords).value(), {}});
     if (!table.ok())
-        return fail(kExitFailed, storeProblem(table.error(), store.path()));
+        return fail(kExitFailed, storeProblem(table.error(), stored.storePath()));
     const auto written = core::writeRootWordTable(request.out, table.value());
     if (!written.ok())
         return fail(kExitFailed, writeProblem(written.error()));
@@ -434,11 +437,11 @@ int titleCommand(const MineRequest &request) {
     auto run = openKnownRun(request);
     if (!run.ok())
         return run.error();
-    RunStore &store = *run.value().store;
-    const auto input = core::loadTitleInput(store, request.runId, request.title.seed);
+    const core::StoredRun &stored = run.value().run;
+    const auto input = core::loadTitleInput(stored, request.title.seed);
     if (!input.ok())
         return input.error().kind == core::TitleInputErrorKind::Store
-                   ? fail(kExitFailed, storeProblem(input.error().store, store.path()))
+                   ? fail(kExitFailed, storeProblem(input.error().store, stored.storePath()))
                    : fail(kExitUsage, titleInputProblem(input.error()));
     const auto dictionary = core::SegmentDictionary::load(config::kRootWordDictionary);
     if (!dictionary.dictionary)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/DeepRunTypes.h"
+#include "core/base/DeepRunTypes.h"
 
 #include <string>
 

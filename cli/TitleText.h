@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/RunTitles.h"
-#include "core/TitleComposer.h"
+#include "core/insight/TitleIndex.h"
+#include "core/runs/RunTitles.h"
 
 #include <string>
 

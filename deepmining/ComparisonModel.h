@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/ComparisonTable.h"
-#include "core/ShownRowsModel.h"
+#include "core/tables/ComparisonTable.h"
+#include "deepmining/ShownRowsModel.h"
 
 #include <QString>
 #include <memory>
@@ -10,7 +10,7 @@ namespace orbisel::deepmining {
 
 // A comparison of two runs (a ComparisonTable) as a Qt table model: sorting and
 // filtering keep persistent indexes on their rows.
-class ComparisonModel : public core::ShownRowsModel {
+class ComparisonModel : public ShownRowsModel {
     Q_OBJECT
 public:
     explicit ComparisonModel(QObject *parent = nullptr);

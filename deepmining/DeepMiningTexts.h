@@ -1,11 +1,11 @@
 #pragma once
 
-#include "core/DeepRunEngine.h"
-#include "core/RunController.h"
-#include "core/RunExport.h"
-#include "core/RunInputs.h"
-#include "core/RunStore.h"
-#include "core/WordLists.h"
+#include "core/base/DeepRunTypes.h"
+#include "core/inputs/RunInputs.h"
+#include "core/inputs/WordLists.h"
+#include "core/runs/RunController.h"
+#include "core/runs/RunExport.h"
+#include "core/runs/StoredRun.h"
 
 #include <QString>
 #include <string>

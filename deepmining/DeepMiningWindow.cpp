@@ -3,7 +3,7 @@
 #include "app/FileDialogs.h"
 #include "app/Program.h"
 #include "app/SharedControls.h"
-#include "core/WordLists.h"
+#include "core/inputs/WordLists.h"
 #include "deepmining/AccessibleNames.h"
 #include "deepmining/ComparisonModel.h"
 #include "deepmining/DeepMiningTexts.h"
@@ -51,7 +51,7 @@ DeepMiningWindow::DeepMiningWindow()
     : Window(WindowId::DeepMining, WindowLayout{.caption = "深度挖掘", .width = 1340, .height = 680}),
       m_endpoints(marketplaceEndpoints()) {
     setMinimumSize(760, 560);
-    m_results = new core::ResultsModel(this);
+    m_results = new deepmining::ResultsModel(this);
     m_rootWords = new RootWordsModel(this);
 
     auto *layout = new QVBoxLayout(this);

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "app/Window.h"
-#include "core/ResultsModel.h"
-#include "core/RunController.h"
-#include "core/RunStore.h"
+#include "core/runs/RunController.h"
+#include "core/runs/StoredRun.h"
+#include "deepmining/ResultsModel.h"
 #include "deepmining/RootWordCollector.h"
 
 #include <QPointer>
@@ -50,7 +50,7 @@ public:
     // The options the form does not show (request spacing, back-off, query limit, cache).
     void setHiddenOptions(const core::DeepRunOptions &options) { m_hiddenOptions = options; }
 
-    core::ResultsModel *resultsModel() const { return m_results; }
+    deepmining::ResultsModel *resultsModel() const { return m_results; }
     bool isBusy() const;
     long long shownRunId() const { return m_shownRun; }
     QString statusText() const;
@@ -113,7 +113,7 @@ private:
     int m_exports = 0; // files being written
     std::vector<QPointer<QThread>> m_exportThreads;
 
-    core::ResultsModel *m_results = nullptr;
+    deepmining::ResultsModel *m_results = nullptr;
     deepmining::RootWordsModel *m_rootWords = nullptr;
 
     deepmining::RunSetupForm *m_form = nullptr;

@@ -1,7 +1,7 @@
 #include "deepmining/ResultColumns.h"
 
-#include "core/ComparisonTable.h"
-#include "core/ResultsModel.h"
+#include "core/tables/ComparisonTable.h"
+#include "deepmining/ResultsModel.h"
 
 #include <QHeaderView>
 #include <QTableView>
@@ -20,15 +20,15 @@ constexpr auto kTypicalCount = "1234567";
 // A typical cell of the column; empty where the header is the widest.
 QString typicalResultCell(int column) {
     switch (column) {
-    case core::ResultsModel::Word:
+    case ResultsModel::Word:
         return QString::fromUtf8(kTypicalWord);
-    case core::ResultsModel::Seed:
+    case ResultsModel::Seed:
         return QStringLiteral("连衣裙女");
-    case core::ResultsModel::Sources:
+    case ResultsModel::Sources:
         return QStringLiteral("PC下拉词、无线下拉词");
-    case core::ResultsModel::Listings:
+    case ResultsModel::Listings:
         return QString::fromUtf8(kTypicalCount);
-    case core::ResultsModel::Parent:
+    case ResultsModel::Parent:
         return QStringLiteral("连衣裙女夏季新款");
     default:
         return {};

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/RootWords.h"
+#include "core/insight/RootWordIndex.h"
 
 #include <QChartView>
 #include <vector>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/DeepRunEngine.h"
-#include "core/RootWordTable.h"
+#include "core/base/DeepRunTypes.h"
+#include "core/tables/RootWordTable.h"
 
 #include <functional>
 #include <future>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/RootWordTable.h"
+#include "core/tables/RootWordTable.h"
 
 #include <QAbstractTableModel>
 #include <vector>

@@ -1,6 +1,6 @@
 #include "deepmining/RunComparisonTab.h"
 
-#include "core/WordValue.h"
+#include "core/base/WordValue.h"
 #include "deepmining/ComparisonModel.h"
 #include "deepmining/DeepMiningTexts.h"
 #include "deepmining/ResultColumns.h"

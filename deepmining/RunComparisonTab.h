@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/RunDiff.h"
+#include "core/runs/RunDiff.h"
 
 #include <QPointer>
 #include <QWidget>

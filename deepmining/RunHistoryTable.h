@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/RunStore.h"
+#include "core/runs/StoredRun.h"
 
 #include <QWidget>
 #include <optional>

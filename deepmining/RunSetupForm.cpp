@@ -1,6 +1,6 @@
 #include "deepmining/RunSetupForm.h"
 
-#include "core/SourceNames.h"
+#include "core/base/SourceNames.h"
 #include "deepmining/AccessibleNames.h"
 
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/RunInputs.h"
+#include "core/inputs/RunInputs.h"
 
 #include <QGroupBox>
 

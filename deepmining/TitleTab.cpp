@@ -1,7 +1,7 @@
 #include "deepmining/TitleTab.h"
 
-#include "core/RunTitles.h"
-#include "core/WordFilter.h"
+#include "core/base/WordText.h"
+#include "core/runs/RunTitles.h"
 #include "deepmining/AccessibleNames.h"
 #include "deepmining/DeepMiningTexts.h"
 #include "deepmining/RootWordCollector.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/RunStore.h"
-#include "core/TitleComposer.h"
+#include "core/insight/TitleIndex.h"
+#include "core/runs/StoredRun.h"
 
 #include <QPointer>
 #include <QWidget>

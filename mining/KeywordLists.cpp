@@ -1,5 +1,6 @@
 #include "mining/KeywordLists.h"
 
+#include "core/base/Utf8.h"
 #include "mining/SubstringIndex.h"
 #include "orbisel/config.h"
 #include "web/Encoding.h"
@@ -27,32 +28,6 @@ constexpr std::string_view kCrlf = "\r\n";
 const Text &headerLine() {
     static const Text header = utf8ToGbk("关键词") + "\r\n";
     return header;
-}
-
-bool isValidUtf8(std::string_view s) {
-    const auto *p = reinterpret_cast<const unsigned char *>(s.data());
-    const size_t n = s.size();
-    for (size_t i = 0; i < n;) {
-        const unsigned char b = p[i];
-        size_t extra = 0;
-        if (b < 0x80)
-            extra = 0;
-        else if (b >= 0xC2 && b <= 0xDF)
-            extra = 1;
-        else if (b >= 0xE0 && b <= 0xEF)
-            extra = 2;
-        else if (b >= 0xF0 && b <= 0xF4)
-            extra = 3;
-        else
-            return false;
-        if (i + extra >= n && extra > 0)
-            return false;
-        for (size_t k = 1; k <= extra; ++k)
-            if ((p[i + k] & 0xC0) != 0x80)
-                return false;
-        i += extra + 1;
-    }
-    return true;
 }
 
 QByteArray readResource(const QString &path) {
@@ -105,7 +80,7 @@ const Text &potentialKeywordList() {
 Text keywordListFromCsv(std::string_view csv) {
     if (csv.starts_with("\xEF\xBB\xBF"))
         csv.remove_prefix(3);
-    const Text bytes = isValidUtf8(csv) ? utf8ToGbk(csv) : Text(csv);
+    const Text bytes = core::isWellFormedUtf8(csv) ? utf8ToGbk(csv) : Text(csv);
     const char *s = bytes.data();
     const size_t n = bytes.size();
 

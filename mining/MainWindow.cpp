@@ -3,7 +3,7 @@
 #include "app/Program.h"
 #include "app/Responsive.h"
 #include "app/SharedControls.h"
-#include "core/SuggestionSource.h"
+#include "core/marketplace/SuggestionSource.h"
 #include "mining/ListActions.h"
 #include "mining/ResultExport.h"
 #include "orbisel/config.h"

@@ -3,7 +3,7 @@
 #include "app/GlobalState.h"
 #include "app/Program.h"
 #include "app/Responsive.h"
-#include "core/ResultWriters.h"
+#include "core/files/ResultWriters.h"
 #include "web/CsvField.h"
 #include "web/Encoding.h"
 #include "web/Gbk.h"

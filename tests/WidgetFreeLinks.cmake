@@ -5,7 +5,9 @@
 # widget-free-links.txt, and the test widget_free_links fails when the file is not empty.
 
 set(ORBISEL_WIDGET_FREE_TARGETS
-  orbisel_web orbisel_json orbisel_core orbisel_service_client orbisel_ledger_file orbisel_mining_lists
+  orbisel_web orbisel_json orbisel_core orbisel_core_base orbisel_core_inputs orbisel_core_marketplace
+  orbisel_core_store orbisel_core_files orbisel_core_engine orbisel_core_insight orbisel_core_tables orbisel_core_runs
+  orbisel_service_client orbisel_ledger_file orbisel_mining_lists
   orbisel_cli orbisel-mine
   fuzz_json_document fuzz_ledger_file fuzz_cookie_file fuzz_keyword_list fuzz_marketplace_answers
   orbisel_core_analytics fuzz_analytics_xlsx fuzz_analytics_csv
@@ -81,3 +83,42 @@ endfunction()
 cmake_language(EVAL CODE "cmake_language(DEFER DIRECTORY [[${CMAKE_SOURCE_DIR}]]
   CALL orbisel_write_widget_free_report [[${ORBISEL_WIDGET_FREE_REPORT}]] ${ORBISEL_WIDGET_FREE_TARGETS})")
 add_test(NAME widget_free_links COMMAND sh -c "test -f \"$0\" && ! grep . \"$0\"" ${ORBISEL_WIDGET_FREE_REPORT})
+
+# The direction of core/: each library of tests/CoreLayers.cmake links only the core libraries it
+# may use (directly; what those link comes with them). Every offending link goes to
+# core-layer-links.txt, and the test core_layer_links fails when the file is not empty. The test
+# core_layer_includes checks the includes of the same folders against the same table.
+set(ORBISEL_CORE_LAYER_REPORT ${CMAKE_BINARY_DIR}/tests/core-layer-links.txt)
+
+function(orbisel_write_core_layer_report file layers)
+  include(${layers})
+  set(report "")
+  foreach(folder IN LISTS ORBISEL_LAYER_FOLDERS)
+    string(REPLACE "/" "_" key "${folder}")
+    foreach(target IN LISTS ORBISEL_LAYER_TARGETS_${key})
+      if(NOT TARGET ${target})
+        string(APPEND report "${target} is no target: the layer check cannot see it\n")
+        continue()
+      endif()
+      orbisel_linked_names(${target} names)
+      list(REMOVE_DUPLICATES names)
+      foreach(name IN LISTS names)
+        if(name STREQUAL "orbisel_core")
+          string(APPEND report "${target} links all of the core (orbisel_core)\n")
+        elseif(name MATCHES "^orbisel_core_(.+)$")
+          set(library ${CMAKE_MATCH_1})
+          if(NOT "orbisel_core_${library}" STREQUAL target AND NOT library IN_LIST ORBISEL_LAYER_USES_${key})
+            string(APPEND report "${target} links ${name}, but ${folder} may not use core/${library}\n")
+          endif()
+        endif()
+      endforeach()
+    endforeach()
+  endforeach()
+  file(WRITE ${file} "${report}")
+endfunction()
+
+cmake_language(EVAL CODE "cmake_language(DEFER DIRECTORY [[${CMAKE_SOURCE_DIR}]]
+  CALL orbisel_write_core_layer_report [[${ORBISEL_CORE_LAYER_REPORT}]] [[${CMAKE_CURRENT_LIST_DIR}/CoreLayers.cmake]])")
+add_test(NAME core_layer_links COMMAND sh -c "test -f \"$0\" && ! grep . \"$0\"" ${ORBISEL_CORE_LAYER_REPORT})
+add_test(NAME core_layer_includes
+  COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${CMAKE_SOURCE_DIR} -P ${CMAKE_CURRENT_SOURCE_DIR}/CoreLayerIncludes.cmake)

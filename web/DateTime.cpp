@@ -191,7 +191,7 @@ Text formatDateTime(std::optional<double> value, int style, int part) {
     Text date, time;
     switch (part) {
     case 1:
-        date = trimSpaces(gbk(s.date));
+        date = trimGbkSpaces(gbk(s.date));
         break;
     case 2:
         date = gbk(s.monthDay);

@@ -38,7 +38,7 @@ size_t onHeader(char *data, size_t size, size_t count, void *user) {
         return n;
     const Text name = toLowerAscii(line.substr(0, colon));
     const Text value =
-        trimSpaces(Text(line.substr(colon + 1)).substr(0, line.substr(colon + 1).find_first_of("\r\n")));
+        trimGbkSpaces(Text(line.substr(colon + 1)).substr(0, line.substr(colon + 1).find_first_of("\r\n")));
     if (name == "content-type")
         a->result.contentType = value;
     else if (name == "location")

@@ -71,7 +71,7 @@ bool equalsIgnoreCaseAscii(std::string_view a, std::string_view b) {
     return a.size() == b.size() && matchesAt(a, 0, b, true);
 }
 
-Text trimSpaces(std::string_view text) {
+Text trimGbkSpaces(std::string_view text) {
     std::size_t begin = 0, end = 0; // [begin, end) after trimming
     bool seenContent = false;
     for (std::size_t i = 0; i < text.size();) {

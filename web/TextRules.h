@@ -37,7 +37,7 @@ Text toLowerAscii(std::string_view text);
 bool equalsIgnoreCaseAscii(std::string_view a, std::string_view b);
 
 // Removes leading and trailing ASCII spaces and full-width spaces (A1 A1).
-Text trimSpaces(std::string_view text);
+Text trimGbkSpaces(std::string_view text);
 
 // Cuts at every occurrence of the delimiter. Empty items between adjacent
 // delimiters are kept, one trailing empty item is dropped, and an empty text

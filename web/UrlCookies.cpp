@@ -98,7 +98,7 @@ Text mergeCookies(Text &sent, std::string_view received) {
 
 Text cookieName(std::string_view item) {
     const std::size_t eq = findText(item, "=");
-    return trimSpaces(eq ? item.substr(0, eq - 1) : item);
+    return trimGbkSpaces(eq ? item.substr(0, eq - 1) : item);
 }
 
 bool hasCookieName(const TextArray &items, std::string_view name) {

@@ -258,10 +258,10 @@ const char *webRequestVerb(int method) {
 Text webRequestUserAgent(std::string_view extraHeaders) {
     if (!containsText(extraHeaders, "User-Agent:", true))
         return kDefaultUserAgent;
-    Text agent = trimSpaces(textBetween(Text(extraHeaders) + Text(kCrlf), "User-Agent:", kCrlf));
+    Text agent = trimGbkSpaces(textBetween(Text(extraHeaders) + Text(kCrlf), "User-Agent:", kCrlf));
     if (agent.empty()) {
         const std::size_t colon = findText(extraHeaders, ":");
-        agent = colon ? trimSpaces(extraHeaders.substr(colon)) : Text();
+        agent = colon ? trimGbkSpaces(extraHeaders.substr(colon)) : Text();
     }
     return agent;
 }
@@ -298,8 +298,8 @@ Text gatherSetCookies(Text &headerBlock) {
         if (!containsText(line, "Set-Cookie"))
             continue;
         Text item = containsText(line, ";")
-                        ? trimSpaces(textBetween(line, "Set-Cookie:", ";"))
-                        : trimSpaces(replaceText(line, "Set-Cookie:", "", 1, std::nullopt, true));
+                        ? trimGbkSpaces(textBetween(line, "Set-Cookie:", ";"))
+                        : trimGbkSpaces(replaceText(line, "Set-Cookie:", "", 1, std::nullopt, true));
         cookies += item + "; ";
     }
     if (cookies.size() >= 2)
@@ -372,11 +372,11 @@ Bytes webRequest(std::string_view url, int method, std::string_view bodyText, Te
 
     appendDefaultHeaders(headers, url, method, cookies);
     for (Text &line : splitText(headers, kCrlf)) {
-        if (trimSpaces(line).empty())
+        if (trimGbkSpaces(line).empty())
             continue;
         // "Name:" alone would tell libcurl to drop the header; "Name;" sends it empty.
-        if (endsWithText(trimSpaces(line), ":"))
-            line = trimSpaces(line).substr(0, trimSpaces(line).size() - 1) + ";";
+        if (endsWithText(trimGbkSpaces(line), ":"))
+            line = trimGbkSpaces(line).substr(0, trimGbkSpaces(line).size() - 1) + ";";
         headerLines.add(line.c_str());
     }
     // libcurl adds neither of these on its own behalf.

@@ -1,8 +1,5 @@
 #include "core/analytics/AnalyticsTable.h"
 
-#include "core/analytics/SheetRows.h"
-#include "web/Numbers.h"
-
 #include <charconv>
 #include <cmath>
 
@@ -14,13 +11,20 @@ struct HeaderName {
     AnalyticsFigure figure;
 };
 constexpr HeaderName kHeaderNames[] = {
-    {"搜索人气", AnalyticsFigure::SearchPopularity},   {"全网搜索人气", AnalyticsFigure::SearchPopularity},
-    {"搜索热度", AnalyticsFigure::SearchHeat},         {"全网搜索热度", AnalyticsFigure::SearchHeat},
-    {"点击率", AnalyticsFigure::ClickRate},            {"全网点击率", AnalyticsFigure::ClickRate},
-    {"点击人气", AnalyticsFigure::ClickPopularity},    {"交易指数", AnalyticsFigure::TradeIndex},
-    {"支付转化率", AnalyticsFigure::ConversionRate},   {"全网下单转化率", AnalyticsFigure::ConversionRate},
-    {"在线商品数", AnalyticsFigure::ItemCount},        {"全网商品数", AnalyticsFigure::ItemCount},
-    {"商城点击占比", AnalyticsFigure::MallClickShare}, {"直通车参考价", AnalyticsFigure::ExpressPrice},
+    {"搜索人气", AnalyticsFigure::SearchPopularity},
+    {"全网搜索人气", AnalyticsFigure::SearchPopularity},
+    {"搜索热度", AnalyticsFigure::SearchHeat},
+    {"全网搜索热度", AnalyticsFigure::SearchHeat},
+    {"点击率", AnalyticsFigure::ClickRate},
+    {"全网点击率", AnalyticsFigure::ClickRate},
+    {"点击人气", AnalyticsFigure::ClickPopularity},
+    {"交易指数", AnalyticsFigure::TradeIndex},
+    {"支付转化率", AnalyticsFigure::ConversionRate},
+    {"全网下单转化率", AnalyticsFigure::ConversionRate},
+    {"在线商品数", AnalyticsFigure::ItemCount},
+    {"全网商品数", AnalyticsFigure::ItemCount},
+    {"商城点击占比", AnalyticsFigure::MallClickShare},
+    {"直通车参考价", AnalyticsFigure::ExpressPrice},
     {"直通车平均点击单价", AnalyticsFigure::ExpressPrice},
 };
 
@@ -66,7 +70,8 @@ int daysInMonth(int year, int month) {
 
 // Whether a valid date YYYY-MM-DD starts at i, not inside a longer run of digits.
 bool dateAt(std::string_view text, std::size_t i) {
-    if (i + 10 > text.size() || (i > 0 && isDigit(text[i - 1])) || (i + 10 < text.size() && isDigit(text[i + 10])))
+    if (i + 10 > text.size() || (i > 0 && isDigit(text[i - 1])) ||
+        (i + 10 < text.size() && isDigit(text[i + 10])))
         return false;
     const std::string_view d = text.substr(i, 10);
     for (std::size_t k : {0, 1, 2, 3, 5, 6, 8, 9})
@@ -84,15 +89,24 @@ bool dateAt(std::string_view text, std::size_t i) {
 
 std::string_view analyticsFigureName(AnalyticsFigure figure) {
     switch (figure) {
-    case AnalyticsFigure::SearchPopularity: return "搜索人气";
-    case AnalyticsFigure::SearchHeat: return "搜索热度";
-    case AnalyticsFigure::ClickRate: return "点击率";
-    case AnalyticsFigure::ClickPopularity: return "点击人气";
-    case AnalyticsFigure::TradeIndex: return "交易指数";
-    case AnalyticsFigure::ConversionRate: return "转化率";
-    case AnalyticsFigure::ItemCount: return "官方商品数";
-    case AnalyticsFigure::MallClickShare: return "商城点击占比";
-    case AnalyticsFigure::ExpressPrice: return "直通车价";
+    case AnalyticsFigure::SearchPopularity:
+        return "搜索人气";
+    case AnalyticsFigure::SearchHeat:
+        return "搜索热度";
+    case AnalyticsFigure::ClickRate:
+        return "点击率";
+    case AnalyticsFigure::ClickPopularity:
+        return "点击人气";
+    case AnalyticsFigure::TradeIndex:
+        return "交易指数";
+    case AnalyticsFigure::ConversionRate:
+        return "转化率";
+    case AnalyticsFigure::ItemCount:
+        return "官方商品数";
+    case AnalyticsFigure::MallClickShare:
+        return "商城点击占比";
+    case AnalyticsFigure::ExpressPrice:
+        return "直通车价";
     }
     return {};
 }
@@ -111,13 +125,18 @@ bool isAnalyticsWordHeader(std::string_view header) {
 std::string describe(const AnalyticsError &error) {
     const std::string &d = error.detail;
     switch (error.kind) {
-    case AnalyticsErrorKind::CannotRead: return "cannot read the file" + (d.empty() ? "" : ": " + d);
+    case AnalyticsErrorKind::CannotRead:
+        return "cannot read the file" + (d.empty() ? "" : ": " + d);
     case AnalyticsErrorKind::UnknownFormat:
         return "not an .xls, .xlsx or .csv file" + (d.empty() ? "" : " (" + d + ")");
-    case AnalyticsErrorKind::Damaged: return "damaged file" + (d.empty() ? "" : ": " + d);
-    case AnalyticsErrorKind::EntryTooLarge: return d + " is larger than 256 MB";
-    case AnalyticsErrorKind::CompressionTooHigh: return "zip entry " + d + " is compressed more than 200 : 1";
-    case AnalyticsErrorKind::TooManyRows: return "the sheet has more than 1,048,576 rows";
+    case AnalyticsErrorKind::Damaged:
+        return "damaged file" + (d.empty() ? "" : ": " + d);
+    case AnalyticsErrorKind::EntryTooLarge:
+        return d + " is larger than 256 MB";
+    case AnalyticsErrorKind::CompressionTooHigh:
+        return "zip entry " + d + " is compressed more than 200 : 1";
+    case AnalyticsErrorKind::TooManyRows:
+        return "the sheet has more than 1,048,576 rows";
     case AnalyticsErrorKind::DocumentType:
         return "XML part " + d + " has a document type declaration, which is not read";
     case AnalyticsErrorKind::NoHeader:
@@ -163,7 +182,8 @@ FigureText parseFigureText(std::string_view text) {
     // At least one digit before the fraction or exponent ("." and "e5" are no numbers).
     const std::size_t start = number.starts_with('-') ? 1 : 0;
     if (start >= number.size() ||
-        !(isDigit(number[start]) || (number[start] == '.' && start + 1 < number.size() && isDigit(number[start + 1]))))
+        !(isDigit(number[start]) ||
+          (number[start] == '.' && start + 1 < number.size() && isDigit(number[start + 1]))))
         return {};
     double value = 0;
     const auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
@@ -193,112 +213,6 @@ std::optional<AnalyticsPeriod> periodInFileName(std::string_view path) {
         if (name[i + 10] == '_' && dateAt(name, i) && dateAt(name, i + 11))
             return AnalyticsPeriod{std::string(name.substr(i, 10)), std::string(name.substr(i + 11, 10))};
     return std::nullopt;
-}
-
-// ---- SheetRows ------------------------------------------------------------------------
-
-SheetRows::SheetRows(std::string_view fileName) {
-    m_table.period = periodInFileName(fileName);
-    m_fileNamePeriod = m_table.period.has_value();
-}
-
-bool SheetRows::wantsMore() const {
-    return m_headerFound || m_lastRow < kHeaderSearchRows;
-}
-
-std::size_t SheetRows::columnsWanted() const {
-    if (!m_headerFound)
-        return kMaxSheetColumns;
-    std::size_t last = m_wordColumn;
-    for (const auto &[column, figure] : m_figureColumns)
-        last = std::max(last, column);
-    return last + 1;
-}
-
-void SheetRows::add(long long number, std::span<const SheetCell> cells) {
-    m_lastRow = number;
-    if (m_headerFound) {
-        addWordRow(number, cells);
-        return;
-    }
-    if (number > kHeaderSearchRows)
-        return;
-    if (takeHeader(cells)) {
-        m_headerFound = true;
-        m_table.headerRow = number;
-        return;
-    }
-    if (!m_notePeriod) {
-        std::string note;
-        for (const SheetCell &cell : cells)
-            if (cell.kind == SheetCell::Kind::Text)
-                note += cell.text + ' ';
-        m_notePeriod = periodInText(note);
-    }
-}
-
-bool SheetRows::takeHeader(std::span<const SheetCell> cells) {
-    std::optional<std::size_t> word;
-    std::vector<std::pair<std::size_t, AnalyticsFigure>> figures;
-    for (std::size_t column = 0; column < cells.size(); ++column) {
-        if (cells[column].kind != SheetCell::Kind::Text)
-            continue;
-        const std::string_view header = trimCellText(cells[column].text);
-        if (isAnalyticsWordHeader(header)) {
-            if (!word)
-                word = column;
-        } else if (const std::optional<AnalyticsFigure> figure = analyticsFigureOfHeader(header)) {
-            // The first column of a figure counts.
-            bool known = false;
-            for (const auto &entry : figures)
-                known = known || entry.second == *figure;
-            if (!known)
-                figures.emplace_back(column, *figure);
-        }
-    }
-    if (!word || figures.empty())
-        return false;
-    m_wordColumn = *word;
-    m_figureColumns = std::move(figures);
-    return true;
-}
-
-void SheetRows::addWordRow(long long number, std::span<const SheetCell> cells) {
-    static const SheetCell empty;
-    auto at = [&](std::size_t column) -> const SheetCell & { return column < cells.size() ? cells[column] : empty; };
-    AnalyticsRow row;
-    const SheetCell &word = at(m_wordColumn);
-    if (word.kind == SheetCell::Kind::Number)
-        row.word = formatNumber(word.number);
-    else
-        row.word = std::string(trimCellText(word.text));
-    if (row.word.empty())
-        return; // a blank or closing row, no word row
-    row.sourceRow = number;
-    for (const auto &[column, figure] : m_figureColumns) {
-        const SheetCell &cell = at(column);
-        std::optional<double> &value = row.figures[static_cast<std::size_t>(figure)];
-        if (cell.kind == SheetCell::Kind::Number) {
-            value = cell.number;
-        } else if (cell.kind == SheetCell::Kind::Text) {
-            const FigureText parsed = parseFigureText(cell.text);
-            if (parsed.kind == FigureTextKind::Invalid) {
-                m_table.refusedRows.push_back(number);
-                return;
-            }
-            if (parsed.kind == FigureTextKind::Number)
-                value = parsed.value;
-        }
-    }
-    m_table.rows.push_back(std::move(row));
-}
-
-AnalyticsResult SheetRows::finish() {
-    if (!m_headerFound)
-        return Failure{AnalyticsError{AnalyticsErrorKind::NoHeader, {}}};
-    if (!m_fileNamePeriod)
-        m_table.period = m_notePeriod;
-    return std::move(m_table);
 }
 
 } // namespace orbisel::core

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/Result.h"
+#include "core/base/Result.h"
 
 #include <array>
 #include <cstddef>
@@ -36,7 +36,7 @@ std::optional<AnalyticsFigure> analyticsFigureOfHeader(std::string_view header);
 bool isAnalyticsWordHeader(std::string_view header);
 
 struct AnalyticsRow {
-    std::string word;     // UTF-8, trimmed
+    std::string word;        // UTF-8, trimmed
     long long sourceRow = 0; // 1-based row of the file
     std::array<std::optional<double>, kAnalyticsFigureCount> figures;
 
@@ -53,9 +53,9 @@ struct AnalyticsPeriod {
 
 struct AnalyticsTable {
     std::optional<AnalyticsPeriod> period;
-    std::vector<AnalyticsRow> rows;        // in file order; rows without a word are left out
-    std::vector<long long> refusedRows;    // 1-based rows with a figure cell that is no number
-    long long headerRow = 0;               // 1-based
+    std::vector<AnalyticsRow> rows;     // in file order; rows without a word are left out
+    std::vector<long long> refusedRows; // 1-based rows with a figure cell that is no number
+    long long headerRow = 0;            // 1-based
 
     std::size_t rowsRead() const { return rows.size(); }
     std::size_t refusedCount() const { return refusedRows.size(); }
@@ -88,6 +88,9 @@ inline constexpr unsigned long long kMaxCompressionRatio = 200;
 inline constexpr long long kMaxSheetRows = 1048576;
 // The header is the first of this many rows holding a word and a figure column.
 inline constexpr long long kHeaderSearchRows = 10;
+
+// The text of a cell trimmed of ASCII white space and full-width spaces.
+std::string_view trimCellText(std::string_view text);
 
 // A figure cell given as text: thousands separators ("5,652.00"), a percent sign
 // ("12.34%" is 12.34), "-" or blank for no figure. Nothing for any other text.

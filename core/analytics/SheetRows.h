@@ -13,7 +13,7 @@ namespace orbisel::core {
 struct SheetCell {
     enum class Kind { Empty, Text, Number };
     Kind kind = Kind::Empty;
-    std::string text; // UTF-8, Text cells
+    std::string text;  // UTF-8, Text cells
     double number = 0; // Number cells, percent-styled ones already times 100
 };
 
@@ -46,8 +46,5 @@ private:
     std::size_t m_wordColumn = 0;
     std::vector<std::pair<std::size_t, AnalyticsFigure>> m_figureColumns;
 };
-
-// The text of a cell trimmed of ASCII white space and full-width spaces.
-std::string_view trimCellText(std::string_view text);
 
 } // namespace orbisel::core

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/Result.h"
 #include "core/analytics/AnalyticsTable.h"
+#include "core/base/Result.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/Result.h"
+#include "core/base/Result.h"
 
 #include <cstddef>
 #include <optional>
@@ -15,17 +15,17 @@ namespace orbisel::core {
 
 // One entry of `mods.itemlist.data.auctions`, field names as the marketplace writes them.
 struct PageItem {
-    std::string nid;                       // item id (a number becomes its digits)
-    std::string title;                     // raw_title
-    std::optional<long long> priceCents;   // view_price, the first number of a range "200-600"
-    std::string salesText;                 // view_sales as shown ("1.2万+人付款"), may be empty
-    std::string shop;                      // nick
-    std::string shopId;                    // user_id
-    std::string location;                  // item_loc
-    std::optional<long long> comments;     // comment_count
-    bool tmall = false;                    // shopcard.isTmall is true, "true" or 1
-    std::string detailUrl;                 // detail_url
-    bool p4p = false;                      // p4p is 1, "1" or true
+    std::string nid;                     // item id (a number becomes its digits)
+    std::string title;                   // raw_title
+    std::optional<long long> priceCents; // view_price, the first number of a range "200-600"
+    std::string salesText;               // view_sales as shown ("1.2万+人付款"), may be empty
+    std::string shop;                    // nick
+    std::string shopId;                  // user_id
+    std::string location;                // item_loc
+    std::optional<long long> comments;   // comment_count
+    bool tmall = false;                  // shopcard.isTmall is true, "true" or 1
+    std::string detailUrl;               // detail_url
+    bool p4p = false;                    // p4p is 1, "1" or true
 
     bool operator==(const PageItem &) const = default;
 };
@@ -40,7 +40,7 @@ struct PageTrace {
 };
 
 struct SearchPage {
-    std::vector<PageItem> items;                          // page order, advertisements included
+    std::vector<PageItem> items; // page order, advertisements included
     PageTrace trace;
     std::optional<long long> totalCount;                  // mods.pager.data.totalCount
     std::optional<std::vector<std::string>> brandEntries; // sub[].text of the 品牌 group, if the page has one

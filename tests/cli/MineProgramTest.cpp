@@ -1,6 +1,7 @@
 #include "LocalServer.h"
-#include "MineProcess.h"
+#include "tests/support/FileContents.h"
 #include "tests/support/MariaDbServer.h"
+#include "tests/support/MineProcess.h"
 #include "web/UrlCookies.h"
 #include "web/WebRequest.h"
 
@@ -24,7 +25,7 @@ namespace {
 
 using Args = std::vector<std::string>;
 
-const std::string kFixtures = ORBISEL_CLI_TEST_DIR "/fixtures/market";
+const std::string kFixtures = ORBISEL_MARKET_FIXTURES "/run";
 
 // The CSV of a run over the slow fixture words 慢1..慢10: each the only suggestion of
 // its answer (热度 100), 商品数 i, so 机会 100 × log10(11) / log10(10 + i).
@@ -134,7 +135,7 @@ TEST_F(MineProgramTest, run_writesTheDeepResultInOrder) {
                                  "pc", "--interval-ms", "0", "--name", "裙子", "--out", file("r.csv")});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out.substr(0, 6), "run 1\n");
-    EXPECT_EQ(readWholeFile(file("r.csv")),
+    EXPECT_EQ(readFile(file("r.csv")),
               "\xEF\xBB\xBF关键词,种子词,来源,商品数,层级,父词,出现次数,热度,机会\r\n"
               "连衣裙夏,连衣裙,pc,100,1,连衣裙,1,66.7,63.7\r\n"
               "连衣裙女,连衣裙,pc,200,1,连衣裙,3,100,84\r\n"
@@ -149,7 +150,7 @@ TEST_F(MineProgramTest, run_writesTheDeepResultInOrder) {
 
     const MineResult exported = mine({"export", "1", "--out", file("r.jsonl")});
     ASSERT_EQ(exported.exitCode, 0) << exported.err;
-    const std::string jsonl = readWholeFile(file("r.jsonl"));
+    const std::string jsonl = readFile(file("r.jsonl"));
     EXPECT_EQ(jsonl.substr(0, jsonl.find('\n')),
               "{\"关键词\":\"连衣裙夏\",\"种子词\":\"连衣裙\",\"来源\":\"pc\",\"商品数\":100,\"层级\":1,"
               "\"父词\":\"连衣裙\",\"出现次数\":1,\"热度\":66.7,\"机会\":63.7}");
@@ -189,7 +190,7 @@ TEST_F(MineProgramTest, diff_comparesTwoRunsWordByWord) {
     }
     const MineResult diff = mine({"diff", "1", "2", "--out", file("d.csv")});
     ASSERT_EQ(diff.exitCode, 0) << diff.err;
-    const auto lines = csvCells(readWholeFile(file("d.csv")));
+    const auto lines = csvCells(readFile(file("d.csv")));
     using Cells = std::vector<std::string>;
     ASSERT_EQ(lines.size(), 5u);
     EXPECT_EQ(lines[0], (Cells{"关键词", "状态", "前商品数", "后商品数", "商品数变化", "变化率", "前热度",
@@ -212,9 +213,8 @@ TEST_F(MineProgramTest, diff_comparesTwoRunsWordByWord) {
 
     const MineResult jsonl = mine({"diff", "1", "2", "--out", file("d.jsonl")});
     ASSERT_EQ(jsonl.exitCode, 0) << jsonl.err;
-    EXPECT_NE(
-        readWholeFile(file("d.jsonl")).find("{\"关键词\":\"对比乙\",\"状态\":\"保留\",\"前商品数\":50,"),
-        std::string::npos);
+    EXPECT_NE(readFile(file("d.jsonl")).find("{\"关键词\":\"对比乙\",\"状态\":\"保留\",\"前商品数\":50,"),
+              std::string::npos);
     const MineResult missing = mine({"diff", "1", "9", "--out", file("m.csv")});
     EXPECT_EQ(missing.exitCode, 2);
     EXPECT_EQ(missing.err, "orbisel-mine: unknown run 9 (orbisel-mine list shows the stored runs)\n");
@@ -225,7 +225,7 @@ TEST_F(MineProgramTest, run_filtersKeepWordsAndLimitQueries) {
     const MineResult excluded = mine({"run", "--seed", "连衣裙", "--depth", "2", "--sources", "pc",
                                       "--interval-ms", "0", "--exclude", "男,夏", "--out", file("x.csv")});
     ASSERT_EQ(excluded.exitCode, 0) << excluded.err;
-    EXPECT_EQ(readWholeFile(file("x.csv")),
+    EXPECT_EQ(readFile(file("x.csv")),
               "\xEF\xBB\xBF关键词,种子词,来源,商品数,层级,父词,出现次数,热度,机会\r\n"
               "连衣裙女,连衣裙,pc,200,1,连衣裙,1,50,34.5\r\n"
               "连衣裙女装,连衣裙,pc,30,2,连衣裙女,1,100,100\r\n");
@@ -250,8 +250,8 @@ TEST_F(MineProgramTest, sameAnswers_sameFileAtAnyConcurrency) {
                  std::string("s") + concurrency[i] + ".sqlite");
         ASSERT_EQ(run.exitCode, 0) << run.err;
     }
-    const std::string one = readWholeFile(files[0]);
-    EXPECT_EQ(one, readWholeFile(files[1]));
+    const std::string one = readFile(files[0]);
+    EXPECT_EQ(one, readFile(files[1]));
     EXPECT_NE(one.find("连衣裙白色,连衣裙,mobile,8,1,连衣裙b,1"), std::string::npos) << one;
     EXPECT_NE(one.find("|longtail,"), std::string::npos) << one;
 }
@@ -270,7 +270,7 @@ TEST_F(MineProgramTest, killedRun_resumesWithoutAskingFinishedQueriesAgain) {
 
     const MineResult resumed = mine({"resume", "1", "--out", file("k.csv")});
     ASSERT_EQ(resumed.exitCode, 0) << resumed.err;
-    EXPECT_EQ(readWholeFile(file("k.csv")), slowRunCsv());
+    EXPECT_EQ(readFile(file("k.csv")), slowRunCsv());
     // Only the query in flight at the kill may be asked twice.
     const std::vector<std::string> asked = askedPc();
     std::map<std::string, int> times;
@@ -298,7 +298,7 @@ TEST_F(MineProgramTest, interruptedRun_stopsWithResumeHintAndKeepsOneWriter) {
 
     const MineResult resumed = mine({"resume", "1", "--out", file("i.csv")});
     ASSERT_EQ(resumed.exitCode, 0) << resumed.err;
-    EXPECT_EQ(readWholeFile(file("i.csv")), slowRunCsv());
+    EXPECT_EQ(readFile(file("i.csv")), slowRunCsv());
 }
 
 TEST_F(MineProgramTest, interruptDuringABlockedPause_stopsAtOnce) {
@@ -326,7 +326,7 @@ TEST_F(MineProgramTest, fixedPace_blockedRun_exitsThreeThenResumeFinishesIt) {
 
     const MineResult resumed = mine({"resume", "1", "--out", file("b.csv")});
     ASSERT_EQ(resumed.exitCode, 0) << resumed.err;
-    EXPECT_EQ(readWholeFile(file("b.csv")),
+    EXPECT_EQ(readFile(file("b.csv")),
               "\xEF\xBB\xBF关键词,种子词,来源,商品数,层级,父词,出现次数,热度,机会\r\n"
               "拒0甲,拒0,pc,1,1,拒0,1,100,100\r\n"
               "拒1甲,拒1,pc,2,1,拒1,1,100,96.5\r\n"
@@ -371,8 +371,8 @@ TEST_F(MineProgramTest, throttledRun_writesTheFileOfAnUnthrottledOne) {
     const MineResult throttled = runInto("paced");
     ASSERT_EQ(throttled.exitCode, 0) << throttled.err;
     EXPECT_GT(refusedByTheStandIn(), 0);
-    EXPECT_EQ(readWholeFile(file("paced.csv")), readWholeFile(file("free.csv")));
-    EXPECT_NE(readWholeFile(file("free.csv")).find("丙词3词0"), std::string::npos); // depth 2 was asked
+    EXPECT_EQ(readFile(file("paced.csv")), readFile(file("free.csv")));
+    EXPECT_NE(readFile(file("free.csv")).find("丙词3词0"), std::string::npos); // depth 2 was asked
 }
 
 TEST_F(MineProgramTest, networkDown_exitsFourAndTheRunCanResume) {
@@ -411,10 +411,9 @@ TEST_F(MineProgramTest, roots_writeTheRunsRootWordTableKeepingUserWordsAndSeedsW
     ASSERT_EQ(roots.exitCode, 0) << roots.err;
     EXPECT_EQ(roots.err, "wrote 6 root words to " + file("roots.csv") + "\n");
     // 热度 of the four suggestions: 100, 75, 50, 25; 热度合计 adds those of the words holding each root.
-    EXPECT_EQ(readWholeFile(file("roots.csv")),
-              readWholeFile(ORBISEL_CLI_TEST_DIR "/fixtures/roots-of-mama.csv"));
+    EXPECT_EQ(readFile(file("roots.csv")), readFile(ORBISEL_CLI_TEST_DIR "/fixtures/roots-of-mama.csv"));
     ASSERT_EQ(mine({"roots", "1", "--out", file("roots.jsonl")}).exitCode, 0);
-    const std::string jsonl = readWholeFile(file("roots.jsonl"));
+    const std::string jsonl = readFile(file("roots.jsonl"));
     EXPECT_EQ(jsonl.substr(0, jsonl.find('\n')),
               "{\"词根\":\"妈妈装\",\"词数\":3,\"商品数合计\":425,\"热度合计\":200,\"种子词\":\"是\"}");
 
@@ -501,7 +500,7 @@ TEST_F(MineProgramTest, badInput_exitsTwoWithOneClearLine) {
     EXPECT_TRUE(askedPc().empty());
     EXPECT_FALSE(std::filesystem::exists(file("r.txt")));
     EXPECT_FALSE(std::filesystem::exists(file("d.csv")));
-    EXPECT_EQ(readWholeFile(file("corrupt.sqlite")), std::string(4096, 'x'));
+    EXPECT_EQ(readFile(file("corrupt.sqlite")), std::string(4096, 'x'));
     const MineResult list = mine({"list"});
     ASSERT_EQ(list.exitCode, 0) << list.err;
     EXPECT_EQ(std::count(list.out.begin(), list.out.end(), '\n'), 1) << list.out;
@@ -544,7 +543,7 @@ TEST_F(MineProgramTest, listsSplitAtFullWidthCommasAndEnumerationCommas) {
         mine({"run", "--seed", "连衣裙", "--depth", "2", "--sources", "pc", "--interval-ms", "0", "--include",
               " 连衣裙，男士 ", "--exclude", "夏、 装", "--out", file("l.csv")});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(readWholeFile(file("l.csv")),
+    EXPECT_EQ(readFile(file("l.csv")),
               "\xEF\xBB\xBF关键词,种子词,来源,商品数,层级,父词,出现次数,热度,机会\r\n"
               "连衣裙女,连衣裙,pc,200,1,连衣裙,1,100,48\r\n"
               "男士衬衫,连衣裙,pc,3,2,连衣裙女,1,100,100\r\n");
@@ -572,14 +571,14 @@ TEST_F(MineProgramTest, title_composesTheSeedsTitlesForStandardOutputAndFiles) {
                                  "--count", "2", "--explain", "--out", file("t.csv")});
     ASSERT_EQ(csv.exitCode, 0) << csv.err;
     EXPECT_EQ(csv.out, "");
-    EXPECT_EQ(readWholeFile(file("t.csv")),
+    EXPECT_EQ(readFile(file("t.csv")),
               "\xEF\xBB\xBF标题,字节,字数,价值,覆盖词数,词根：连衣裙,词根：女,词根：夏,词根：夏季,词根：女装,"
               "词根：男士,词根：衬衫\r\n"
               "女装连衣裙夏季,14,7,300.1,4,1,1,1,1,1,0,0\r\n"
               "女装连衣裙夏男士衬衫,20,10,266.7,4,1,1,1,0,1,1,1\r\n");
     const MineResult jsonl = mine({"title", "1", "--seed", "半身裙", "--out", file("t.jsonl")});
     ASSERT_EQ(jsonl.exitCode, 0) << jsonl.err;
-    EXPECT_EQ(readWholeFile(file("t.jsonl")),
+    EXPECT_EQ(readFile(file("t.jsonl")),
               "{\"标题\":\"半身裙长款\",\"字节\":10,\"字数\":5,\"价值\":66.7,\"覆盖词数\":1}\n");
 }
 

@@ -1,9 +1,9 @@
-#include "core/DeepRunEngine.h"
+#include "core/engine/DeepRunEngine.h"
 
 #include "MarketplaceServer.h"
-#include "core/ResultWriters.h"
-#include "core/RunStore.h"
-#include "core/RunValues.h"
+#include "core/files/ResultWriters.h"
+#include "core/runs/StoredRun.h"
+#include "core/store/RunStore.h"
 #include "web/TextRules.h"
 
 #include <QTemporaryDir>

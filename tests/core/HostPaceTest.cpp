@@ -1,4 +1,4 @@
-#include "core/HostPace.h"
+#include "core/engine/HostPace.h"
 
 #include "MarketplaceServer.h"
 #include "web/HttpFetch.h"
@@ -81,7 +81,7 @@ Outcome simulate(double limit, double burst, int queries, int concurrency, milli
     return out;
 }
 
-TEST(HostPace, findsTheHostsLimitWithFewRefusals) {
+TEST(HostPaceTest, findsTheHostsLimitWithFewRefusals) {
     struct Case {
         double limit, burst;
         double leastRatio;
@@ -100,7 +100,7 @@ TEST(HostPace, findsTheHostsLimitWithFewRefusals) {
     }
 }
 
-TEST(HostPace, refusalsOfOneBurstCountOnce) {
+TEST(HostPaceTest, refusalsOfOneBurstCountOnce) {
     HostPace pace(0, 20);
     const Clock::time_point t0{std::chrono::hours(1)};
     std::vector<HostPace::Start> burst;
@@ -115,7 +115,7 @@ TEST(HostPace, refusalsOfOneBurstCountOnce) {
     EXPECT_TRUE(pace.refused(pace.started(t0 + milliseconds(200)), t0 + milliseconds(300)));
 }
 
-TEST(HostPace, slowAnswersCutTheRate) {
+TEST(HostPaceTest, slowAnswersCutTheRate) {
     HostPace pace(50, 20);
     Clock::time_point t{std::chrono::hours(1)};
     for (int i = 0; i < 5; ++i, t += milliseconds(50))
@@ -126,7 +126,7 @@ TEST(HostPace, slowAnswersCutTheRate) {
     EXPECT_GE(pace.interval(), milliseconds(20));
 }
 
-TEST(RefusalStreak, pausesThenBlocks) {
+TEST(RefusalStreakTest, pausesThenBlocks) {
     using A = RefusalAction;
     struct Case {
         bool adaptive;
@@ -153,7 +153,7 @@ TEST(RefusalStreak, pausesThenBlocks) {
 }
 
 // The stand-in's token bucket, which the pacing benchmark runs against.
-TEST(TokenBucketStandIn, refusesBeyondItsBudget) {
+TEST(TokenBucketStandInTest, refusesBeyondItsBudget) {
     test::MarketplaceServer server;
     ASSERT_TRUE(server.running());
     ASSERT_TRUE(server.limitRate(0.5, 3));

@@ -1,6 +1,6 @@
-#include "core/ResultWriters.h"
+#include "core/files/ResultWriters.h"
 
-#include "FileContents.h"
+#include "tests/support/FileContents.h"
 #include "tests/support/XlsxLayout.h"
 
 #include <QTemporaryDir>
@@ -10,6 +10,9 @@
 
 namespace orbisel::core {
 namespace {
+
+using test::readFile;
+using test::zipMember;
 
 std::vector<ResultRow> sampleRows() {
     ResultRow plain{"连衣裙a", "连衣裙", sourceBit(DeepSource::Pc) | sourceBit(DeepSource::Mobile),

@@ -1,13 +1,16 @@
-#include "FileContents.h"
-#include "core/ComparisonTable.h"
-#include "core/RunDiff.h"
-#include "core/WordText.h"
+#include "core/base/WordText.h"
+#include "core/runs/RunDiff.h"
+#include "core/tables/ComparisonTable.h"
+#include "tests/support/FileContents.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace orbisel::core {
 namespace {
+
+using test::readFile;
+using test::zipMember;
 
 ResultRow row(const char *word, std::optional<long long> listings, std::optional<double> popularity) {
     ResultRow r{word, "种", sourceBit(DeepSource::Pc), listings, 1, "种", 1};
@@ -118,7 +121,7 @@ std::shared_ptr<const RunComparison> sampleComparison() {
     return std::make_shared<const RunComparison>(compareRuns(older, newer));
 }
 
-TEST(ComparisonFile, everyColumnInEveryFormat) {
+TEST(ComparisonFileTest, everyColumnInEveryFormat) {
     QTemporaryDir dir;
     const std::string base = dir.path().toStdString() + "/diff.";
     const RunComparison comparison = *sampleComparison();
@@ -142,7 +145,7 @@ TEST(ComparisonFile, everyColumnInEveryFormat) {
 }
 
 // Words that are their own comparison key are matched without folding a copy.
-TEST(ComparisonKey, aWordIsItsOwnKeyExactlyWhenFoldingLeavesItAsItIs) {
+TEST(ComparisonKeyTest, aWordIsItsOwnKeyExactlyWhenFoldingLeavesItAsItIs) {
     for (const char *text :
          {"连衣裙", "dress shirt", "Dress", " dress", "dress ", "a\tb", "a\rb", "连衣裙\xE3\x80\x80",
           "连\xE3\x80\x80衣", "\xE3\x80\x80连衣裙", "iphone15", "T恤", "", " "}) {
@@ -158,7 +161,7 @@ std::vector<std::string> shownWords(const ComparisonTable &table) {
     return words;
 }
 
-TEST(ComparisonTable, sortsByEveryKindOfColumnEmptyLastAndFilters) {
+TEST(ComparisonTableTest, sortsByEveryKindOfColumnEmptyLastAndFilters) {
     ComparisonTable table;
     table.setView(table.setComparison(sampleComparison()));
     using Words = std::vector<std::string>;

@@ -1,4 +1,4 @@
-#include "core/RunController.h"
+#include "core/runs/RunController.h"
 
 #include <QTemporaryDir>
 #include <atomic>

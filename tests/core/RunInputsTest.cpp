@@ -1,4 +1,4 @@
-#include "core/RunInputs.h"
+#include "core/inputs/RunInputs.h"
 
 #include <QTemporaryDir>
 #include <fstream>
@@ -9,7 +9,7 @@ namespace {
 
 using Words = std::vector<std::string>;
 
-TEST(RunInputs, build_readsSeedsListsAndTheUserModifiers) {
+TEST(RunInputsTest, build_readsSeedsListsAndTheUserModifiers) {
     QTemporaryDir dir;
     const std::string modifiers = dir.filePath("modifiers.txt").toStdString();
     std::ofstream(modifiers) << "加大\r\n\r\n修身\r\n";
@@ -36,7 +36,7 @@ TEST(RunInputs, build_readsSeedsListsAndTheUserModifiers) {
     EXPECT_TRUE(buildRunOptions(inputs).value().modifiers.empty());
 }
 
-TEST(RunInputs, build_refusesEachBadInputWithItsKind) {
+TEST(RunInputsTest, build_refusesEachBadInputWithItsKind) {
     QTemporaryDir dir;
     const std::string badModifiers = dir.filePath("modifiers.txt").toStdString();
     std::ofstream(badModifiers) << "加大\n修\x01身\n";
@@ -81,7 +81,7 @@ TEST(RunInputs, build_refusesEachBadInputWithItsKind) {
     EXPECT_EQ(buildRunOptions(tab).error().seeds.line, 2);
 }
 
-TEST(RunInputs, nameLists_knownNamesOnly) {
+TEST(RunInputsTest, nameLists_knownNamesOnly) {
     EXPECT_EQ(parseSourceNames("pc，related").value(),
               sourceBit(DeepSource::Pc) | sourceBit(DeepSource::Related));
     EXPECT_EQ(parseSourceNames("pc,web").error().detail, "web");

@@ -1,8 +1,8 @@
-#include "core/RunStore.h"
+#include "core/store/RunStore.h"
 
-#include "core/RunOptionsJson.h"
-#include "core/RunComparison.h"
-#include "core/RunExport.h"
+#include "core/insight/RunComparison.h"
+#include "core/runs/RunExport.h"
+#include "core/store/RunOptionsJson.h"
 
 #include <QCoreApplication>
 #include <QStandardPaths>

@@ -1,4 +1,4 @@
-#include "core/RunTitles.h"
+#include "core/runs/RunTitles.h"
 
 #include <QTemporaryDir>
 #include <filesystem>
@@ -37,7 +37,7 @@ std::shared_ptr<const SegmentDictionary> shopDictionary() {
 
 // 热度 in tenths: the row's sum over the run's largest (any seed's); without a sum, half a point per
 // answer on that scale (at most 100), or, in a run without any sum, the estimates' own scale.
-TEST(SeedWordHeatTest, ScalesSumsOverTheWholeRunAndEstimatesMissingOnes) {
+TEST(SeedWordHeatTest, words_scaleSumsOverTheWholeRunAndEstimateMissingOnes) {
     const struct {
         const char *name;
         std::vector<ResultRow> rows;
@@ -69,7 +69,7 @@ TEST(SeedWordHeatTest, ScalesSumsOverTheWholeRunAndEstimatesMissingOnes) {
 }
 
 // The popularity sums decide which words a tight title covers.
-TEST(SeedWordHeatTest, PopularitySumsDecideTheTitle) {
+TEST(SeedWordHeatTest, popularitySums_decideTheTitle) {
     for (const auto &[summer, women, expected] :
          {std::tuple{9.0, 1.0, "连衣裙夏季"}, std::tuple{1.0, 9.0, "连衣裙女装"}}) {
         SeedWordHeat heat("连衣裙");
@@ -118,7 +118,7 @@ protected:
     long long m_run = 0;
 };
 
-TEST_F(LoadTitleInputTest, TheSeedsWordsWithTheUsersListsAndTheRunsSeedsPinned) {
+TEST_F(LoadTitleInputTest, loadTitleInput_takesTheSeedsWordsWithTheUsersListsAndTheRunsSeedsPinned) {
     writeList(userDictionaryPath(), "大码连衣裙\n");
     writeList(userBannedWordsPath(), "\xEF\xBB\xBF夏季\r\n");
     const auto input = loadTitleInput(*m_store, m_run, "连衣裙");
@@ -150,7 +150,7 @@ TEST_F(LoadTitleInputTest, TheSeedsWordsWithTheUsersListsAndTheRunsSeedsPinned) 
     EXPECT_EQ(own->compose(request).value().titles.at(0).text, "韩都衣舍");
 }
 
-TEST_F(LoadTitleInputTest, RefusesAnUnknownRunOrSeedAndAListThatIsNoText) {
+TEST_F(LoadTitleInputTest, loadTitleInput_refusesAnUnknownRunOrSeedAndAListThatIsNoText) {
     const auto unknownSeed = loadTitleInput(*m_store, m_run, "半身裙");
     ASSERT_FALSE(unknownSeed.ok());
     EXPECT_EQ(unknownSeed.error().kind, TitleInputErrorKind::UnknownSeed);

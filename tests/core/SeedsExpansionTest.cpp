@@ -1,5 +1,5 @@
-#include "core/Expansion.h"
-#include "core/Seeds.h"
+#include "core/inputs/Expansion.h"
+#include "core/inputs/Seeds.h"
 #include "web/Encoding.h"
 
 #include <QTemporaryDir>
@@ -15,7 +15,7 @@ void writeFile(const std::string &path, const std::string &bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-TEST(Seeds, validUtf8_rejectsMalformedSequences) {
+TEST(SeedsTest, validUtf8_rejectsMalformedSequences) {
     const std::pair<std::string, bool> cases[] = {
         {"连衣裙 abc", true},        {"\xF0\x9F\x98\x80", true}, // four-byte emoji
         {"\xC0\xAF", false},                                     // overlong "/"
@@ -28,7 +28,7 @@ TEST(Seeds, validUtf8_rejectsMalformedSequences) {
         EXPECT_EQ(isValidUtf8(bytes), valid) << bytes;
 }
 
-TEST(Seeds, parse_trimsSkipsBlanksAndRepeats) {
+TEST(SeedsTest, parse_trimsSkipsBlanksAndRepeats) {
     const std::pair<std::string, Words> cases[] = {
         {"\xEF\xBB\xBF连衣裙\r\n\r\n  半身裙 \n连衣裙\n", {"连衣裙", "半身裙"}},
         {"\xE3\x80\x80T恤\xE3\x80\x80\n \n短裤", {"T恤", "短裤"}},
@@ -39,7 +39,7 @@ TEST(Seeds, parse_trimsSkipsBlanksAndRepeats) {
         EXPECT_EQ(parseSeeds(bytes).value(), seeds) << bytes;
 }
 
-TEST(Seeds, parse_refusesControlBytesAndUnreadableTextNamingTheLine) {
+TEST(SeedsTest, parse_refusesControlBytesAndUnreadableTextNamingTheLine) {
     using namespace std::string_literals;
     struct Case {
         std::string bytes;
@@ -66,11 +66,11 @@ TEST(Seeds, parse_refusesControlBytesAndUnreadableTextNamingTheLine) {
     EXPECT_TRUE(parseSeeds("a\r\nb\r\n").ok());
 }
 
-TEST(Seeds, parse_gbkFileIsConverted) {
+TEST(SeedsTest, parse_gbkFileIsConverted) {
     EXPECT_EQ(parseSeeds(utf8ToGbk("连衣裙\r\n半身裙\r\n连衣裙\r\n")).value(), (Words{"连衣裙", "半身裙"}));
 }
 
-TEST(Seeds, distinctSeeds_sameRulesAsFile) {
+TEST(SeedsTest, distinctSeeds_sameRulesAsFile) {
     EXPECT_EQ(distinctSeeds({" 连衣裙", "", "连衣裙 ", "裙子", utf8ToGbk("裙子"), utf8ToGbk("短裤")}).value(),
               (Words{"连衣裙", "裙子", "短裤"}));
     const auto tab = distinctSeeds({"连衣裙", "半身\t裙"});
@@ -82,7 +82,7 @@ TEST(Seeds, distinctSeeds_sameRulesAsFile) {
     EXPECT_EQ(garbage.error().kind, SeedsErrorKind::BadEncoding);
 }
 
-TEST(Seeds, readFile_errorsCarryTheReason) {
+TEST(SeedsTest, readFile_errorsCarryTheReason) {
     QTemporaryDir dir;
     const std::string root = dir.path().toStdString();
     writeFile(root + "/good.txt", "连衣裙\n");
@@ -115,7 +115,7 @@ TEST(Seeds, readFile_errorsCarryTheReason) {
     EXPECT_EQ(blank.error().kind, SeedsErrorKind::NoSeeds);
 }
 
-TEST(Expansion, expandSeed_seedFirstThenEachExpansionInOrder) {
+TEST(ExpansionTest, expandSeed_seedFirstThenEachExpansionInOrder) {
     const Words modifiers{"女", "新款"};
     const Words questions{"推荐"};
     const auto all = expansionBit(Expansion::Letters) | expansionBit(Expansion::Digits) |
@@ -145,12 +145,12 @@ TEST(Expansion, expandSeed_seedFirstThenEachExpansionInOrder) {
     EXPECT_EQ(both[37], "裙 女");
 }
 
-TEST(Expansion, expandSeeds_seedBySeed) {
+TEST(ExpansionTest, expandSeeds_seedBySeed) {
     EXPECT_EQ(expandSeeds({"a", "b"}, expansionBit(Expansion::Questions), {}, {"x", "y"}),
               (Words{"a", "a x", "a y", "b", "b x", "b y"}));
 }
 
-TEST(Expansion, runOptions_useTheirModifiersOrTheBuiltInOnes) {
+TEST(ExpansionTest, runOptions_useTheirModifiersOrTheBuiltInOnes) {
     DeepRunOptions options;
     options.expansions = expansionBit(Expansion::Modifiers) | expansionBit(Expansion::Questions);
     const Words builtIn = expandSeed("裙", options);

@@ -1,7 +1,7 @@
-#include "core/SuggestionAnswers.h"
+#include "core/marketplace/SuggestionAnswers.h"
 
 #include "MarketplaceServer.h"
-#include "core/MarketplaceSource.h"
+#include "core/marketplace/MarketplaceSource.h"
 #include "web/Encoding.h"
 #include "web/WebRequest.h"
 

@@ -1,26 +1,11 @@
-#include "core/WordFilter.h"
+#include "core/engine/WordFilter.h"
 
 #include <gtest/gtest.h>
 
 namespace orbisel::core {
 namespace {
 
-TEST(WordFilter, splitList_trimsAndDropsEmptyItems) {
-    EXPECT_EQ(splitList(" 女, 男 ,,儿童 "), (std::vector<std::string>{"女", "男", "儿童"}));
-    EXPECT_EQ(splitList("女，\xE3\x80\x80男、 儿童,，、夏"),
-              (std::vector<std::string>{"女", "男", "儿童", "夏"}));
-    EXPECT_TRUE(splitList("").empty());
-    EXPECT_TRUE(splitList(" , ").empty());
-}
-
-TEST(WordFilter, characterCount_countsCodePoints) {
-    EXPECT_EQ(characterCount(""), 0u);
-    EXPECT_EQ(characterCount("abc"), 3u);
-    EXPECT_EQ(characterCount("连衣裙a"), 4u);
-    EXPECT_EQ(characterCount("\xF0\x9F\x98\x80裙"), 2u);
-}
-
-TEST(WordFilter, keeps_includeExcludeAndLength) {
+TEST(WordFilterTest, keeps_includeExcludeAndLength) {
     struct Case {
         std::vector<std::string> include, exclude;
         int minChars, maxChars;
@@ -46,7 +31,7 @@ TEST(WordFilter, keeps_includeExcludeAndLength) {
         EXPECT_EQ(WordFilter(c.include, c.exclude, c.minChars, c.maxChars).keeps(c.word), c.kept) << c.word;
 }
 
-TEST(WordFilter, fromRunOptions) {
+TEST(WordFilterTest, fromRunOptions) {
     DeepRunOptions options;
     options.include = {"裙"};
     options.exclude = {"童"};

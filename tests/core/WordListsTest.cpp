@@ -1,6 +1,6 @@
-#include "core/WordLists.h"
+#include "core/inputs/WordLists.h"
 
-#include "core/RootWords.h"
+#include "core/insight/RootWordIndex.h"
 #include "web/Encoding.h"
 
 #include <QTemporaryDir>
@@ -25,7 +25,7 @@ std::shared_ptr<const SegmentDictionary> smallDictionary() {
 
 } // namespace
 
-TEST(WordListTest, ReadsUtf8AndGbkLines) {
+TEST(WordListTest, wordList_readsUtf8AndGbkLines) {
     using List = std::vector<std::string>;
     EXPECT_EQ(parsed("\xEF\xBB\xBF韩都衣舍\r\n  iPhone15 \n\n\xE3\x80\x80大码\xE3\x80\x80\n韩都衣舍\n"),
               (List{"韩都衣舍", "iPhone15", "大码"}));
@@ -33,7 +33,7 @@ TEST(WordListTest, ReadsUtf8AndGbkLines) {
     EXPECT_TRUE(parsed("").empty());
 }
 
-TEST(WordListTest, RefusesControlCharactersWithTheirLine) {
+TEST(WordListTest, wordList_refusesControlCharactersWithTheirLine) {
     const struct {
         std::string bytes;
         std::size_t line;
@@ -49,7 +49,7 @@ TEST(WordListTest, RefusesControlCharactersWithTheirLine) {
     }
 }
 
-TEST(WordListTest, ReadsFilesAndTreatsAMissingOptionalListAsEmpty) {
+TEST(WordListTest, files_areReadAndAMissingOptionalListIsEmpty) {
     QTemporaryDir dir;
     const std::string path = dir.filePath("dictionary.txt").toStdString();
     EXPECT_EQ(readWordListFile(path).error().kind, WordListErrorKind::NotFound);
@@ -63,7 +63,7 @@ TEST(WordListTest, ReadsFilesAndTreatsAMissingOptionalListAsEmpty) {
     EXPECT_EQ(readWordListFile(path).value(), std::vector<std::string>{"韩都衣舍"});
 }
 
-TEST(WordListTest, BuiltinBannedWordsHoldTheAbsoluteClaims) {
+TEST(WordListTest, builtinBannedWords_holdTheAbsoluteClaims) {
     const std::vector<std::string> &banned = builtinBannedWords();
     EXPECT_GE(banned.size(), 40u);
     for (const char *word :
@@ -71,7 +71,7 @@ TEST(WordListTest, BuiltinBannedWordsHoldTheAbsoluteClaims) {
         EXPECT_NE(std::find(banned.begin(), banned.end(), word), banned.end()) << word;
 }
 
-TEST(PinnedWordsTest, PinnedWordsAndSeedsStayWhole) {
+TEST(PinnedWordsTest, segmentWords_keepsPinnedWordsAndSeedsWhole) {
     const auto dictionary = smallDictionary();
     using Words = std::vector<std::string>;
     EXPECT_EQ(segmentWords(*dictionary, "韩都衣舍碎花裙"), (Words{"韩", "都", "衣", "舍", "碎花", "裙"}));
@@ -88,7 +88,7 @@ TEST(PinnedWordsTest, PinnedWordsAndSeedsStayWhole) {
     EXPECT_EQ(segmentWords(*dictionary, nested, "碎花裙女大码"), (Words{"碎花裙女", "大码"}));
 }
 
-TEST(PinnedWordsTest, TheRootWordTableKeepsPinnedWordsWhole) {
+TEST(PinnedWordsTest, rootWordTable_keepsPinnedWordsWhole) {
     RootWordIndex index(smallDictionary(), PinnedWords({"韩都衣舍"}));
     index.addRow("韩都衣舍连衣裙", 10);
     index.addRow("连衣裙女", 5);
@@ -99,7 +99,7 @@ TEST(PinnedWordsTest, TheRootWordTableKeepsPinnedWordsWhole) {
     EXPECT_TRUE(index.rowContains(0, index.rootId("韩都衣舍")));
 }
 
-TEST(PinnedWordsTest, SeedRootWordsAreMarked) {
+TEST(PinnedWordsTest, seedRootWords_areMarked) {
     const auto dictionary = smallDictionary();
     const SeedRootWords seeds(*dictionary, PinnedWords{}, {"碎花裙", "iPhone 手机壳"});
     // The seeds whole, as the run's root words keep them, and their dictionary words.

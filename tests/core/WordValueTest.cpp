@@ -1,6 +1,6 @@
-#include "core/WordValue.h"
+#include "core/base/WordValue.h"
 
-#include "core/RunComparison.h"
+#include "core/insight/RunComparison.h"
 
 #include <gtest/gtest.h>
 #include <map>
@@ -16,7 +16,7 @@ namespace {
 //   B: PC 2nd of 4 (0.75) and a refinement in the same answer (0.5)         = 0.75
 //   C: PC 3rd of 4 = 0.5; D: PC 4th of 4 = 0.25; E: refinement only = 0.5
 //   F: mobile 2nd of 2 = 0.5; G: 1st in both long-tail answers = 2.0
-TEST(WordValue, popularityAndOpportunity_equalTheHandComputedTable) {
+TEST(WordValueTest, popularityAndOpportunity_equalTheHandComputedTable) {
     std::map<std::string, PopularityTally> tally;
     std::uint32_t answer = 0;
     auto suggestions = [&](const std::vector<std::string> &words) {
@@ -64,7 +64,7 @@ TEST(WordValue, popularityAndOpportunity_equalTheHandComputedTable) {
     }
 }
 
-TEST(WordValue, tally_continuesFromAStoredSum) {
+TEST(WordValueTest, tally_continuesFromAStoredSum) {
     PopularityTally resumed(1.5);
     resumed.earn(0, 0.25); // a new answer, even with the id a fresh tally starts from
     resumed.earn(0, 0.5);
@@ -72,7 +72,7 @@ TEST(WordValue, tally_continuesFromAStoredSum) {
     EXPECT_DOUBLE_EQ(resumed.sum(), 2.1);
 }
 
-TEST(WordValue, suggestionEarning_outsideTheAnswerEarnsNothing) {
+TEST(WordValueTest, suggestionEarning_outsideTheAnswerEarnsNothing) {
     EXPECT_DOUBLE_EQ(suggestionEarning(1, 10), 1.0);
     EXPECT_DOUBLE_EQ(suggestionEarning(10, 10), 0.1);
     EXPECT_DOUBLE_EQ(suggestionEarning(0, 10), 0.0);
@@ -82,7 +82,7 @@ TEST(WordValue, suggestionEarning_outsideTheAnswerEarnsNothing) {
     EXPECT_DOUBLE_EQ(empty.heat(0), 0.0);
 }
 
-TEST(RunComparison, statesOrderChangesAndRises) {
+TEST(RunComparisonTest, statesOrderChangesAndRises) {
     const std::vector<ComparedSide> older = {
         {"连衣裙", 100, 50}, {"Dress ", 10, 20}, {"旧词", 5, 10}, {"零", 0, 1}, {"连衣裙", 7, 99}};
     const std::vector<ComparedSide> newer = {
@@ -120,7 +120,7 @@ TEST(RunComparison, statesOrderChangesAndRises) {
     EXPECT_EQ(c.largestRises, (std::vector<std::size_t>{2, 3}));
 }
 
-TEST(RunComparison, largestRises_keepsTheTenLargest) {
+TEST(RunComparisonTest, largestRises_keepsTheTenLargest) {
     std::vector<ComparedSide> older, newer;
     for (int i = 0; i < 15; ++i) {
         const std::string word = "词" + std::to_string(i);

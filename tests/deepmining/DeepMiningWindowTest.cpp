@@ -3,17 +3,19 @@
 #include "MarketplaceServer.h"
 #include "app/FileDialogs.h"
 #include "app/Program.h"
-#include "core/Expansion.h"
-#include "core/ResultWriters.h"
-#include "core/RunInputs.h"
-#include "core/WordLists.h"
+#include "core/files/ResultWriters.h"
+#include "core/inputs/Expansion.h"
+#include "core/inputs/RunInputs.h"
+#include "core/inputs/WordLists.h"
+#include "core/runs/RunRootWords.h"
 #include "deepmining/ComparisonModel.h"
 #include "deepmining/RootWordsModel.h"
 #include "deepmining/RunComparisonTab.h"
 #include "deepmining/TitleTab.h"
 #include "mining/MainWindow.h"
-#include "tests/cli/MineProcess.h"
+#include "tests/support/FileContents.h"
 #include "tests/support/MariaDbServer.h"
+#include "tests/support/MineProcess.h"
 #include "tests/support/ProgramSeams.h"
 #include "web/Gbk.h"
 #include "web/WebRequest.h"
@@ -52,25 +54,21 @@
 namespace orbisel {
 namespace {
 
-const std::string kCliFixtures = ORBISEL_SOURCE_DIR "/tests/cli/fixtures/market";
-const std::string kOwnFixtures = ORBISEL_SOURCE_DIR "/tests/deepmining/fixtures";
+const std::string kCliFixtures = ORBISEL_MARKET_FIXTURES "/run";
+const std::string kOwnFixtures = ORBISEL_MARKET_FIXTURES;
 
-std::string readFile(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
+using deepmining::ResultsModel;
+using test::readFile;
 
-std::vector<std::string> modelWords(const core::ResultsModel &model) {
+std::vector<std::string> modelWords(const ResultsModel &model) {
     std::vector<std::string> words;
     for (int i = 0; i < model.rowCount(); ++i)
-        words.push_back(model.index(i, core::ResultsModel::Word).data().toString().toStdString());
+        words.push_back(model.index(i, ResultsModel::Word).data().toString().toStdString());
     return words;
 }
 
 // The shown rows through the command line's writer.
-std::string modelCsv(const core::ResultsModel &model, const std::string &path) {
+std::string modelCsv(const ResultsModel &model, const std::string &path) {
     auto written = core::writeResults(path, model.scale(), [&](const core::RowVisitor &visit) {
         for (int i = 0; i < model.rowCount(); ++i)
             if (!visit(model.storedRow(model.storedRowAt(i))))
@@ -135,7 +133,7 @@ protected:
     bool waitIdle(int timeoutMs = 30000) const {
         return QTest::qWaitFor([&] { return !window->isBusy(); }, timeoutMs);
     }
-    core::ResultsModel &model() const { return *window->resultsModel(); }
+    ResultsModel &model() const { return *window->resultsModel(); }
     QString slowSeeds() const {
         QStringList seeds;
         for (int i = 1; i <= 10; ++i)
@@ -338,7 +336,7 @@ TEST_F(DeepMiningWindowTest, sortingByListingsAndFiltering_workOnTheTable) {
     ASSERT_TRUE(waitIdle());
     ASSERT_EQ(model().rowCount(), 10);
     auto *table = child<QTableView>("结果表");
-    table->sortByColumn(core::ResultsModel::Listings, Qt::DescendingOrder);
+    table->sortByColumn(ResultsModel::Listings, Qt::DescendingOrder);
     EXPECT_EQ(modelWords(model()).front(), "慢10甲"); // 10 > 9 as numbers, not as text
     EXPECT_EQ(table->verticalHeader()->count(), 10);
 

@@ -1,4 +1,4 @@
-#include "core/ResultsModel.h"
+#include "deepmining/ResultsModel.h"
 
 #include <QPersistentModelIndex>
 #include <gtest/gtest.h>
@@ -7,6 +7,8 @@
 
 namespace orbisel::core {
 namespace {
+
+using deepmining::ResultsModel;
 
 ResultRow row(std::string word, std::optional<long long> listings, long long occurrences = 1,
               DeepSourceSet sources = sourceBit(DeepSource::Pc), int depth = 1, std::string seed = "裙",
@@ -46,7 +48,7 @@ struct SortCase {
     std::vector<std::string> words;
 };
 
-TEST(ResultsModel, everyColumn_sortsBothWaysWithTiesInResultOrder) {
+TEST(ResultsModelTest, everyColumn_sortsBothWaysWithTiesInResultOrder) {
     ResultsModel model;
     model.appendRows(fixtureRows());
     ASSERT_EQ(model.rowCount(), 5);
@@ -100,7 +102,7 @@ TEST(ResultsModel, everyColumn_sortsBothWaysWithTiesInResultOrder) {
 
 // While a run goes the largest sum grows and a larger 商品数 lowers a word's 机会 ratio:
 // the figures of rows shown already change with them.
-TEST(ResultsModel, runningScale_changesTheFiguresOfRowsShownAlready) {
+TEST(ResultsModelTest, runningScale_changesTheFiguresOfRowsShownAlready) {
     ResultsModel model;
     ResultRow x = row("甲", 0), y = row("乙", 90);
     x.popularity = 1.0; // 机会 ratio 1 / log10(10) = 1, the largest
@@ -128,7 +130,7 @@ TEST(ResultsModel, runningScale_changesTheFiguresOfRowsShownAlready) {
     EXPECT_EQ(shown(0, ResultsModel::Opportunity), "66.7");
 }
 
-TEST(ResultsModel, growingWhileSortedAndFiltered_placesNewRowsAndKeepsTheSelection) {
+TEST(ResultsModelTest, growingWhileSortedAndFiltered_placesNewRowsAndKeepsTheSelection) {
     ResultsModel model;
     model.appendRows(fixtureRows());
     model.setTextFilter("连衣裙");
@@ -157,7 +159,7 @@ TEST(ResultsModel, growingWhileSortedAndFiltered_placesNewRowsAndKeepsTheSelecti
     EXPECT_EQ(shownWords(model)[1], "衬衫");
 }
 
-TEST(ResultsModel, wordOrderKeptAcrossGrowth_placesNewAndEqualWords) {
+TEST(ResultsModelTest, wordOrderKeptAcrossGrowth_placesNewAndEqualWords) {
     ResultsModel model;
     model.appendRows(fixtureRows());
     model.sort(ResultsModel::Word, Qt::DescendingOrder);
@@ -177,7 +179,7 @@ TEST(ResultsModel, wordOrderKeptAcrossGrowth_placesNewAndEqualWords) {
 
 // Many rows sharing long prefixes, repeated words, words that are prefixes of others and
 // NUL bytes: the first 关键词 sort equals a plain byte-wise sort, ties in result order.
-TEST(ResultsModel, firstWordSort_followsTheBytesWithTiesInResultOrder) {
+TEST(ResultsModelTest, firstWordSort_followsTheBytesWithTiesInResultOrder) {
     const std::string prefixes[] = {"", "连衣裙超长的关键词前缀", "abcdefgh"};
     const std::string parts[] = {"a", "b", "女", "款", std::string(1, '\0')};
     std::mt19937 rng(3);
@@ -204,7 +206,7 @@ TEST(ResultsModel, firstWordSort_followsTheBytesWithTiesInResultOrder) {
     }
 }
 
-TEST(ResultsModel, resultOrder_appendsAtTheEndAndFiltersIgnoreAsciiCase) {
+TEST(ResultsModelTest, resultOrder_appendsAtTheEndAndFiltersIgnoreAsciiCase) {
     ResultsModel model;
     int inserted = 0;
     QObject::connect(&model, &ResultsModel::rowsInserted,

@@ -1,6 +1,6 @@
 #include "deepmining/TitleTab.h"
 
-#include "core/WordLists.h"
+#include "core/inputs/WordLists.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -1,7 +1,7 @@
 // libFuzzer target: the banned-words reader (banned.txt content). No title composed under
 // an accepted list holds one of its words.
-#include "core/TitleComposer.h"
-#include "core/WordLists.h"
+#include "core/inputs/WordLists.h"
+#include "core/insight/TitleIndex.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         return 0;
     const ForbiddenWords banned(words.value());
     for (const Title &title : titles->titles)
-        if (!banned.foundIn(foldTitle(title.text)).empty() || title.bytes > request.byteLimit)
+        if (!banned.foundIn(foldedAscii(title.text)).empty() || title.bytes > request.byteLimit)
             std::abort();
     return 0;
 }

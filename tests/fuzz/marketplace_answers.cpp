@@ -2,8 +2,8 @@
 // their arrow groups, mobile suggestions, long tail, related searches), both as the
 // keyword window reads them (GBK, script engine) and as the deep run reads them (UTF-8,
 // Qt's JSON reader). Both must find the same words: a difference aborts.
-#include "core/MarketplaceSource.h"
-#include "core/SuggestionAnswers.h"
+#include "core/marketplace/MarketplaceSource.h"
+#include "core/marketplace/SuggestionAnswers.h"
 #include "web/Encoding.h"
 
 #include <algorithm>

@@ -1,8 +1,8 @@
 // libFuzzer target: the user dictionary reader (dictionary.txt content). An accepted list
 // holds non-empty words without control characters, and pinning them keeps each whole.
-#include "core/RootWords.h"
-#include "core/Seeds.h"
-#include "core/WordLists.h"
+#include "core/inputs/Seeds.h"
+#include "core/inputs/WordLists.h"
+#include "core/insight/Segmenter.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,5 +1,6 @@
 #include "json/JsonDocument.h"
 
+#include "tests/support/FileContents.h"
 #include "web/Encoding.h"
 
 #include "json/ScriptEngine.h"
@@ -334,10 +335,7 @@ TEST(ScriptEngine, memoryCap_failsTheCallAndKeepsTheEngineUsable) {
     EXPECT_FALSE(detail::ScriptEngine::create("syntax error here", 4u << 20));
 }
 
-std::string readFile(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using test::readFile;
 
 TEST(JsonDocument, suggestionAnswer_readsLikeTheMiningRun) {
     const std::string body = readFile(ORBISEL_JSON_TEST_DATA "/pc_suggest.json");

@@ -1,7 +1,7 @@
 #include "mining/MainWindow.h"
 
 #include "app/Program.h"
-#include "core/SuggestionSource.h"
+#include "core/marketplace/SuggestionSource.h"
 #include "orbisel/config.h"
 #include "service/ServiceDb.h"
 #include "tests/support/MariaDbServer.h"

@@ -1,6 +1,6 @@
 #include "MarketplaceServer.h"
 #include "app/Program.h"
-#include "core/SuggestionSource.h"
+#include "core/marketplace/SuggestionSource.h"
 #include "mining/MainWindow.h"
 #include "service/ServiceDb.h"
 #include "tests/support/MariaDbServer.h"

@@ -48,15 +48,15 @@ TEST(TextRules, noOperation_splitsADoubleByteCharacter) {
     EXPECT_EQ(toLowerAscii("Q" + kA), "q" + kA);
     EXPECT_FALSE(equalsIgnoreCaseAscii("\xB0\x41", "\xB0\x61"));
     // B0 A1 is one character; the A1 after it is a lone byte, not half of a full-width space.
-    EXPECT_EQ(trimSpaces("\xB0\xA1\xA1"), "\xB0\xA1\xA1");
+    EXPECT_EQ(trimGbkSpaces("\xB0\xA1\xA1"), "\xB0\xA1\xA1");
 }
 
-TEST(TextRules, trimSpaces_removesAsciiAndFullWidthSpacesOnly) {
-    EXPECT_EQ(trimSpaces("  a b  "), "a b");
-    EXPECT_EQ(trimSpaces(g("　 值　")), g("值"));
-    EXPECT_EQ(trimSpaces("\ta\r\n"), "\ta\r\n");
-    EXPECT_EQ(trimSpaces(g(" 　 ")), "");
-    EXPECT_EQ(trimSpaces(""), "");
+TEST(TextRules, trimGbkSpaces_removesAsciiAndFullWidthSpacesOnly) {
+    EXPECT_EQ(trimGbkSpaces("  a b  "), "a b");
+    EXPECT_EQ(trimGbkSpaces(g("　 值　")), g("值"));
+    EXPECT_EQ(trimGbkSpaces("\ta\r\n"), "\ta\r\n");
+    EXPECT_EQ(trimGbkSpaces(g(" 　 ")), "");
+    EXPECT_EQ(trimGbkSpaces(""), "");
 }
 
 TEST(TextRules, splitText_keepsInnerEmptyItemsAndDropsOneTrailing) {

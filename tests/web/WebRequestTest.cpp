@@ -1,6 +1,7 @@
 #include "web/WebRequest.h"
 
 #include "LocalServer.h"
+#include "tests/support/FileContents.h"
 #include "web/TextRules.h"
 
 #include <cstdlib>
@@ -17,10 +18,7 @@ namespace {
 
 const char *kAgentLine = "User-Agent: Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1)\r\n";
 
-std::string readFile(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using test::readFile;
 
 class WebRequestTest : public ::testing::Test {
 protected:
