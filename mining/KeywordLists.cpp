@@ -1,14 +1,13 @@
 #include "mining/KeywordLists.h"
 
+#include "core/base/UserData.h"
 #include "core/base/Utf8.h"
 #include "mining/SubstringIndex.h"
 #include "orbisel/config.h"
 #include "web/Encoding.h"
 #include "web/TextRules.h"
 
-#include <QDir>
 #include <QFile>
-#include <QStandardPaths>
 #include <algorithm>
 #include <cstring>
 #include <optional>
@@ -50,9 +49,7 @@ Text builtInKeywordList(KeywordList list) {
 }
 
 QString userKeywordListPath(KeywordList list) {
-    const QString dir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    return QDir(dir).filePath(list == KeywordList::Top ? QStringLiteral("top.csv")
-                                                       : QStringLiteral("potential.csv"));
+    return QString::fromStdString(core::userDataFile(list == KeywordList::Top ? "top.csv" : "potential.csv"));
 }
 
 Text loadKeywordList(KeywordList list) {

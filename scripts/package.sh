@@ -10,6 +10,9 @@ launcher=()
 if command -v ccache >/dev/null; then
   launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
   export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$(cd .. && pwd)}"
+  # Checkouts in other folders (CI's clones) share the cache: the build folder is not hashed,
+  # so debug information names the folder that compiled an object first.
+  export CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-true}"
 fi
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT

@@ -3,6 +3,8 @@
 #include <minizip/zip.h>
 #include <xlsxwriter.h>
 
+#include "tests/support/FileContents.h"
+
 #include <QTemporaryDir>
 
 #include <fstream>
@@ -14,13 +16,6 @@
 // Files the analytics tests write: workbooks through libxlsxwriter, raw zip
 // archives of hand-written XML parts through minizip.
 namespace orbisel::test {
-
-inline std::string readBytes(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
 
 inline void writeBytes(const std::string &path, std::string_view bytes) {
     std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));

@@ -9,7 +9,7 @@
 #include <limits>
 
 using namespace orbisel::core;
-using orbisel::test::readBytes;
+using orbisel::test::readFile;
 using orbisel::test::writeBytes;
 using orbisel::test::XlsxRow;
 using orbisel::test::ZipEntry;
@@ -113,8 +113,8 @@ TEST_F(AnalyticsReader, ReadsTheSameTableFromEveryFormatWhateverTheFileIsCalled)
         {"GBK comma csv", write("gbk.csv", orbisel::utf8ToGbk(kTableCsv))},
         {"UTF-8 tab csv with byte-order mark, LF", write("utf8.csv", "\xEF\xBB\xBF" + asTabs(kTableCsv))},
         {"UTF-8 csv without mark", write("plain.txt", kTableCsv)},
-        {"xls named .csv", write("xls-inside.csv", readBytes(xls))},
-        {"xlsx named .xls", write("xlsx-inside.xls", readBytes(xlsx))},
+        {"xls named .csv", write("xls-inside.csv", readFile(xls))},
+        {"xlsx named .xls", write("xlsx-inside.xls", readFile(xlsx))},
     };
     for (const auto &[what, file] : files) {
         SCOPED_TRACE(what);
@@ -317,7 +317,7 @@ void setDirectorySizes(std::string &zip, const std::string &name, std::uint32_t 
 
 TEST_F(AnalyticsReader, HostileAndBrokenWorkbooksAreRefusedWithTheirReason) {
     const std::string sheetName = "xl/worksheets/sheet1.xml";
-    const std::string bomb = readBytes(writeZip("bomb.xlsx", orbisel::test::workbookParts(bombSheet(50'000'000))));
+    const std::string bomb = readFile(writeZip("bomb.xlsx", orbisel::test::workbookParts(bombSheet(50'000'000))));
 
     // The central directory claims 2 MB compressed (more than the archive) and 5 MB inflated.
     std::string lyingBomb = bomb;
@@ -326,7 +326,7 @@ TEST_F(AnalyticsReader, HostileAndBrokenWorkbooksAreRefusedWithTheirReason) {
     // A stored 2 MB entry whose directory claims 300 MB (150 : 1).
     std::vector<ZipEntry> large = orbisel::test::workbookParts(bombSheet(2'000'000));
     large[3].stored = true;
-    std::string tooLarge = readBytes(writeZip("large.xlsx", large));
+    std::string tooLarge = readFile(writeZip("large.xlsx", large));
     setDirectorySizes(tooLarge, sheetName, 2'000'100, 300'000'000);
 
     const std::string laughs =
@@ -335,7 +335,7 @@ TEST_F(AnalyticsReader, HostileAndBrokenWorkbooksAreRefusedWithTheirReason) {
         R"(<sst><si><t>&d;&d;&d;&d;</t></si></sst>)";
     const std::string header =
         R"(<row r="1"><c t="inlineStr"><is><t>搜索词</t></is></c><c t="inlineStr"><is><t>搜索人气</t></is></c></row>)";
-    std::string good = readBytes(writeZip("good.xlsx", orbisel::test::workbookParts(
+    std::string good = readFile(writeZip("good.xlsx", orbisel::test::workbookParts(
         "<worksheet><sheetData>" + header + R"(<row r="2"><c t="s"><v>0</v></c></row></sheetData></worksheet>)",
         "<sst><si><t>词</t></si></sst>")));
 
@@ -349,29 +349,29 @@ TEST_F(AnalyticsReader, HostileAndBrokenWorkbooksAreRefusedWithTheirReason) {
         {"zip bomb", bomb, AnalyticsErrorKind::CompressionTooHigh, sheetName},
         {"bomb under a lying directory", lyingBomb, AnalyticsErrorKind::Damaged, sheetName},
         {"entry over 256 MB", tooLarge, AnalyticsErrorKind::EntryTooLarge, sheetName},
-        {"entities in a document type", readBytes(writeZip("dtd.xlsx", orbisel::test::workbookParts(
+        {"entities in a document type", readFile(writeZip("dtd.xlsx", orbisel::test::workbookParts(
              "<worksheet><sheetData>" + header + "</sheetData></worksheet>", laughs))),
          AnalyticsErrorKind::DocumentType, "xl/sharedStrings.xml"},
-        {"a document type in the sheet", readBytes(writeZip("dtd2.xlsx", orbisel::test::workbookParts(
+        {"a document type in the sheet", readFile(writeZip("dtd2.xlsx", orbisel::test::workbookParts(
              "<!DOCTYPE worksheet SYSTEM \"file:///etc/passwd\"><worksheet/>"))),
          AnalyticsErrorKind::DocumentType, sheetName},
-        {"row 1,048,577", readBytes(writeZip("rows.xlsx", orbisel::test::workbookParts(
+        {"row 1,048,577", readFile(writeZip("rows.xlsx", orbisel::test::workbookParts(
              "<worksheet><sheetData>" + header + R"(<row r="1048577"/></sheetData></worksheet>)"))),
          AnalyticsErrorKind::TooManyRows, "1,048,576"},
-        {"rows out of order", readBytes(writeZip("order.xlsx", orbisel::test::workbookParts(
+        {"rows out of order", readFile(writeZip("order.xlsx", orbisel::test::workbookParts(
              "<worksheet><sheetData><row r=\"3\"/><row r=\"2\"/></sheetData></worksheet>"))),
          AnalyticsErrorKind::Damaged, "order"},
-        {"a zip without a workbook", readBytes(writeZip("other.zip", {{"word/document.xml", "<document/>"}})),
+        {"a zip without a workbook", readFile(writeZip("other.zip", {{"word/document.xml", "<document/>"}})),
          AnalyticsErrorKind::UnknownFormat, "workbook"},
-        {"missing shared string", readBytes(writeZip("sst.xlsx", orbisel::test::workbookParts(
+        {"missing shared string", readFile(writeZip("sst.xlsx", orbisel::test::workbookParts(
              "<worksheet><sheetData>" + header + R"(<row r="2"><c t="s"><v>3</v></c></row></sheetData></worksheet>)"))),
          AnalyticsErrorKind::Damaged, "shared string"},
-        {"malformed sheet", readBytes(writeZip("bad.xlsx", orbisel::test::workbookParts("<worksheet><sheetData></worksheet>"))),
+        {"malformed sheet", readFile(writeZip("bad.xlsx", orbisel::test::workbookParts("<worksheet><sheetData></worksheet>"))),
          AnalyticsErrorKind::Damaged, sheetName},
-        {"cut-off sheet", readBytes(writeZip("cut.xlsx", orbisel::test::workbookParts("<worksheet><sheetData>"))),
+        {"cut-off sheet", readFile(writeZip("cut.xlsx", orbisel::test::workbookParts("<worksheet><sheetData>"))),
          AnalyticsErrorKind::Damaged, sheetName},
         {"truncated archive", good.substr(0, good.size() / 2), AnalyticsErrorKind::Damaged, "zip"},
-        {"no header", readBytes(writeZip("nohead.xlsx", orbisel::test::workbookParts("<worksheet/>"))),
+        {"no header", readFile(writeZip("nohead.xlsx", orbisel::test::workbookParts("<worksheet/>"))),
          AnalyticsErrorKind::NoHeader, "header"},
     };
     ASSERT_TRUE(readAnalyticsXlsx(good, "good.xlsx").ok());
