@@ -246,8 +246,12 @@ std::string centsText(long long cents) {
     const unsigned long long magnitude =
         negative ? 0ull - static_cast<unsigned long long>(cents) : static_cast<unsigned long long>(cents);
     const unsigned long long fraction = magnitude % 100;
-    return (negative ? "-" : "") + std::to_string(magnitude / 100) + (fraction < 10 ? ".0" : ".") +
-           std::to_string(fraction);
+    // Appended piece by piece: GCC 12 at -O3 misreads "-" + std::string as overlapping copies.
+    std::string text = negative ? "-" : "";
+    text += std::to_string(magnitude / 100);
+    text += fraction < 10 ? ".0" : ".";
+    text += std::to_string(fraction);
+    return text;
 }
 
 std::string oneDecimalText(double value) {
@@ -255,7 +259,11 @@ std::string oneDecimalText(double value) {
     const bool negative = tenths < 0;
     const unsigned long long magnitude =
         negative ? 0ull - static_cast<unsigned long long>(tenths) : static_cast<unsigned long long>(tenths);
-    return (negative ? "-" : "") + std::to_string(magnitude / 10) + "." + std::to_string(magnitude % 10);
+    std::string text = negative ? "-" : "";
+    text += std::to_string(magnitude / 10);
+    text += '.';
+    text += std::to_string(magnitude % 10);
+    return text;
 }
 
 } // namespace orbisel::core
