@@ -149,7 +149,7 @@ void BM_FiguresAndListingsOfAPage(benchmark::State &state) {
         return;
     }
     for (auto _ : state) {
-        const WordFigures figures = wordFigures("黑芝麻糊", read.value());
+        WordFigures figures = wordFigures("黑芝麻糊", read.value());
         const std::vector<ListingRow> rows = listingRows("黑芝麻糊", read.value());
         benchmark::DoNotOptimize(figures.monthlySales);
         benchmark::DoNotOptimize(rows.data());
